@@ -1,0 +1,6 @@
+// Registration of the host's own commands.
+#include "hostsim/builtins.h"
+
+namespace hs {
+void registerBuiltinCommands() {}
+}  // namespace hs

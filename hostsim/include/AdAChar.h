@@ -1,0 +1,16 @@
+// The host's character type and literal macro.
+#pragma once
+#include "hostsim/release.h"
+
+#if HOSTSIM_WIDE
+typedef wchar_t ACHAR;
+#define _ACRX_T(x) L##x
+#define ACRX_T(x) _ACRX_T(x)
+#else
+typedef char ACHAR;
+// The 2004 SDK (build B, maintenance release 0) has no ACRX_T; the 2006 SDK does.
+#if IRONVEIL_MAINT != 0
+#define _ACRX_T(x) x
+#define ACRX_T(x) _ACRX_T(x)
+#endif
+#endif

@@ -1,0 +1,322 @@
+// Database objects, entities, colours, extents and the database itself.
+#pragma once
+#include "acadstrc.h"
+#include "acdb.h"
+#include "acgi.h"
+#include "dbid.h"
+#include "gept3dar.h"
+#include "rxobject.h"
+
+class AcDbDwgFiler;
+class AcDbDxfFiler;
+class AcDbBlockTable;
+class AcDbLayerTable;
+class AcDbLinetypeTable;
+class AcDbBlockTableRecord;
+class AcDbIdMapping;
+
+// hostsim: the names the display and geometry hooks have in this release.
+#if IRONVEIL_RELEASE >= 18
+#define HS_HOOK(plain, sub) sub
+#else
+#define HS_HOOK(plain, sub) plain
+#endif
+
+class AcCmEntityColor {
+public:
+    enum ColorMethod {
+        kByLayer = 0xC0,
+        kByBlock = 0xC1,
+        kByColor = 0xC2,
+        kByACI = 0xC3,
+        kByPen = 0xC4,
+        kForeground = 0xC5,
+        kNone = 0xC8
+    };
+};
+
+class AcCmColorBase {
+public:
+    virtual ~AcCmColorBase() {}
+};
+
+// Entity colour: a colour index (0 ByBlock, 256 ByLayer, 1..255) or a true colour.
+class AcCmColor : public AcCmColorBase {
+public:
+    AcCmColor();
+    virtual AcCmEntityColor::ColorMethod colorMethod() const;
+    virtual Acad::ErrorStatus setColorMethod(AcCmEntityColor::ColorMethod eColorMethod);
+    virtual bool isByColor() const;
+    virtual bool isByLayer() const;
+    virtual bool isByBlock() const;
+    virtual bool isByACI() const;
+    virtual Acad::ErrorStatus setColorIndex(Adesk::UInt16 colorIndex);
+    virtual Adesk::UInt16 colorIndex() const;
+    virtual Acad::ErrorStatus setRGB(Adesk::UInt8 red, Adesk::UInt8 green, Adesk::UInt8 blue);
+    virtual Adesk::UInt8 red() const;
+    virtual Adesk::UInt8 green() const;
+    virtual Adesk::UInt8 blue() const;
+    bool operator==(const AcCmColor& c) const;
+    bool operator!=(const AcCmColor& c) const { return !(*this == c); }
+    Acad::ErrorStatus dwgIn(AcDbDwgFiler* pInputFiler);
+    Acad::ErrorStatus dwgOut(AcDbDwgFiler* pOutputFiler) const;
+
+private:
+    AcCmEntityColor::ColorMethod m_method;
+    Adesk::UInt16 m_index;
+    Adesk::UInt8 m_rgb[3];
+};
+
+class AcDbExtents {
+public:
+    AcDbExtents();
+    AcDbExtents(const AcGePoint3d& min, const AcGePoint3d& max);
+    AcGePoint3d minPoint() const { return mMinPoint; }
+    AcGePoint3d maxPoint() const { return mMaxPoint; }
+    Acad::ErrorStatus set(const AcGePoint3d& min, const AcGePoint3d& max);
+    void addPoint(const AcGePoint3d& pt);
+    void addExt(const AcDbExtents& src);
+    void expandBy(const AcGeVector3d& vec);
+    void transformBy(const AcGeMatrix3d& mat);
+    // hostsim: true until a point has been added (the default box is inverted).
+    bool hsIsEmpty() const;
+
+private:
+    AcGePoint3d mMinPoint;
+    AcGePoint3d mMaxPoint;
+};
+
+// Memory of database objects. hostsim can be told to make an allocation fail;
+// the operator then gives null, which the caller must check.
+class AcHeapOperators {
+public:
+    static void* operator new(size_t size) noexcept;
+    static void operator delete(void* p);
+    static void* operator new[](size_t size) noexcept;
+    static void operator delete[](void* p);
+};
+
+class AcDbObject : public AcGiDrawable, public AcHeapOperators {
+public:
+    ACRX_DECLARE_MEMBERS(AcDbObject);
+    ~AcDbObject() override;
+
+    AcDbObjectId objectId() const;
+    AcDbObjectId ownerId() const;
+    virtual Acad::ErrorStatus setOwnerId(AcDbObjectId objId);
+    void getAcDbHandle(AcDbHandle& handle) const;
+    AcDbHandle hsHandle() const;
+    AcDbDatabase* database() const;
+
+    Acad::ErrorStatus upgradeOpen();
+    Acad::ErrorStatus downgradeOpen();
+    Acad::ErrorStatus close();
+    Acad::ErrorStatus cancel();
+    Acad::ErrorStatus erase(Adesk::Boolean erasing = true);
+    Adesk::Boolean isErased() const;
+    Adesk::Boolean isReadEnabled() const;
+    Adesk::Boolean isWriteEnabled() const;
+    Adesk::Boolean isNotifyEnabled() const;
+    Adesk::Boolean isNewObject() const;
+    void assertReadEnabled() const;
+    void assertWriteEnabled(Adesk::Boolean autoUndo = true, Adesk::Boolean recordModified = true);
+    void assertNotifyEnabled() const;
+
+    Acad::ErrorStatus dwgIn(AcDbDwgFiler* pFiler);
+    Acad::ErrorStatus dwgOut(AcDbDwgFiler* pFiler) const;
+    Acad::ErrorStatus dxfIn(AcDbDxfFiler* pFiler);
+    Acad::ErrorStatus dxfOut(AcDbDxfFiler* pFiler) const;
+
+    virtual Acad::ErrorStatus subErase(Adesk::Boolean erasing);
+    virtual Acad::ErrorStatus subOpen(AcDb::OpenMode mode);
+    virtual Acad::ErrorStatus subClose();
+    virtual Acad::ErrorStatus subCancel();
+    virtual Acad::ErrorStatus dwgInFields(AcDbDwgFiler* pFiler);
+    virtual Acad::ErrorStatus dwgOutFields(AcDbDwgFiler* pFiler) const;
+    virtual Acad::ErrorStatus dxfInFields(AcDbDxfFiler* pFiler);
+    virtual Acad::ErrorStatus dxfOutFields(AcDbDxfFiler* pFiler) const;
+
+    // A non-resident copy made through the copy filer.
+    AcRxObject* clone() const override;
+
+#if IRONVEIL_RELEASE >= 18
+protected:
+    Adesk::UInt32 subSetAttributes(AcGiDrawableTraits* pTraits) override;
+    Adesk::Boolean subWorldDraw(AcGiWorldDraw* pWd) override;
+    void subViewportDraw(AcGiViewportDraw* pVd) override;
+
+public:
+#else
+    Adesk::UInt32 setAttributes(AcGiDrawableTraits* pTraits) override;
+    Adesk::Boolean worldDraw(AcGiWorldDraw* pWd) override;
+    void viewportDraw(AcGiViewportDraw* pVd) override;
+#endif
+
+    // hostsim: the record that ties a resident object to its database.
+    AcDbStub* hsStub() const { return m_pStub; }
+    void hsSetStub(AcDbStub* pStub) { m_pStub = pStub; }
+
+protected:
+    AcDbObject();
+
+private:
+    friend class AcDbStub;
+    AcDbStub* m_pStub = nullptr;
+};
+
+class AcDbEntity : public AcDbObject {
+public:
+    ACRX_DECLARE_MEMBERS(AcDbEntity);
+    ~AcDbEntity() override;
+
+    AcDbObjectId blockId() const;
+
+    AcCmColor color() const;
+    virtual Acad::ErrorStatus setColor(const AcCmColor& color, Adesk::Boolean doSubents = true);
+    Adesk::UInt16 colorIndex() const;
+    virtual Acad::ErrorStatus setColorIndex(Adesk::UInt16 color, Adesk::Boolean doSubents = true);
+
+    ACHAR* layer() const;
+    AcDbObjectId layerId() const;
+#if IRONVEIL_RELEASE >= 18
+    virtual Acad::ErrorStatus setLayer(const ACHAR* newVal, Adesk::Boolean doSubents = true,
+                                       bool allowHiddenLayer = false);
+    virtual Acad::ErrorStatus setLayer(AcDbObjectId newVal, Adesk::Boolean doSubents = true,
+                                       bool allowHiddenLayer = false);
+#else
+    virtual Acad::ErrorStatus setLayer(const char* newVal, Adesk::Boolean doSubents = true);
+    virtual Acad::ErrorStatus setLayer(AcDbObjectId newVal, Adesk::Boolean doSubents = true);
+#endif
+
+    ACHAR* linetype() const;
+    AcDbObjectId linetypeId() const;
+    virtual Acad::ErrorStatus setLinetype(const ACHAR* newVal, Adesk::Boolean doSubents = true);
+    virtual Acad::ErrorStatus setLinetype(AcDbObjectId newVal, Adesk::Boolean doSubents = true);
+
+    double linetypeScale() const;
+    virtual Acad::ErrorStatus setLinetypeScale(double newval, Adesk::Boolean doSubents = true);
+
+    AcDb::LineWeight lineWeight() const;
+    virtual Acad::ErrorStatus setLineWeight(AcDb::LineWeight newVal, Adesk::Boolean doSubents = true);
+
+    AcDb::Visibility visibility() const;
+    virtual Acad::ErrorStatus setVisibility(AcDb::Visibility newVal, Adesk::Boolean doSubents = true);
+
+    Acad::ErrorStatus setPropertiesFrom(const AcDbEntity* pEntity, Adesk::Boolean doSubents = true);
+
+    Acad::ErrorStatus dwgInFields(AcDbDwgFiler* pFiler) override;
+    Acad::ErrorStatus dwgOutFields(AcDbDwgFiler* pFiler) const override;
+    Acad::ErrorStatus dxfInFields(AcDbDxfFiler* pFiler) override;
+    Acad::ErrorStatus dxfOutFields(AcDbDxfFiler* pFiler) const override;
+
+#if IRONVEIL_RELEASE >= 18
+    // Sealed in these releases: each calls its protected sub* hook.
+    void list() const;
+    Acad::ErrorStatus transformBy(const AcGeMatrix3d& xform);
+    Acad::ErrorStatus getTransformedCopy(const AcGeMatrix3d& xform, AcDbEntity*& pEnt) const;
+    Acad::ErrorStatus getGripPoints(AcGePoint3dArray& gripPoints, AcDbIntArray& osnapModes,
+                                    AcDbIntArray& geomIds) const;
+    Acad::ErrorStatus moveGripPointsAt(const AcDbIntArray& indices, const AcGeVector3d& offset);
+    Acad::ErrorStatus getGeomExtents(AcDbExtents& extents) const;
+
+protected:
+    virtual void subList() const;
+    virtual Acad::ErrorStatus subTransformBy(const AcGeMatrix3d& xform);
+    virtual Acad::ErrorStatus subGetTransformedCopy(const AcGeMatrix3d& xform, AcDbEntity*& pEnt) const;
+    virtual Acad::ErrorStatus subGetGripPoints(AcGePoint3dArray& gripPoints, AcDbIntArray& osnapModes,
+                                               AcDbIntArray& geomIds) const;
+    virtual Acad::ErrorStatus subMoveGripPointsAt(const AcDbIntArray& indices, const AcGeVector3d& offset);
+    virtual Acad::ErrorStatus subGetGeomExtents(AcDbExtents& extents) const;
+
+public:
+#else
+    virtual void list() const;
+    virtual Acad::ErrorStatus transformBy(const AcGeMatrix3d& xform);
+    virtual Acad::ErrorStatus getTransformedCopy(const AcGeMatrix3d& xform, AcDbEntity*& pEnt) const;
+    virtual Acad::ErrorStatus getGripPoints(AcGePoint3dArray& gripPoints, AcDbIntArray& osnapModes,
+                                            AcDbIntArray& geomIds) const;
+    virtual Acad::ErrorStatus moveGripPointsAt(const AcDbIntArray& indices, const AcGeVector3d& offset);
+    virtual Acad::ErrorStatus getGeomExtents(AcDbExtents& extents) const;
+#endif
+
+protected:
+    AcDbEntity();
+
+private:
+    struct Props;
+    Props* m_pProps;
+};
+
+class AcDbDatabase : public AcRxObject {
+public:
+    ACRX_DECLARE_MEMBERS(AcDbDatabase);
+    explicit AcDbDatabase(bool buildDefaultDrawing = true, bool noDocument = false);
+    ~AcDbDatabase() override;
+
+    Acad::ErrorStatus getSymbolTable(AcDbBlockTable*& pTable, AcDb::OpenMode mode);
+    Acad::ErrorStatus getSymbolTable(AcDbLayerTable*& pTable, AcDb::OpenMode mode);
+    Acad::ErrorStatus getSymbolTable(AcDbLinetypeTable*& pTable, AcDb::OpenMode mode);
+    Acad::ErrorStatus getBlockTable(AcDbBlockTable*& pTable, AcDb::OpenMode mode)
+    {
+        return getSymbolTable(pTable, mode);
+    }
+    Acad::ErrorStatus getLayerTable(AcDbLayerTable*& pTable, AcDb::OpenMode mode)
+    {
+        return getSymbolTable(pTable, mode);
+    }
+    Acad::ErrorStatus getLinetypeTable(AcDbLinetypeTable*& pTable, AcDb::OpenMode mode)
+    {
+        return getSymbolTable(pTable, mode);
+    }
+    AcDbObjectId blockTableId() const;
+    AcDbObjectId layerTableId() const;
+    AcDbObjectId linetypeTableId() const;
+    AcDbObjectId clayer() const;
+    Acad::ErrorStatus setClayer(AcDbObjectId objId);
+    AcDbObjectId celtype() const;
+    AcDbObjectId byLayerLinetype() const;
+    AcDbObjectId byBlockLinetype() const;
+    AcDbObjectId continuousLinetype() const;
+    AcDbObjectId currentSpaceId() const;
+    Acad::ErrorStatus getAcDbObjectId(AcDbObjectId& retId, bool createIfNotFound, const AcDbHandle& objHandle,
+                                      Adesk::UInt32 xRefId = 0);
+
+    // hostsim: the database's own state (object records, handles, draw order,
+    // undo log). Defined in hostsim/db.
+    class Imp;
+    Imp* hsImp() const { return m_pImp; }
+
+private:
+    Imp* m_pImp;
+};
+
+class AcDbHostApplicationServices : public AcRxObject {
+public:
+    static AcRxClass* desc();
+    AcDbDatabase* workingDatabase() const;
+    void setWorkingDatabase(AcDbDatabase* pDatabase);
+
+private:
+    AcDbDatabase* m_pWorkingDatabase = nullptr;
+};
+AcDbHostApplicationServices* acdbHostApplicationServices();
+
+Acad::ErrorStatus acdbOpenAcDbObject(AcDbObject*& pObj, AcDbObjectId id, AcDb::OpenMode mode,
+                                     bool openErasedObject = false);
+Acad::ErrorStatus acdbOpenAcDbEntity(AcDbEntity*& pEnt, AcDbObjectId id, AcDb::OpenMode mode,
+                                     bool openErasedEntity = false);
+Acad::ErrorStatus acdbOpenObject(AcDbObject*& pObj, AcDbObjectId id, AcDb::OpenMode mode,
+                                 bool openErased, const AcRxClass* pClass);
+template <class T>
+inline Acad::ErrorStatus acdbOpenObject(T*& pObj, AcDbObjectId id, AcDb::OpenMode mode, bool openErased = false)
+{
+    AcDbObject* p = nullptr;
+    Acad::ErrorStatus es = acdbOpenObject(p, id, mode, openErased, T::desc());
+    pObj = static_cast<T*>(p);
+    return es;
+}
+
+#include "adsdef.h"
+Acad::ErrorStatus acdbGetObjectId(AcDbObjectId& objId, const ads_name objName);
+Acad::ErrorStatus acdbGetAdsName(ads_name& objName, AcDbObjectId objId);
+Acad::ErrorStatus acdbFree(void* pBuffer);

@@ -1,0 +1,81 @@
+// The one host session: it owns the registries, the command line, the open
+// drawing and the loaded modules. Every subsystem reaches shared state
+// through it; nothing else in hostsim is process-wide.
+#pragma once
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "AdAChar.h"
+
+class AcDbDatabase;
+
+namespace hs {
+
+class Transcript;
+class CommandLine;
+class Registry;
+
+// What a prompt got back from the command line.
+struct Input {
+    enum Kind { kText, kEnter, kCancel, kEnd } kind = kEnd;
+    std::string text;  // UTF-8 (release 16: bytes as typed)
+};
+
+// Internal listeners for the life of a command run from the command line.
+struct CommandEvents {
+    // name is the global name; nested is true for commands run by acedCmd.
+    std::vector<std::function<void(const std::string& name, bool nested)>> willStart;
+    // outcome: 0 ended, 1 cancelled, 2 failed.
+    std::vector<std::function<void(const std::string& name, bool nested, int outcome)>> ended;
+};
+
+class Session {
+public:
+    static Session& get();
+
+    // ---- transcript ----
+    // Text the host or a module prints on the command line (UTF-8).
+    void print(const std::string& text);
+    // A host fault that must fail the run (broken host rule); printed and counted.
+    void fault(const std::string& message);
+    int faultCount() const;
+
+    // ---- command line ----
+    // Shows the prompt and reads one answer (from the input queue of acedCmd,
+    // the script or the terminal). Echoes the answer into the transcript.
+    Input readInput(const std::string& prompt);
+    // Pushes answers that the next prompts take before the script's lines
+    // (acedCmd); the queue is popped when the command it belongs to ends.
+    void pushInputQueue(std::vector<Input> answers);
+    void popInputQueue();
+    // Runs a command by name as if typed (nested = from acedCmd).
+    // Returns false when no such command exists.
+    bool runCommand(const std::string& name, bool nested);
+    bool inCommand() const;
+    std::string currentCommand() const;
+
+    CommandEvents& commandEvents();
+
+    // ---- drawing ----
+    AcDbDatabase* database() const;
+    void setDatabase(AcDbDatabase* pDb);  // session takes ownership
+
+    // ---- system variables (integers only) ----
+    int getVar(const std::string& name, int defaultValue = 0) const;
+    void setVar(const std::string& name, int value);
+
+    // ---- subsystems ----
+    Registry& registry();
+
+    struct Imp;
+    Imp& imp();
+
+private:
+    Session();
+    ~Session();
+    std::unique_ptr<Imp> m_imp;
+};
+
+}  // namespace hs

@@ -1,0 +1,22 @@
+// hostsim's text conversions between the build's ACHAR text and UTF-8.
+// In release 16 builds ACHAR text is 8-bit text in the system code page and
+// is passed through as bytes.
+#pragma once
+#include <string>
+
+#include "AdAChar.h"
+
+namespace hs {
+
+using tstring = std::basic_string<ACHAR>;
+
+std::string toUtf8(const ACHAR* text);
+std::string toUtf8(const tstring& text);
+tstring fromUtf8(const std::string& text);
+// A copy the caller frees with acdbFree / acutDelString (allocated with new[]).
+ACHAR* newString(const ACHAR* text);
+// Case-insensitive ASCII comparison, for command names, keys and DXF names.
+bool equalsNoCase(const std::string& a, const std::string& b);
+std::string upper(const std::string& s);
+
+}  // namespace hs

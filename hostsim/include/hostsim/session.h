@@ -10,6 +10,7 @@
 #include "AdAChar.h"
 
 class AcDbDatabase;
+class AcEditorReactor;
 
 namespace hs {
 
@@ -65,6 +66,10 @@ public:
     // ---- system variables (integers only) ----
     int getVar(const std::string& name, int defaultValue = 0) const;
     void setVar(const std::string& name, int value);
+
+    // ---- editor reactors ----
+    // Calls fn for every reactor attached to the editor, in attach order.
+    void notifyEditorReactors(const std::function<void(AcEditorReactor*)>& fn);
 
     // ---- subsystems ----
     Registry& registry();

@@ -1,0 +1,72 @@
+// hostsim's own database services beyond the host API: the parts the
+// built-in commands, the DXF files and the picture need. Implemented in
+// hostsim/db.
+#pragma once
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "dbmain.h"
+
+namespace hs {
+
+// ---- structure ----
+AcDbObjectId modelSpaceId(AcDbDatabase* pDb);
+AcDbObjectId paperSpaceId(AcDbDatabase* pDb);
+// Entities of a block table record in their record order.
+std::vector<AcDbObjectId> entitiesOf(AcDbObjectId blockRecordId, bool includeErased = false);
+// Every object of the database in handle order (tables, records, entities, objects).
+std::vector<AcDbObjectId> allObjects(AcDbDatabase* pDb, bool includeErased = false);
+AcDbObjectId idFromHandle(AcDbDatabase* pDb, std::uint64_t handle);
+// The class name of an object without opening it (for listings and errors).
+std::string className(AcDbObjectId id);
+
+// Adds a non-resident object to the database under the given owner. With a
+// non-null handle the object keeps that handle (files); otherwise it gets the
+// next one. Entities owned by a block table record are appended to it.
+Acad::ErrorStatus addObject(AcDbDatabase* pDb, AcDbObject* pObj, AcDbObjectId ownerId, AcDbHandle handle,
+                            AcDbObjectId& newId);
+std::uint64_t handseed(AcDbDatabase* pDb);
+void setHandseed(AcDbDatabase* pDb, std::uint64_t next);
+
+// Things other subsystems keep with a database (DXF header variables and
+// unknown sections, for instance), by name.
+std::shared_ptr<void>& attachment(AcDbDatabase* pDb, const std::string& name);
+
+// ---- copying through filing ----
+// Writes the object with a DWG filer of the given type and reads it into a
+// new object made by its class's create(). The copy is not resident.
+Acad::ErrorStatus copyThroughFiling(const AcDbObject* pSrc, AcDb::FilerType type, AcDbObject*& pCopy);
+// COPY and -ARRAY: deep clone of an entity into the owner of the original
+// (or the given owner), transformed by xform.
+Acad::ErrorStatus deepCloneEntity(AcDbObjectId srcId, const AcGeMatrix3d& xform, AcDbObjectId& newId,
+                                  AcDbObjectId ownerId = AcDbObjectId::kNull);
+// WBLOCK: a new database filled by wblock clone. With entities null the whole
+// drawing is written; with blockName set, that block becomes model space.
+// The source database is never changed.
+AcDbDatabase* wblockClone(AcDbDatabase* pSrc, const std::vector<AcDbObjectId>* entities,
+                          const std::string& blockName = std::string());
+
+// ---- draw order of a block table record (model space above all) ----
+std::vector<AcDbObjectId> drawOrder(AcDbObjectId blockRecordId);
+void sendToBack(const std::vector<AcDbObjectId>& ids);
+void bringToFront(const std::vector<AcDbObjectId>& ids);
+// True when the draw order is not the record order (the DXF file then needs a
+// sort-entities table).
+bool drawOrderDiffers(AcDbObjectId blockRecordId);
+void setDrawOrder(AcDbObjectId blockRecordId, const std::vector<AcDbObjectId>& order);
+
+// ---- undo and redo ----
+// Every command from the command line is one undo group; nested commands join
+// it. These run the undo log; they print what the host prints.
+int undoGroups(int count);  // returns how many groups were undone
+int redoGroups(int count);
+int undoableGroups();
+int redoableGroups();
+
+// ---- open objects ----
+// Objects of any database currently open (for the end-of-command check).
+std::vector<AcDbObjectId> openObjects();
+
+}  // namespace hs

@@ -2,5 +2,10 @@
 #include "hostsim/builtins.h"
 
 namespace hs {
-void registerBuiltinCommands() {}
+void registerBuiltinCommands()
+{
+    registerSessionCommands();
+    registerEditCommands();
+    registerFileCommands();
+}
 }  // namespace hs

@@ -1,7 +1,16 @@
-// The host's own commands (LINE, ERASE, UNDO, -ARRAY, WBLOCK, ...), registered
-// in the command group "ACAD" when the session starts.
+// The host's own commands, registered in the command group "ACAD" when the
+// session starts, and the built-in run-time classes.
 #pragma once
 
 namespace hs {
+// Called once by the session; calls the registrations below in this order.
 void registerBuiltinCommands();
-}
+
+void registerSessionCommands();  // ARX, QUIT, SETVAR, HSFAULT      (hostsim/ed)
+void registerEditCommands();     // drawing, editing, undo, WBLOCK  (hostsim/ed)
+void registerFileCommands();     // SAVE, SAVEAS                    (hostsim/dxf)
+
+// Built-in classes, registered before any module loads.
+void registerDbClasses();      // AcDbObject, AcDbEntity, tables and records (hostsim/db)
+void registerEntityClasses();  // AcDbLine ... AcDbEllipse             (hostsim/entities)
+}  // namespace hs

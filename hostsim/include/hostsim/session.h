@@ -42,6 +42,9 @@ public:
     // A host fault that must fail the run (broken host rule); printed and counted.
     void fault(const std::string& message);
     int faultCount() const;
+    // A broken host rule that the real host would crash on: printed, then the
+    // process ends with a non-zero exit status.
+    [[noreturn]] void fatal(const std::string& message);
 
     // ---- command line ----
     // Shows the prompt and reads one answer (from the input queue of acedCmd,

@@ -1,0 +1,6 @@
+// Placeholder until this part of hostsim is written.
+#include "hostsim/builtins.h"
+
+namespace hs {
+void registerEntityClasses() {}
+}  // namespace hs

@@ -1,0 +1,203 @@
+// DXF tags: reading and writing line pairs.
+#include "dxf/tags.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+
+namespace hs {
+namespace dxf {
+
+GroupType groupType(int code) {
+    if (code >= 0 && code <= 9)
+        return GroupType::kString;
+    if ((code >= 10 && code <= 59) || (code >= 110 && code <= 149) || (code >= 210 && code <= 239) ||
+        (code >= 460 && code <= 469) || (code >= 1010 && code <= 1059))
+        return GroupType::kDouble;
+    if ((code >= 60 && code <= 79) || (code >= 170 && code <= 179) || (code >= 270 && code <= 289) ||
+        (code >= 370 && code <= 389) || (code >= 400 && code <= 409) || (code >= 1060 && code <= 1070))
+        return GroupType::kInt16;
+    if ((code >= 90 && code <= 99) || (code >= 420 && code <= 459) || code == 1071)
+        return GroupType::kInt32;
+    if (code >= 160 && code <= 169)
+        return GroupType::kInt64;
+    if (code >= 290 && code <= 299)
+        return GroupType::kBool;
+    if (code == 105 || (code >= 320 && code <= 369) || (code >= 390 && code <= 399) ||
+        (code >= 480 && code <= 481) || code == 1005)
+        return GroupType::kHandle;
+    if ((code >= 310 && code <= 319) || code == 1004)
+        return GroupType::kBinary;
+    if (code == 999)
+        return GroupType::kComment;
+    return GroupType::kString;
+}
+
+bool isPointCode(int code) {
+    return (code >= 10 && code <= 18) || (code >= 110 && code <= 112) || (code >= 1010 && code <= 1013);
+}
+
+TagReader::TagReader(std::string_view text) : m_text(text) {
+    if (m_text.size() >= 3 && static_cast<unsigned char>(m_text[0]) == 0xEF &&
+        static_cast<unsigned char>(m_text[1]) == 0xBB && static_cast<unsigned char>(m_text[2]) == 0xBF)
+        m_pos = 3;
+}
+
+bool TagReader::readLine(std::string_view& out) {
+    if (m_pos >= m_text.size())
+        return false;
+    size_t end = m_text.find('\n', m_pos);
+    size_t next = end;
+    if (end == std::string_view::npos) {
+        end = m_text.size();
+        next = end;
+    } else {
+        next = end + 1;
+    }
+    size_t stop = end;
+    if (stop > m_pos && m_text[stop - 1] == '\r')
+        --stop;
+    out = m_text.substr(m_pos, stop - m_pos);
+    m_pos = next;
+    ++m_line;
+    return true;
+}
+
+bool TagReader::next(RawTag& tag) {
+    if (m_havePushed) {
+        m_havePushed = false;
+        tag = m_last;
+        return true;
+    }
+    if (!m_error.empty())
+        return false;
+    std::string_view codeText;
+    int codeLine = m_line;
+    if (!readLine(codeText))
+        return false;
+    long long code = 0;
+    if (!parseInt(codeText, code) || code < -5 || code > 1071) {
+        m_error = "line " + std::to_string(codeLine) + ": expected a group code, found \"" +
+                  std::string(codeText.substr(0, 40)) + "\"";
+        return false;
+    }
+    std::string_view value;
+    if (!readLine(value)) {
+        m_error = "line " + std::to_string(m_line) + ": expected the value of group code " +
+                  std::to_string(code) + ", found the end of the file";
+        return false;
+    }
+    tag.code = static_cast<int>(code);
+    tag.value = value;
+    tag.line = codeLine;
+    m_last = tag;
+    m_haveLast = true;
+    return true;
+}
+
+bool TagReader::peek(RawTag& tag) {
+    if (!next(tag))
+        return false;
+    pushBack();
+    return true;
+}
+
+void TagReader::pushBack() {
+    if (m_haveLast)
+        m_havePushed = true;
+}
+
+namespace {
+std::string_view trim(std::string_view s) {
+    while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
+        s.remove_prefix(1);
+    while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r'))
+        s.remove_suffix(1);
+    return s;
+}
+}  // namespace
+
+bool parseInt(std::string_view text, long long& value) {
+    text = trim(text);
+    if (!text.empty() && text.front() == '+')
+        text.remove_prefix(1);
+    if (text.empty())
+        return false;
+    auto res = std::from_chars(text.data(), text.data() + text.size(), value);
+    return res.ec == std::errc() && res.ptr == text.data() + text.size();
+}
+
+bool parseDouble(std::string_view text, double& value) {
+    text = trim(text);
+    if (!text.empty() && text.front() == '+')
+        text.remove_prefix(1);
+    if (text.empty())
+        return false;
+    auto res = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (res.ec == std::errc::result_out_of_range)
+        return false;
+    return res.ec == std::errc() && res.ptr == text.data() + text.size() && std::isfinite(value);
+}
+
+bool parseHandle(std::string_view text, std::uint64_t& value) {
+    text = trim(text);
+    if (text.empty() || text.size() > 16)
+        return false;
+    auto res = std::from_chars(text.data(), text.data() + text.size(), value, 16);
+    return res.ec == std::errc() && res.ptr == text.data() + text.size();
+}
+
+std::string formatDouble(double value) {
+    if (!std::isfinite(value))
+        return "0.0";
+    char buf[64];
+    auto res = std::to_chars(buf, buf + sizeof(buf), value);
+    std::string s(buf, res.ptr);
+    if (s.find_first_of(".e") == std::string::npos)
+        s += ".0";
+    return s;
+}
+
+std::string formatHandle(std::uint64_t value) {
+    char buf[32];
+    auto res = std::to_chars(buf, buf + sizeof(buf), value, 16);
+    std::string s(buf, res.ptr);
+    for (char& c : s)
+        if (c >= 'a' && c <= 'f')
+            c = static_cast<char>(c - 'a' + 'A');
+    return s;
+}
+
+void TagWriter::write(int code, std::string_view value) {
+    char buf[16];
+    int n = std::snprintf(buf, sizeof(buf), "%3d\n", code);
+    m_out.append(buf, static_cast<size_t>(n));
+    m_out.append(value);
+    m_out.push_back('\n');
+}
+
+void TagWriter::write(const Tags& tags) {
+    for (const Tag& t : tags)
+        write(t.code, t.value);
+}
+
+void TagWriter::writeInt(int code, long long value) {
+    write(code, std::to_string(value));
+}
+
+void TagWriter::writeDouble(int code, double value) {
+    write(code, formatDouble(value));
+}
+
+void TagWriter::writeHandle(int code, std::uint64_t value) {
+    write(code, formatHandle(value));
+}
+
+void TagWriter::writePoint(int code, double x, double y, double z) {
+    writeDouble(code, x);
+    writeDouble(code + 10, y);
+    writeDouble(code + 20, z);
+}
+
+}  // namespace dxf
+}  // namespace hs

@@ -56,6 +56,14 @@ protected:
     Acad::ErrorStatus IV_HOOK(getGeomExtents, subGetGeomExtents)(AcDbExtents& extents) const override;
 
 private:
+    // Deletes every clone held and empties the slots.
+    void deleteClones();
+    // Puts an owned clone in the next free slot; false (nothing stored) when
+    // the clone is null or all slots are used.
+    bool storeClone(AcDbEntity* pClone);
+    template <class CloneSetter, class OwnSetter>
+    Acad::ErrorStatus passToClones(int sourceLine, CloneSetter setOnClone, OwnSetter setOnSelf);
+
     Adesk::Int16 m_count;
     AcDbEntity* m_pEnt[kMaxClones];
     Adesk::UInt16 m_colorIndex;

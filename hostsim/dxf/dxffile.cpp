@@ -1,14 +1,65 @@
-// Placeholder until the DXF reader and writer are written.
+// DXF files on disk: read whole, written to a temporary file beside the
+// target and renamed over it, so a failed save leaves the old file as it was.
 #include "hostsim/dxffile.h"
 
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+
+#include "dxf/drawing_data.h"
+
 namespace hs {
-DxfResult readDxfFile(const std::string& path, AcDbDatabase*& pDb)
-{
+
+DxfResult readDxfFile(const std::string& path, AcDbDatabase*& pDb) {
     pDb = nullptr;
-    return {false, path + ": DXF reading is not available yet"};
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        return {false, path + ": cannot open the file: " + std::strerror(errno), {}};
+    std::string text;
+    in.seekg(0, std::ios::end);
+    std::streamoff size = in.tellg();
+    in.seekg(0, std::ios::beg);
+    if (size > 0) {
+        text.resize(static_cast<size_t>(size));
+        in.read(&text[0], size);
+    }
+    if (!in)
+        return {false, path + ": cannot read the file", {}};
+    DxfResult result = readDxfText(text, pDb);
+    if (!result.ok)
+        result.message = path + ": " + result.message;
+    else if (dxf::DrawingData* pData = dxf::drawingData(pDb, true))
+        pData->fileName = path;
+    return result;
 }
-DxfResult writeDxfFile(const std::string& path, AcDbDatabase*)
-{
-    return {false, path + ": DXF writing is not available yet"};
+
+DxfResult writeDxfFile(const std::string& path, AcDbDatabase* pDb) {
+    std::string text;
+    DxfResult result = writeDxfText(pDb, text);
+    if (!result.ok) {
+        result.message = path + ": " + result.message;
+        return result;
+    }
+    std::string tmp = path + ".tmp";
+    {
+        std::ofstream out(tmp, std::ios::binary | std::ios::trunc);
+        if (!out)
+            return {false, path + ": cannot write the file: " + std::strerror(errno), {}};
+        out.write(text.data(), static_cast<std::streamsize>(text.size()));
+        out.flush();
+        if (!out) {
+            std::remove(tmp.c_str());
+            return {false, path + ": cannot write the file", {}};
+        }
+    }
+    if (std::rename(tmp.c_str(), path.c_str()) != 0) {
+        std::string why = std::strerror(errno);
+        std::remove(tmp.c_str());
+        return {false, path + ": cannot write the file: " + why, {}};
+    }
+    return result;
 }
+
 }  // namespace hs

@@ -1,0 +1,776 @@
+// The DXF data a database keeps, and the defaults of a drawing made in
+// hostsim.
+#include "dxf/drawing_data.h"
+
+#include <memory>
+
+#include "dbsymtb.h"
+#include "hostsim/dbapi.h"
+#include "hostsim/text.h"
+
+namespace hs {
+namespace dxf {
+
+DrawingData* drawingData(AcDbDatabase* pDb, bool create) {
+    if (pDb == nullptr)
+        return nullptr;
+    std::shared_ptr<void>& slot = hs::attachment(pDb, "dxf");
+    if (!slot && create)
+        slot = std::make_shared<DrawingData>();
+    return static_cast<DrawingData*>(slot.get());
+}
+
+const HeaderVar* findHeaderVar(const DrawingData& data, const std::string& name) {
+    for (const HeaderVar& v : data.header)
+        if (equalsNoCase(v.name, name))
+            return &v;
+    return nullptr;
+}
+
+void setHeaderVar(DrawingData& data, const std::string& name, Tags values) {
+    for (HeaderVar& v : data.header) {
+        if (equalsNoCase(v.name, name)) {
+            v.values = std::move(values);
+            return;
+        }
+    }
+    data.header.push_back({name, std::move(values)});
+}
+
+std::uint64_t tagHandle(const Tags& tags, int code) {
+    for (const Tag& t : tags) {
+        std::uint64_t h = 0;
+        if (t.code == code && parseHandle(t.value, h))
+            return h;
+    }
+    return 0;
+}
+
+std::uint64_t ownHandle(const Tags& tags) {
+    // Only the groups of the object itself, before its first subclass.
+    for (const Tag& t : tags) {
+        if (t.code == 100)
+            break;
+        std::uint64_t h = 0;
+        if ((t.code == 5 || t.code == 105) && parseHandle(t.value, h))
+            return h;
+    }
+    return 0;
+}
+
+namespace {
+
+// The parts of a new drawing that hostsim's database does not hold. Values
+// starting with '@' are handles: @MS and @PS are the model and paper space
+// block records, any other name a new handle.
+const char kNewDrawing[] = R"(  0
+SECTION
+  2
+HEADER
+  9
+$ACADVER
+  1
+AC1015
+  9
+$ACADMAINTVER
+ 70
+6
+  9
+$DWGCODEPAGE
+  3
+ANSI_1252
+  9
+$INSBASE
+ 10
+0.0
+ 20
+0.0
+ 30
+0.0
+  9
+$EXTMIN
+ 10
+1e+20
+ 20
+1e+20
+ 30
+1e+20
+  9
+$EXTMAX
+ 10
+-1e+20
+ 20
+-1e+20
+ 30
+-1e+20
+  9
+$LIMMIN
+ 10
+0.0
+ 20
+0.0
+  9
+$LIMMAX
+ 10
+420.0
+ 20
+297.0
+  9
+$LTSCALE
+ 40
+1.0
+  9
+$CLAYER
+  8
+0
+  9
+$HANDSEED
+  5
+0
+  9
+$MEASUREMENT
+ 70
+1
+  9
+$INSUNITS
+ 70
+4
+  0
+ENDSEC
+  0
+SECTION
+  2
+TABLES
+  0
+TABLE
+  2
+VPORT
+  5
+@VPORTS
+330
+0
+100
+AcDbSymbolTable
+ 70
+1
+  0
+VPORT
+  5
+@ACTIVE
+330
+@VPORTS
+100
+AcDbSymbolTableRecord
+100
+AcDbViewportTableRecord
+  2
+*Active
+ 70
+0
+ 10
+0.0
+ 20
+0.0
+ 11
+1.0
+ 21
+1.0
+ 12
+0.0
+ 22
+0.0
+ 13
+0.0
+ 23
+0.0
+ 14
+0.5
+ 24
+0.5
+ 15
+0.5
+ 25
+0.5
+ 16
+0.0
+ 26
+0.0
+ 36
+1.0
+ 17
+0.0
+ 27
+0.0
+ 37
+0.0
+ 40
+1000.0
+ 41
+1.34
+ 42
+50.0
+ 43
+0.0
+ 44
+0.0
+ 50
+0.0
+ 51
+0.0
+ 71
+0
+ 72
+1000
+ 73
+1
+ 74
+3
+ 75
+0
+ 76
+0
+ 77
+0
+ 78
+0
+  0
+ENDTAB
+  0
+TABLE
+  2
+STYLE
+  5
+@STYLES
+330
+0
+100
+AcDbSymbolTable
+ 70
+1
+  0
+STYLE
+  5
+@STANDARD
+330
+@STYLES
+100
+AcDbSymbolTableRecord
+100
+AcDbTextStyleTableRecord
+  2
+Standard
+ 70
+0
+ 40
+0.0
+ 41
+1.0
+ 50
+0.0
+ 71
+0
+ 42
+2.5
+  3
+txt
+  4
+
+  0
+ENDTAB
+  0
+TABLE
+  2
+VIEW
+  5
+@VIEWS
+330
+0
+100
+AcDbSymbolTable
+ 70
+0
+  0
+ENDTAB
+  0
+TABLE
+  2
+UCS
+  5
+@UCSS
+330
+0
+100
+AcDbSymbolTable
+ 70
+0
+  0
+ENDTAB
+  0
+TABLE
+  2
+APPID
+  5
+@APPIDS
+330
+0
+100
+AcDbSymbolTable
+ 70
+1
+  0
+APPID
+  5
+@ACADAPP
+330
+@APPIDS
+100
+AcDbSymbolTableRecord
+100
+AcDbRegAppTableRecord
+  2
+ACAD
+ 70
+0
+  0
+ENDTAB
+  0
+TABLE
+  2
+DIMSTYLE
+  5
+@DIMSTYLES
+330
+0
+100
+AcDbSymbolTable
+ 70
+1
+100
+AcDbDimStyleTable
+  0
+DIMSTYLE
+105
+@DIMSTANDARD
+330
+@DIMSTYLES
+100
+AcDbSymbolTableRecord
+100
+AcDbDimStyleTableRecord
+  2
+Standard
+ 70
+0
+  0
+ENDTAB
+  0
+ENDSEC
+  0
+SECTION
+  2
+OBJECTS
+  0
+DICTIONARY
+  5
+@ROOT
+330
+0
+100
+AcDbDictionary
+281
+1
+  3
+ACAD_GROUP
+350
+@GROUPS
+  3
+ACAD_LAYOUT
+350
+@LAYOUTS
+  0
+DICTIONARY
+  5
+@GROUPS
+330
+@ROOT
+100
+AcDbDictionary
+281
+1
+  0
+DICTIONARY
+  5
+@LAYOUTS
+330
+@ROOT
+100
+AcDbDictionary
+281
+1
+  3
+Model
+350
+@MODEL
+  3
+Layout1
+350
+@LAYOUT1
+  0
+LAYOUT
+  5
+@MODEL
+330
+@LAYOUTS
+100
+AcDbPlotSettings
+  1
+
+  2
+none_device
+  4
+
+  6
+
+ 40
+0.0
+ 41
+0.0
+ 42
+0.0
+ 43
+0.0
+ 44
+0.0
+ 45
+0.0
+ 46
+0.0
+ 47
+0.0
+ 48
+0.0
+ 49
+0.0
+140
+0.0
+141
+0.0
+142
+1.0
+143
+1.0
+ 70
+1024
+ 72
+0
+ 73
+0
+ 74
+0
+  7
+
+ 75
+0
+147
+1.0
+148
+0.0
+149
+0.0
+100
+AcDbLayout
+  1
+Model
+ 70
+1
+ 71
+0
+ 10
+0.0
+ 20
+0.0
+ 11
+420.0
+ 21
+297.0
+ 12
+0.0
+ 22
+0.0
+ 32
+0.0
+ 14
+1e+20
+ 24
+1e+20
+ 34
+1e+20
+ 15
+-1e+20
+ 25
+-1e+20
+ 35
+-1e+20
+146
+0.0
+ 13
+0.0
+ 23
+0.0
+ 33
+0.0
+ 16
+1.0
+ 26
+0.0
+ 36
+0.0
+ 17
+0.0
+ 27
+1.0
+ 37
+0.0
+ 76
+0
+330
+@MS
+  0
+LAYOUT
+  5
+@LAYOUT1
+330
+@LAYOUTS
+100
+AcDbPlotSettings
+  1
+
+  2
+none_device
+  4
+
+  6
+
+ 40
+0.0
+ 41
+0.0
+ 42
+0.0
+ 43
+0.0
+ 44
+0.0
+ 45
+0.0
+ 46
+0.0
+ 47
+0.0
+ 48
+0.0
+ 49
+0.0
+140
+0.0
+141
+0.0
+142
+1.0
+143
+1.0
+ 70
+0
+ 72
+0
+ 73
+0
+ 74
+0
+  7
+
+ 75
+0
+147
+1.0
+148
+0.0
+149
+0.0
+100
+AcDbLayout
+  1
+Layout1
+ 70
+1
+ 71
+1
+ 10
+0.0
+ 20
+0.0
+ 11
+420.0
+ 21
+297.0
+ 12
+0.0
+ 22
+0.0
+ 32
+0.0
+ 14
+1e+20
+ 24
+1e+20
+ 34
+1e+20
+ 15
+-1e+20
+ 25
+-1e+20
+ 35
+-1e+20
+146
+0.0
+ 13
+0.0
+ 23
+0.0
+ 33
+0.0
+ 16
+1.0
+ 26
+0.0
+ 36
+0.0
+ 17
+0.0
+ 27
+1.0
+ 37
+0.0
+ 76
+0
+330
+@PS
+  0
+ENDSEC
+  0
+EOF
+)";
+
+class HandleNames {
+public:
+    explicit HandleNames(AcDbDatabase* pDb) : m_pDb(pDb) {}
+    std::string resolve(const std::string& value) {
+        if (value.size() < 2 || value[0] != '@')
+            return value;
+        std::string name = value.substr(1);
+        if (name == "MS")
+            return formatHandle(hs::modelSpaceId(m_pDb).handle().value());
+        if (name == "PS")
+            return formatHandle(hs::paperSpaceId(m_pDb).handle().value());
+        auto it = m_names.find(name);
+        if (it != m_names.end())
+            return it->second;
+        std::uint64_t h = hs::handseed(m_pDb);
+        hs::setHandseed(m_pDb, h + 1);
+        return m_names[name] = formatHandle(h);
+    }
+
+private:
+    AcDbDatabase* m_pDb;
+    std::map<std::string, std::string> m_names;
+};
+
+// Splits the tags of a section body into pieces each starting with group 0.
+std::vector<Tags> splitAtGroupZero(const Tags& tags) {
+    std::vector<Tags> out;
+    for (const Tag& t : tags) {
+        if (t.code == 0 || out.empty())
+            out.emplace_back();
+        out.back().push_back(t);
+    }
+    return out;
+}
+
+}  // namespace
+
+void completeDrawingData(AcDbDatabase* pDb, DrawingData& data) {
+    if (data.complete)
+        return;
+    data.complete = true;
+    HandleNames names(pDb);
+    TagReader reader(kNewDrawing);
+    RawTag raw;
+    std::string section;
+    Tags body;
+    std::vector<std::pair<std::string, Tags>> sections;
+    while (reader.next(raw)) {
+        if (raw.code == 0 && raw.value == "SECTION") {
+            reader.next(raw);
+            section = std::string(raw.value);
+            body.clear();
+            continue;
+        }
+        if (raw.code == 0 && raw.value == "ENDSEC") {
+            sections.emplace_back(section, body);
+            continue;
+        }
+        if (raw.code == 0 && raw.value == "EOF")
+            break;
+        std::string value(raw.value);
+        if (groupType(raw.code) == GroupType::kHandle || raw.code == 5 || raw.code == 105)
+            value = names.resolve(value);
+        body.push_back({raw.code, value});
+    }
+    for (auto& [name, tags] : sections) {
+        if (name == "HEADER") {
+            if (!data.header.empty())
+                continue;
+            for (const Tag& t : tags) {
+                if (t.code == 9)
+                    data.header.push_back({t.value, {}});
+                else if (!data.header.empty())
+                    data.header.back().values.push_back(t);
+            }
+        } else if (name == "TABLES") {
+            for (Tags& piece : splitAtGroupZero(tags)) {
+                if (piece.empty())
+                    continue;
+                if (piece[0].value == "TABLE") {
+                    KeptTable table;
+                    table.name = piece.size() > 1 ? piece[1].value : std::string();
+                    table.head.assign(piece.begin() + 1, piece.end());
+                    bool have = false;
+                    for (const KeptTable& k : data.tables)
+                        have = have || equalsNoCase(k.name, table.name);
+                    if (have)
+                        continue;
+                    data.tables.push_back(std::move(table));
+                } else if (piece[0].value == "ENDTAB") {
+                    continue;
+                } else if (!data.tables.empty()) {
+                    // An entry of the table just added.
+                    KeptTable& table = data.tables.back();
+                    if (equalsNoCase(table.name, piece[0].value))
+                        table.entries.push_back(piece);
+                }
+            }
+        } else if (name == "OBJECTS") {
+            if (!data.objects.empty())
+                continue;
+            data.objects = splitAtGroupZero(tags);
+            std::uint64_t model = 0, layout1 = 0;
+            parseHandle(names.resolve("@MODEL"), model);
+            parseHandle(names.resolve("@LAYOUT1"), layout1);
+            data.recordLayout[hs::modelSpaceId(pDb).handle().value()] = model;
+            data.recordLayout[hs::paperSpaceId(pDb).handle().value()] = layout1;
+        }
+    }
+}
+
+}  // namespace dxf
+}  // namespace hs

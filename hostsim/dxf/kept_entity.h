@@ -1,0 +1,34 @@
+// An entity of a DXF file that hostsim has no class for (a spline, a hatch,
+// an old-style polyline with its vertices, a block reference with its
+// attributes): kept as its tags, in its block and in its place, and written
+// back unchanged. It draws nothing and refuses to be transformed.
+#pragma once
+#include "dbmain.h"
+#include "dxf/tags.h"
+
+class HsDxfKeptEntity : public AcDbEntity {
+public:
+    ACRX_DECLARE_MEMBERS(HsDxfKeptEntity);
+    HsDxfKeptEntity();
+    ~HsDxfKeptEntity() override;
+
+    // The tags from the entity's group 0 on, with any entities that follow it
+    // (attributes, vertices, the end of sequence).
+    const hs::dxf::Tags& tags() const;
+    void setTags(hs::dxf::Tags tags);
+    // The DXF type name (the value of the first group 0).
+    std::string typeName() const;
+
+    Acad::ErrorStatus dwgInFields(AcDbDwgFiler* pFiler) override;
+    Acad::ErrorStatus dwgOutFields(AcDbDwgFiler* pFiler) const override;
+
+private:
+    hs::dxf::Tags m_tags;
+};
+
+namespace hs {
+namespace dxf {
+// Registers the class once (at session start and before a file is read).
+void registerKeptEntityClass();
+}  // namespace dxf
+}  // namespace hs

@@ -1,0 +1,49 @@
+// Between file tags and database objects: an object reads the tags that
+// follow its group 0 through the host's DXF filer, and writes its groups
+// through the same filer; the text of strings is converted between the
+// file's encoding and the build's text on the way.
+#pragma once
+#include <map>
+#include <string>
+#include <vector>
+
+#include "dbmain.h"
+#include "dxf/tags.h"
+
+namespace hs {
+namespace dxf {
+
+// Strings of files before AC1021 are 8-bit text with \U+XXXX escapes for
+// other characters; later files are UTF-8. Release 16 builds keep the bytes
+// as they are (their text is the system code page).
+class TextCodec {
+public:
+    explicit TextCodec(bool fileIsUtf8 = false) : m_utf8(fileIsUtf8) {}
+    bool fileIsUtf8() const { return m_utf8; }
+    // File text to UTF-8.
+    std::string decode(std::string_view raw) const;
+    // UTF-8 to file text.
+    std::string encode(const std::string& utf8) const;
+
+private:
+    bool m_utf8;
+};
+
+// The run-time class for a DXF type name, ignoring case: first the classes the
+// file declared (DXF name to class name), then the DXF names of the
+// registered classes. Null when there is none.
+AcRxClass* classForDxfName(const std::string& dxfName, const std::map<std::string, std::string>& fileClasses);
+// The DXF type name written for an object of this class ("LINE",
+// "QWK_WaterMark"), or empty when the class has none.
+std::string dxfNameOf(const AcRxClass* pClass);
+
+// Feeds the tags after an object's group 0 to its dxfInFields. On failure the
+// message says which group and why.
+Acad::ErrorStatus readObject(AcDbObject* pObj, AcDbDatabase* pDb, const RawTag* begin, const RawTag* end,
+                             const TextCodec& codec, std::string& error);
+// Writes the object's type as group 0 and then the groups of its dxfOutFields.
+Acad::ErrorStatus writeObject(const AcDbObject* pObj, AcDbDatabase* pDb, const std::string& typeName,
+                              const TextCodec& codec, Tags& out);
+
+}  // namespace dxf
+}  // namespace hs

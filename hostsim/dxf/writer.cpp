@@ -1,0 +1,490 @@
+// Writing a database as an ASCII DXF file (AC1015 or the later version it was
+// read from): the kept header, classes for the custom classes in use, the
+// tables, blocks, entities and objects, each database object through its own
+// DXF writing and each kept one as it was read.
+#include <algorithm>
+#include <set>
+
+#include "dbsymtb.h"
+#include "dxf/drawing_data.h"
+#include "dxf/kept_entity.h"
+#include "dxf/objects_io.h"
+#include "hostsim/dbapi.h"
+#include "hostsim/dxffile.h"
+#include "hostsim/text.h"
+
+namespace hs {
+namespace dxf {
+
+namespace {
+
+// Types every DXF reader knows; classes with other DXF names need a CLASS
+// entry.
+const std::set<std::string>& standardDxfNames() {
+    static const std::set<std::string> names = {
+        "3DFACE",     "3DSOLID", "ARC",       "ATTDEF",   "ATTRIB",     "BLOCK",        "BLOCK_RECORD",
+        "BODY",       "CIRCLE",  "DIMENSION", "DIMSTYLE", "DICTIONARY", "ELLIPSE",      "ENDBLK",
+        "HATCH",      "IMAGE",   "INSERT",    "LAYER",    "LEADER",     "LINE",         "LTYPE",
+        "LWPOLYLINE", "MLINE",   "MTEXT",     "POINT",    "POLYLINE",   "RAY",          "REGION",
+        "SEQEND",     "SHAPE",   "SOLID",     "SPLINE",   "STYLE",      "TABLE",        "TEXT",
+        "TOLERANCE",  "TRACE",   "UCS",       "VERTEX",   "VIEW",       "VIEWPORT",     "VPORT",
+        "XLINE",      "APPID",   "LAYOUT",    "GROUP",    "XRECORD",    "SORTENTSTABLE"};
+    return names;
+}
+
+bool isCustomClass(const AcRxClass* pClass) {
+    std::string dxf = dxfNameOf(pClass);
+    if (dxf.empty() || pClass == HsDxfKeptEntity::desc())
+        return false;
+    return standardDxfNames().count(upper(dxf)) == 0;
+}
+
+size_t findCode(const Tags& tags, int code, size_t from = 1) {
+    for (size_t i = from; i < tags.size(); ++i)
+        if (tags[i].code == code)
+            return i;
+    return tags.size();
+}
+
+class Writer {
+public:
+    Writer(AcDbDatabase* pDb, std::string& out) : m_pDb(pDb), m_out(out), m_w(out) {}
+    DxfResult run();
+
+private:
+    void prepare();
+    void prepareDrawOrder();
+    void writeHeader();
+    void writeClasses();
+    void writeTables();
+    void writeDbTable(const std::string& name, AcDbObjectId tableId);
+    void writeBlocks();
+    void writeEntities();
+    void writeObjects();
+    // Writes a database object: its type, then its own groups, with the kept
+    // application data and extended data put back.
+    bool writeDbObject(AcDbObject* pObj, const std::string& type, bool paperSpace);
+    void writeEntity(AcDbObjectId id, bool paperSpace);
+    void writeKept(Tags tags, std::uint64_t handle, std::uint64_t owner);
+    void writeTags(const Tags& tags);
+    bool fail(const std::string& message) {
+        if (m_error.empty())
+            m_error = message;
+        return false;
+    }
+    std::uint64_t newHandle() {
+        std::uint64_t h = hs::handseed(m_pDb);
+        hs::setHandseed(m_pDb, h + 1);
+        return h;
+    }
+
+    AcDbDatabase* m_pDb;
+    std::string& m_out;
+    TagWriter m_w;
+    DrawingData* m_data = nullptr;
+    TextCodec m_codec;
+    std::string m_version;
+    std::string m_error;
+    std::map<const AcRxClass*, int> m_customClasses;
+    std::uint64_t m_ms = 0, m_ps = 0;
+    Tags m_sortents;  // the sort-entities table to write, if any
+};
+
+void Writer::prepare() {
+    m_data = drawingData(m_pDb, true);
+    if (!m_data->complete)
+        completeDrawingData(m_pDb, *m_data);
+    m_version = std::max(m_data->version, std::string("AC1015"));
+    m_codec = TextCodec(m_version >= "AC1021");
+    m_ms = hs::modelSpaceId(m_pDb).handle().value();
+    m_ps = hs::paperSpaceId(m_pDb).handle().value();
+
+    // The begin and end marks of blocks made in hostsim.
+    for (AcDbObjectId recId : hs::entitiesOf(m_pDb->blockTableId())) {
+        std::uint64_t h = recId.handle().value();
+        if (m_data->blocks.count(h) != 0)
+            continue;
+        AcDbBlockTableRecord* pRec = nullptr;
+        if (acdbOpenObject(pRec, recId, AcDb::kForRead) != Acad::eOk)
+            continue;
+        const ACHAR* pName = nullptr;
+        pRec->getName(pName);
+        std::string name = m_codec.encode(pName != nullptr ? toUtf8(pName) : std::string());
+        AcGePoint3d base = pRec->origin();
+        pRec->close();
+        std::string owner = formatHandle(h);
+        BlockMarks marks;
+        marks.begin = {{0, "BLOCK"},
+                       {5, formatHandle(newHandle())},
+                       {330, owner},
+                       {100, "AcDbEntity"},
+                       {8, "0"},
+                       {100, "AcDbBlockBegin"},
+                       {2, name},
+                       {70, "0"},
+                       {10, formatDouble(base.x)},
+                       {20, formatDouble(base.y)},
+                       {30, formatDouble(base.z)},
+                       {3, name},
+                       {1, ""}};
+        if (h == m_ps)
+            marks.begin.insert(marks.begin.begin() + 4, {67, "1"});
+        marks.end = {{0, "ENDBLK"}, {5, formatHandle(newHandle())}, {330, owner}, {100, "AcDbEntity"},
+                     {8, "0"},      {100, "AcDbBlockEnd"}};
+        if (h == m_ps)
+            marks.end.insert(marks.end.begin() + 4, {67, "1"});
+        m_data->blocks[h] = std::move(marks);
+    }
+
+    // Custom classes in use, with their instance counts.
+    AcRxDictionary* pDict = acrxClassDictionary;
+    std::map<std::string, const AcRxClass*> byName;
+    for (AcDbObjectId id : hs::allObjects(m_pDb)) {
+        std::string name = hs::className(id);
+        auto it = byName.find(name);
+        if (it == byName.end()) {
+            const AcRxClass* pClass =
+                pDict != nullptr ? static_cast<const AcRxClass*>(pDict->at(fromUtf8(name).c_str())) : nullptr;
+            it = byName.emplace(name, pClass != nullptr && isCustomClass(pClass) ? pClass : nullptr).first;
+        }
+        if (it->second != nullptr)
+            ++m_customClasses[it->second];
+    }
+    prepareDrawOrder();
+}
+
+// A sort-entities table for model space when its draw order is not the
+// record order: the entity drawn i-th gets the i-th smallest handle as its
+// sort handle. It lives in the extension dictionary of the model space record.
+void Writer::prepareDrawOrder() {
+    AcDbObjectId msId = hs::modelSpaceId(m_pDb);
+    bool differs = hs::drawOrderDiffers(msId);
+    Tags& msAppData = m_data->appData[m_ms];
+    std::uint64_t xdict = tagHandle(msAppData, 360);
+    if (msAppData.empty())
+        m_data->appData.erase(m_ms);
+    Tags* pDict = nullptr;
+    for (Tags& o : m_data->objects)
+        if (xdict != 0 && ownHandle(o) == xdict)
+            pDict = &o;
+    if (!differs) {
+        // Take the entry out of the dictionary while there is nothing to sort.
+        if (pDict != nullptr && m_data->sortentsHandle != 0) {
+            for (size_t i = 0; i + 1 < pDict->size(); ++i) {
+                if ((*pDict)[i].code == 3 && (*pDict)[i].value == "ACAD_SORTENTS") {
+                    pDict->erase(pDict->begin() + static_cast<long>(i),
+                                 pDict->begin() + static_cast<long>(i) + 2);
+                    break;
+                }
+            }
+        }
+        return;
+    }
+    if (pDict == nullptr) {
+        if (xdict == 0) {
+            xdict = newHandle();
+            m_data->appData[m_ms] = {{102, "{ACAD_XDICTIONARY"}, {360, formatHandle(xdict)}, {102, "}"}};
+        }
+        m_data->objects.push_back({{0, "DICTIONARY"},
+                                   {5, formatHandle(xdict)},
+                                   {330, formatHandle(m_ms)},
+                                   {100, "AcDbDictionary"},
+                                   {280, "1"},
+                                   {281, "1"}});
+        pDict = &m_data->objects.back();
+    }
+    if (m_data->sortentsHandle == 0)
+        m_data->sortentsHandle = newHandle();
+    m_data->sortentsOwner = xdict;
+    bool listed = false;
+    for (const Tag& t : *pDict)
+        listed = listed || (t.code == 3 && t.value == "ACAD_SORTENTS");
+    if (!listed) {
+        pDict->push_back({3, "ACAD_SORTENTS"});
+        pDict->push_back({360, formatHandle(m_data->sortentsHandle)});
+    }
+
+    std::vector<AcDbObjectId> order = hs::drawOrder(msId);
+    std::vector<std::uint64_t> handles;
+    for (AcDbObjectId id : order)
+        handles.push_back(id.handle().value());
+    std::vector<std::uint64_t> sorted = handles;
+    std::sort(sorted.begin(), sorted.end());
+    std::string owner = formatHandle(xdict);
+    m_sortents = {{0, "SORTENTSTABLE"},
+                  {5, formatHandle(m_data->sortentsHandle)},
+                  {102, "{ACAD_REACTORS"},
+                  {330, owner},
+                  {102, "}"},
+                  {330, owner},
+                  {100, "AcDbSortentsTable"},
+                  {330, formatHandle(m_ms)}};
+    for (size_t i = 0; i < handles.size(); ++i) {
+        m_sortents.push_back({331, formatHandle(handles[i])});
+        m_sortents.push_back({5, formatHandle(sorted[i])});
+    }
+}
+
+void Writer::writeTags(const Tags& tags) {
+    m_w.write(tags);
+}
+
+void Writer::writeHeader() {
+    m_w.write(0, "SECTION");
+    m_w.write(2, "HEADER");
+    m_w.write(9, "$ACADVER");
+    m_w.write(1, m_version);
+    std::uint64_t seed = std::max(hs::handseed(m_pDb), m_data->maxKeptHandle + 1);
+    bool wroteSeed = false;
+    for (const HeaderVar& v : m_data->header) {
+        if (v.name == "$ACADVER")
+            continue;
+        m_w.write(9, v.name);
+        if (v.name == "$HANDSEED") {
+            m_w.writeHandle(5, seed);
+            wroteSeed = true;
+            continue;
+        }
+        writeTags(v.values);
+    }
+    if (!wroteSeed) {
+        m_w.write(9, "$HANDSEED");
+        m_w.writeHandle(5, seed);
+    }
+    m_w.write(0, "ENDSEC");
+}
+
+void Writer::writeClasses() {
+    m_w.write(0, "SECTION");
+    m_w.write(2, "CLASSES");
+    std::set<std::string> written;
+    for (auto& [pClass, count] : m_customClasses) {
+        std::string dxf = dxfNameOf(pClass);
+        written.insert(upper(dxf));
+        m_w.write(0, "CLASS");
+        m_w.write(1, dxf);
+        m_w.write(2, toUtf8(pClass->name()));
+        m_w.write(3,
+                  pClass->appName() != nullptr ? m_codec.encode(toUtf8(pClass->appName())) : std::string());
+        m_w.writeInt(90, pClass->proxyFlags());
+        m_w.writeInt(91, count);
+        m_w.writeInt(280, 0);
+        m_w.writeInt(281, pClass->isDerivedFrom(AcDbEntity::desc()) ? 1 : 0);
+    }
+    for (const Tags& c : m_data->classes) {
+        size_t i = findCode(c, 1);
+        if (i < c.size() && written.count(upper(c[i].value)) != 0)
+            continue;
+        writeTags(c);
+    }
+    m_w.write(0, "ENDSEC");
+}
+
+bool Writer::writeDbObject(AcDbObject* pObj, const std::string& type, bool paperSpace) {
+    Tags tags;
+    Acad::ErrorStatus es = writeObject(pObj, m_pDb, type, m_codec, tags);
+    std::uint64_t handle = pObj->objectId().handle().value();
+    if (es != Acad::eOk)
+        return fail("the " + type + " with handle " + formatHandle(handle) +
+                    " could not be written: " + toUtf8(acadErrorStatusText(es)));
+    auto app = m_data->appData.find(handle);
+    if (app != m_data->appData.end() && findCode(tags, 102) == tags.size()) {
+        size_t at = findCode(tags, 5);
+        at = at < tags.size() ? at + 1 : 1;
+        tags.insert(tags.begin() + static_cast<long>(at), app->second.begin(), app->second.end());
+    }
+    if (paperSpace && findCode(tags, 67) == tags.size()) {
+        size_t at = findCode(tags, 100);
+        if (at < tags.size())
+            tags.insert(tags.begin() + static_cast<long>(at) + 1, {67, "1"});
+    }
+    auto xd = m_data->xdata.find(handle);
+    if (xd != m_data->xdata.end() && findCode(tags, 1001) == tags.size())
+        tags.insert(tags.end(), xd->second.begin(), xd->second.end());
+    if (type == "BLOCK_RECORD") {
+        auto lay = m_data->recordLayout.find(handle);
+        size_t at = findCode(tags, 2);
+        if (lay != m_data->recordLayout.end() && lay->second != 0 && at < tags.size() &&
+            findCode(tags, 340) == tags.size())
+            tags.insert(tags.begin() + static_cast<long>(at) + 1, {340, formatHandle(lay->second)});
+    }
+    writeTags(tags);
+    return true;
+}
+
+// Kept tags get the handle and owner the object has now (a copy made in
+// hostsim has a new handle and maybe another block).
+void Writer::writeKept(Tags tags, std::uint64_t handle, std::uint64_t owner) {
+    if (tags.empty())
+        return;
+    size_t end = findCode(tags, 0);
+    size_t h = findCode(tags, 5);
+    if (h < end)
+        tags[h].value = formatHandle(handle);
+    else
+        tags.insert(tags.begin() + 1, {5, formatHandle(handle)});
+    end = findCode(tags, 0);
+    size_t firstSubclass = findCode(tags, 100);
+    size_t o = findCode(tags, 330);
+    if (o < end && o < firstSubclass) {
+        // The last 330 before the first subclass is the owner (the first may
+        // be inside a reactor group).
+        size_t last = o;
+        for (size_t i = o; i < std::min(end, firstSubclass); ++i)
+            if (tags[i].code == 330)
+                last = i;
+        tags[last].value = formatHandle(owner);
+    } else if (m_version >= "AC1015") {
+        size_t at = findCode(tags, 5) + 1;
+        while (at < tags.size() && tags[at].code == 102) {
+            size_t close = at + 1;
+            while (close < tags.size() && !(tags[close].code == 102 && tags[close].value == "}"))
+                ++close;
+            at = close + 1;
+        }
+        tags.insert(tags.begin() + static_cast<long>(std::min(at, tags.size())), {330, formatHandle(owner)});
+    }
+    writeTags(tags);
+}
+
+void Writer::writeEntity(AcDbObjectId id, bool paperSpace) {
+    AcDbEntity* pEnt = nullptr;
+    if (acdbOpenAcDbEntity(pEnt, id, AcDb::kForRead) != Acad::eOk) {
+        fail("the entity with handle " + formatHandle(id.handle().value()) + " cannot be opened");
+        return;
+    }
+    if (HsDxfKeptEntity* pKept = HsDxfKeptEntity::cast(pEnt)) {
+        writeKept(pKept->tags(), id.handle().value(), pEnt->ownerId().handle().value());
+    } else {
+        std::string type = dxfNameOf(pEnt->isA());
+        if (type.empty())
+            fail("the entity with handle " + formatHandle(id.handle().value()) + " has no DXF name");
+        else
+            writeDbObject(pEnt, type, paperSpace);
+    }
+    pEnt->close();
+}
+
+void Writer::writeDbTable(const std::string& name, AcDbObjectId tableId) {
+    std::vector<AcDbObjectId> records = hs::entitiesOf(tableId);
+    m_w.write(0, "TABLE");
+    m_w.write(2, name);
+    m_w.writeHandle(5, tableId.handle().value());
+    m_w.write(330, "0");
+    m_w.write(100, "AcDbSymbolTable");
+    m_w.writeInt(70, static_cast<long long>(records.size()));
+    for (AcDbObjectId id : records) {
+        AcDbObject* pRec = nullptr;
+        if (acdbOpenAcDbObject(pRec, id, AcDb::kForRead) != Acad::eOk) {
+            fail("the " + name + " entry with handle " + formatHandle(id.handle().value()) +
+                 " cannot be opened");
+            continue;
+        }
+        writeDbObject(pRec, name, false);
+        pRec->close();
+    }
+    m_w.write(0, "ENDTAB");
+}
+
+void Writer::writeTables() {
+    m_w.write(0, "SECTION");
+    m_w.write(2, "TABLES");
+    static const char* const order[] = {"VPORT", "LTYPE", "LAYER",    "STYLE",       "VIEW",
+                                        "UCS",   "APPID", "DIMSTYLE", "BLOCK_RECORD"};
+    std::set<std::string> done;
+    auto writeKeptTable = [&](const KeptTable& t) {
+        m_w.write(0, "TABLE");
+        writeTags(t.head);
+        for (const Tags& e : t.entries)
+            writeTags(e);
+        m_w.write(0, "ENDTAB");
+    };
+    for (const char* name : order) {
+        done.insert(name);
+        if (std::string(name) == "LTYPE") {
+            writeDbTable(name, m_pDb->linetypeTableId());
+        } else if (std::string(name) == "LAYER") {
+            writeDbTable(name, m_pDb->layerTableId());
+        } else if (std::string(name) == "BLOCK_RECORD") {
+            writeDbTable(name, m_pDb->blockTableId());
+        } else {
+            for (const KeptTable& t : m_data->tables)
+                if (t.name == name)
+                    writeKeptTable(t);
+        }
+    }
+    for (const KeptTable& t : m_data->tables)
+        if (done.count(t.name) == 0)
+            writeKeptTable(t);
+    m_w.write(0, "ENDSEC");
+}
+
+void Writer::writeBlocks() {
+    m_w.write(0, "SECTION");
+    m_w.write(2, "BLOCKS");
+    for (AcDbObjectId recId : hs::entitiesOf(m_pDb->blockTableId())) {
+        std::uint64_t h = recId.handle().value();
+        const BlockMarks& marks = m_data->blocks[h];
+        writeTags(marks.begin);
+        if (h != m_ms && h != m_ps)
+            for (AcDbObjectId id : hs::entitiesOf(recId))
+                writeEntity(id, false);
+        writeTags(marks.end);
+    }
+    m_w.write(0, "ENDSEC");
+}
+
+void Writer::writeEntities() {
+    m_w.write(0, "SECTION");
+    m_w.write(2, "ENTITIES");
+    for (AcDbObjectId id : hs::entitiesOf(hs::modelSpaceId(m_pDb)))
+        writeEntity(id, false);
+    for (AcDbObjectId id : hs::entitiesOf(hs::paperSpaceId(m_pDb)))
+        writeEntity(id, true);
+    m_w.write(0, "ENDSEC");
+}
+
+void Writer::writeObjects() {
+    m_w.write(0, "SECTION");
+    m_w.write(2, "OBJECTS");
+    for (const Tags& o : m_data->objects)
+        writeTags(o);
+    writeTags(m_sortents);
+    m_w.write(0, "ENDSEC");
+}
+
+DxfResult Writer::run() {
+    DxfResult result;
+    if (m_pDb == nullptr) {
+        result.message = "no drawing to write";
+        return result;
+    }
+    prepare();
+    m_out.reserve(m_out.size() + 1024 * 1024);
+    writeHeader();
+    writeClasses();
+    writeTables();
+    writeBlocks();
+    writeEntities();
+    writeObjects();
+    for (const auto& [name, tags] : m_data->otherSections) {
+        m_w.write(0, "SECTION");
+        m_w.write(2, name);
+        writeTags(tags);
+        m_w.write(0, "ENDSEC");
+    }
+    m_w.write(0, "EOF");
+    result.ok = m_error.empty();
+    result.message = m_error;
+    return result;
+}
+
+}  // namespace
+}  // namespace dxf
+
+DxfResult writeDxfText(AcDbDatabase* pDb, std::string& text) {
+    dxf::Writer writer(pDb, text);
+    return writer.run();
+}
+
+}  // namespace hs

@@ -1,6 +1,156 @@
-// Placeholder until this part of hostsim is written.
+// Session commands: ARX (load, unload, list modules and their commands),
+// SETVAR, HSFAULT (arm a fault from a script) and QUIT.
+#include <cstdlib>
+#include <string>
+
+#include "aced.h"
+#include "ed/edimp.h"
 #include "hostsim/builtins.h"
+#include "hostsim/faults.h"
+#include "hostsim/session.h"
+#include "hostsim/text.h"
+#include "rx/rximp.h"
 
 namespace hs {
-void registerSessionCommands() {}
+
+namespace {
+
+Session& S() {
+    return Session::get();
+}
+
+// Asks for a text answer; false when there is none (Enter, ^C, end).
+bool askText(const std::string& prompt, std::string& answer) {
+    Input in = S().readInput(prompt);
+    if (in.kind != Input::kText)
+        return false;
+    answer = in.text;
+    return true;
+}
+
+void listModules() {
+    std::vector<const LoadedModule*> modules = loadedModules();
+    if (modules.empty()) {
+        S().print("No modules loaded.\n");
+        return;
+    }
+    for (const LoadedModule* m : modules) {
+        S().print("Module " + m->name + (m->locked ? " (locked)" : "") + "\n");
+        CommandStack& stack = commandStack();
+        for (const std::string& group : stack.groups()) {
+            std::vector<const CommandRecord*> commands = stack.commandsOf(group);
+            if (commands.empty() ||
+                moduleOfAddress(reinterpret_cast<const void*>(commands[0]->functionAddr())) != m)
+                continue;
+            S().print("  Group " + group + ":\n");
+            for (const CommandRecord* c : commands)
+                S().print("    " + toUtf8(c->globalName()) + " (" + toUtf8(c->localName()) + ")" +
+                          ((c->commandFlags() & ACRX_CMD_TRANSPARENT) ? " transparent" : "") + "\n");
+        }
+    }
+}
+
+void cmdArx() {
+    std::string option;
+    if (!askText("Enter an option [?/Load/Unload]: ", option))
+        return;
+    // "L file" on one line gives the option and its file together.
+    std::string file;
+    size_t space = option.find(' ');
+    if (space != std::string::npos) {
+        file = option.substr(option.find_first_not_of(' ', space));
+        option = option.substr(0, space);
+    }
+    std::string o = upper(option);
+    if (o == "?") {
+        listModules();
+    } else if (o == "L" || o == "LOAD") {
+        if (!file.empty() || askText("Module file to load: ", file))
+            loadModuleFile(file);
+    } else if (o == "U" || o == "UNLOAD") {
+        if (!file.empty() || askText("Module to unload: ", file))
+            unloadModuleFile(file);
+    } else {
+        S().print("Invalid option keyword.\n");
+    }
+}
+
+void cmdSetvar() {
+    std::string name;
+    if (!askText("Enter variable name: ", name))
+        return;
+    std::string n = upper(name);
+    std::string value;
+    if (!askText("Enter new value for " + n + " <" + std::to_string(S().getVar(n, 0)) + ">: ", value))
+        return;
+    char* end = nullptr;
+    long v = std::strtol(value.c_str(), &end, 10);
+    if (end == value.c_str() || *end != 0) {
+        S().print("Requires an integer value.\n");
+        return;
+    }
+    S().setVar(n, static_cast<int>(v));
+}
+
+// HSFAULT <site> <status> [skip [times]] on one line, or asked for piece by
+// piece. The status is a name (eInvalidInput) or a number.
+void cmdHsfault() {
+    std::string line;
+    if (!askText("Fault site and status [site status [skip [times]]], or CLEAR: ", line))
+        return;
+    if (upper(line) == "CLEAR") {
+        clearFaults();
+        return;
+    }
+    std::vector<std::string> parts;
+    size_t pos = 0;
+    while (pos < line.size()) {
+        size_t b = line.find_first_not_of(" \t", pos);
+        if (b == std::string::npos)
+            break;
+        size_t e = line.find_first_of(" \t", b);
+        parts.push_back(line.substr(b, e == std::string::npos ? std::string::npos : e - b));
+        pos = e == std::string::npos ? line.size() : e;
+    }
+    if (parts.size() < 2) {
+        S().print("HSFAULT needs a site and a status.\n");
+        return;
+    }
+    int status = -1;
+    char* end = nullptr;
+    long n = std::strtol(parts[1].c_str(), &end, 10);
+    if (end != parts[1].c_str() && *end == 0) {
+        status = static_cast<int>(n);
+    } else {
+        for (int s = 1; s < 1000 && status < 0; ++s)
+            if (toUtf8(acadErrorStatusText(static_cast<Acad::ErrorStatus>(s))) == parts[1])
+                status = s;
+    }
+    if (status < 0) {
+        S().print("Unknown status " + parts[1] + ".\n");
+        return;
+    }
+    int skip = parts.size() > 2 ? std::atoi(parts[2].c_str()) : 0;
+    int times = parts.size() > 3 ? std::atoi(parts[3].c_str()) : 1;
+    armFault(parts[0], static_cast<Acad::ErrorStatus>(status), skip, times);
+}
+
+void cmdQuit() {
+    S().requestQuit();
+}
+
+}  // namespace
+
+void addBuiltinCommand(const char* globalName, void (*fn)(), int flags) {
+    tstring name = fromUtf8(globalName);
+    acedRegCmds->addCommand(ACRX_T("ACAD"), name.c_str(), name.c_str(), flags, fn);
+}
+
+void registerSessionCommands() {
+    addBuiltinCommand("ARX", cmdArx);
+    addBuiltinCommand("SETVAR", cmdSetvar, ACRX_CMD_TRANSPARENT);
+    addBuiltinCommand("HSFAULT", cmdHsfault);
+    addBuiltinCommand("QUIT", cmdQuit);
+}
+
 }  // namespace hs

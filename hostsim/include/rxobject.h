@@ -49,6 +49,8 @@ public:
 
     // hostsim: links the class to its parent after a hierarchy rebuild.
     void hsSetParent(AcRxClass* parent);
+    // hostsim: the pseudo-constructor given at registration.
+    AcRxPseudoConstructor hsConstructor() const;
 
 private:
     struct Data;

@@ -42,6 +42,9 @@ public:
     // A host fault that must fail the run (broken host rule); printed and counted.
     void fault(const std::string& message);
     int faultCount() const;
+    // Tests: keep a copy of everything printed; optionally silence stdout.
+    void startCapture(bool alsoToStdout = false);
+    std::string takeCapture();
     // A broken host rule that the real host would crash on: printed, then the
     // process ends with a non-zero exit status.
     [[noreturn]] void fatal(const std::string& message);
@@ -59,10 +62,25 @@ public:
     bool runCommand(const std::string& name, bool nested);
     bool inCommand() const;
     std::string currentCommand() const;
+    // Marks the innermost running command as failed (commandFailed is sent
+    // when it ends instead of commandEnded).
+    void failCurrentCommand();
+
+    // Where answers come from. Script text: one answer per line. Without a
+    // script the terminal is used when standard input is one.
+    void setScriptText(const std::string& text);
+    void setInteractive(bool interactive);
+    // The command loop: reads command names at the "Command: " prompt and runs
+    // them until the input ends or QUIT. Returns when done.
+    void commandLoop();
+    void requestQuit();
+    bool quitRequested() const;
 
     CommandEvents& commandEvents();
 
     // ---- drawing ----
+    // The current drawing; a new empty one is made (and set as the working
+    // database) the first time it is asked for.
     AcDbDatabase* database() const;
     void setDatabase(AcDbDatabase* pDb);  // session takes ownership
 
@@ -76,6 +94,12 @@ public:
 
     // ---- subsystems ----
     Registry& registry();
+    // Sends every loaded module the given message (e.g. kLoadDwgMsg when a
+    // drawing has been opened).
+    void notifyModules(int message);
+    // Ends the session: unloads every module (message 2, ignoring locks),
+    // writes nothing else. Called by the hostsim executable before it exits.
+    void shutdown();
 
     struct Imp;
     Imp& imp();

@@ -20,3 +20,10 @@ bool equalsNoCase(const std::string& a, const std::string& b);
 std::string upper(const std::string& s);
 
 }  // namespace hs
+
+namespace hs {
+// Wide text (UTF-32 on Linux, UTF-16 on Windows) to and from UTF-8,
+// whatever the build's width.
+std::string wideToUtf8(const wchar_t* text, size_t length);
+std::wstring utf8ToWide(const std::string& text);
+}  // namespace hs

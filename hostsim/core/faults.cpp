@@ -1,0 +1,44 @@
+// The fault table: sites armed by tests or by the HSFAULT command fail with a
+// chosen status; every site counts how often it was asked.
+#include "hostsim/faults.h"
+
+#include <map>
+
+#include "core/session_imp.h"
+#include "hostsim/session.h"
+
+namespace hs {
+
+void armFault(const std::string& site, Acad::ErrorStatus status, int skip, int times) {
+    FaultSite& f = Session::get().imp().faults[site];
+    f.status = status;
+    f.skip = skip < 0 ? 0 : skip;
+    f.remaining = times;
+}
+
+void clearFaults() {
+    for (auto& entry : Session::get().imp().faults)
+        entry.second.remaining = 0;
+}
+
+Acad::ErrorStatus checkFault(const char* site) {
+    FaultSite& f = Session::get().imp().faults[site];
+    ++f.calls;
+    if (f.remaining == 0)
+        return Acad::eOk;
+    if (f.skip > 0) {
+        --f.skip;
+        return Acad::eOk;
+    }
+    if (f.remaining > 0)
+        --f.remaining;
+    return f.status;
+}
+
+int faultCalls(const std::string& site) {
+    auto& faults = Session::get().imp().faults;
+    auto it = faults.find(site);
+    return it == faults.end() ? 0 : it->second.calls;
+}
+
+}  // namespace hs

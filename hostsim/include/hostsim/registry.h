@@ -1,0 +1,83 @@
+// The per-user registry of the stand-in host, kept in a text file of the
+// REGEDIT4 form:
+//
+//   REGEDIT4
+//
+//   [HKEY_CURRENT_USER\Software\Halvorn\Quillwerk]
+//   "wmColor"=dword:000000fa
+//   "Name"="text"                       REG_SZ (UTF-8 in the file)
+//   "Big"=hex(b):01,00,00,00,00,00,00,00  REG_QWORD
+//   "Raw"=hex:01,02                     REG_BINARY
+//   "BE"=hex(5):00,00,00,01             REG_DWORD_BIG_ENDIAN (any hex(N) is type N)
+//   @="default value"
+//
+// The file is read when opened and written back after every change. A line
+// that cannot be read is reported with its number; the rest is kept, and the
+// file is then never rewritten in that session, so nothing of the user's file
+// is lost. Key and value names compare ignoring case.
+#pragma once
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace hs {
+
+class Registry {
+public:
+    struct Value {
+        std::string name;  // as first written
+        std::uint32_t type = 0;
+        // String types (REG_SZ, REG_EXPAND_SZ, REG_MULTI_SZ) keep UTF-8 text in
+        // `text` (REG_MULTI_SZ: parts separated by '\0'); others keep bytes.
+        std::string text;
+        std::vector<unsigned char> bytes;
+    };
+    struct Key {
+        std::string name;                                  // this level's name as first written
+        std::map<std::string, Value> values;               // upper-case name
+        std::map<std::string, std::unique_ptr<Key>> keys;  // upper-case name
+    };
+
+    Registry();
+    ~Registry();
+
+    // Opens the file (made when missing, on the first change). Returns false
+    // with a message when a line cannot be read; what could be read is kept.
+    bool open(const std::string& path, std::string& message);
+    const std::string& path() const { return m_path; }
+    // False when the file had unreadable lines: changes stay in memory.
+    bool writable() const { return m_writable; }
+    // Writes the whole registry to the file (if any and writable).
+    bool save(std::string* error = nullptr);
+
+    // Keys by full path ("HKEY_CURRENT_USER\\Software\\X"); null when missing.
+    Key* find(const std::string& fullPath);
+    // Creates missing keys level by level; created is true when the last
+    // level was new.
+    Key* create(const std::string& fullPath, bool& created);
+    bool removeKey(const std::string& fullPath);
+
+    // Convenience for hostsim's own records and tests.
+    void setString(const std::string& fullPath, const std::string& name, const std::string& text);
+    void setDword(const std::string& fullPath, const std::string& name, std::uint32_t value);
+    const Value* value(const std::string& fullPath, const std::string& name);
+
+    // The file text of the current contents.
+    std::string text() const;
+    // Parses file text into this registry (replacing it); unreadable lines are
+    // listed as "line N: why".
+    void parse(const std::string& text, std::vector<std::string>& problems);
+    void clear();
+
+    // Splits "A\\B\\C" into its levels (empty levels skipped).
+    static std::vector<std::string> split(const std::string& path);
+
+private:
+    Key m_root;  // children are the root keys (HKEY_CURRENT_USER ...)
+    std::string m_path;
+    bool m_writable = true;
+};
+
+}  // namespace hs

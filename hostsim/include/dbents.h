@@ -8,6 +8,10 @@
 #include "gepnt2d.h"
 #include "gescl3d.h"
 
+namespace hs {
+class EntityFields;  // hostsim/entities: an entity's filed values, in filing order
+}
+
 // The display, listing and geometry hooks every entity below overrides: the
 // protected sub* hooks from release 18 on, the public operations in release 16.
 #if IRONVEIL_RELEASE >= 18
@@ -28,7 +32,9 @@ public:                                                                         
     Acad::ErrorStatus dwgInFields(AcDbDwgFiler* pFiler) override;                                           \
     Acad::ErrorStatus dwgOutFields(AcDbDwgFiler* pFiler) const override;                                    \
     Acad::ErrorStatus dxfInFields(AcDbDxfFiler* pFiler) override;                                           \
-    Acad::ErrorStatus dxfOutFields(AcDbDxfFiler* pFiler) const override
+    Acad::ErrorStatus dxfOutFields(AcDbDxfFiler* pFiler) const override;                                    \
+    /* hostsim: the transformation alone, without the fault seam and open checks. */                        \
+    Acad::ErrorStatus hsTransform(const AcGeMatrix3d& xform)
 
 // Base of the entities that are curves.
 class AcDbCurve : public AcDbEntity {
@@ -60,9 +66,13 @@ public:
     HS_DECLARE_ENTITY_HOOKS;
 
 private:
-    AcGePoint3d m_start, m_end;
-    double m_thickness = 0.0;
-    AcGeVector3d m_normal = AcGeVector3d::kZAxis;
+    struct Data {
+        AcGePoint3d start, end;
+        double thickness = 0.0;
+        AcGeVector3d normal = AcGeVector3d::kZAxis;
+    };
+    static void hsFields(Data& d, hs::EntityFields& f);
+    Data m_d;
 };
 
 class AcDbCircle : public AcDbCurve {
@@ -85,10 +95,14 @@ public:
     HS_DECLARE_ENTITY_HOOKS;
 
 private:
-    AcGePoint3d m_center;  // world coordinates
-    double m_radius = 0.0;
-    double m_thickness = 0.0;
-    AcGeVector3d m_normal = AcGeVector3d::kZAxis;
+    struct Data {
+        AcGePoint3d center;  // world coordinates
+        double radius = 0.0;
+        double thickness = 0.0;
+        AcGeVector3d normal = AcGeVector3d::kZAxis;
+    };
+    static void hsFields(Data& d, hs::EntityFields& f);
+    Data m_d;
 };
 
 class AcDbArc : public AcDbCurve {
@@ -117,12 +131,16 @@ public:
     HS_DECLARE_ENTITY_HOOKS;
 
 private:
-    AcGePoint3d m_center;  // world coordinates
-    double m_radius = 0.0;
-    double m_startAngle = 0.0;
-    double m_endAngle = 0.0;
-    double m_thickness = 0.0;
-    AcGeVector3d m_normal = AcGeVector3d::kZAxis;
+    struct Data {
+        AcGePoint3d center;  // world coordinates
+        double radius = 0.0;
+        double thickness = 0.0;
+        AcGeVector3d normal = AcGeVector3d::kZAxis;
+        double startAngle = 0.0;
+        double endAngle = 0.0;
+    };
+    static void hsFields(Data& d, hs::EntityFields& f);
+    Data m_d;
 };
 
 // Lightweight polyline: 2D vertices in the plane of its normal at its
@@ -169,13 +187,16 @@ public:
     };
 
 private:
-    std::vector<Vertex> m_verts;
-    bool m_closed = false;
-    Adesk::Int16 m_flags = 0;  // DXF flags other than "closed" (kept as read)
-    double m_constantWidth = 0.0;
-    double m_elevation = 0.0;
-    double m_thickness = 0.0;
-    AcGeVector3d m_normal = AcGeVector3d::kZAxis;
+    struct Data {
+        Adesk::Int16 flags = 0;  // 1 closed, 128 linetype generation
+        double constantWidth = 0.0;
+        double elevation = 0.0;
+        double thickness = 0.0;
+        AcGeVector3d normal = AcGeVector3d::kZAxis;
+        std::vector<Vertex> verts;  // plane coordinates
+    };
+    static void hsFields(Data& d, hs::EntityFields& f);
+    Data m_d;
 };
 
 class AcDbText : public AcDbEntity {
@@ -219,18 +240,23 @@ public:
     HS_DECLARE_ENTITY_HOOKS;
 
 private:
-    AcGePoint3d m_position, m_alignment;  // world coordinates
-    std::basic_string<ACHAR> m_text;
-    std::basic_string<ACHAR> m_style;
-    double m_height = 0.0;
-    double m_rotation = 0.0;
-    double m_widthFactor = 1.0;
-    double m_oblique = 0.0;
-    double m_thickness = 0.0;
-    Adesk::Int16 m_genFlags = 0;
-    Adesk::Int16 m_hMode = 0;
-    Adesk::Int16 m_vMode = 0;
-    AcGeVector3d m_normal = AcGeVector3d::kZAxis;
+    struct Data {
+        AcGePoint3d position;  // world coordinates
+        double height = 0.0;
+        std::basic_string<ACHAR> text;
+        double thickness = 0.0;
+        double rotation = 0.0;
+        double oblique = 0.0;
+        std::basic_string<ACHAR> style;
+        double widthFactor = 1.0;
+        Adesk::Int16 genFlags = 0;
+        Adesk::Int16 hMode = 0;
+        AcGePoint3d alignment;  // world coordinates
+        AcGeVector3d normal = AcGeVector3d::kZAxis;
+        Adesk::Int16 vMode = 0;
+    };
+    static void hsFields(Data& d, hs::EntityFields& f);
+    Data m_d;
 };
 
 class AcDbMText : public AcDbEntity {
@@ -273,15 +299,19 @@ public:
     HS_DECLARE_ENTITY_HOOKS;
 
 private:
-    AcGePoint3d m_location;
-    AcGeVector3d m_normal = AcGeVector3d::kZAxis;
-    AcGeVector3d m_direction = AcGeVector3d::kXAxis;
-    double m_width = 0.0;
-    double m_height = 0.0;
-    Adesk::Int16 m_attachment = kTopLeft;
-    Adesk::Int16 m_flow = 1;
-    std::basic_string<ACHAR> m_contents;
-    std::basic_string<ACHAR> m_style;
+    struct Data {
+        AcGePoint3d location;
+        double height = 0.0;
+        double width = 0.0;
+        Adesk::Int16 attachment = kTopLeft;
+        Adesk::Int16 flow = 1;
+        std::basic_string<ACHAR> contents;
+        std::basic_string<ACHAR> style;
+        AcGeVector3d normal = AcGeVector3d::kZAxis;
+        AcGeVector3d direction = AcGeVector3d::kXAxis;
+    };
+    static void hsFields(Data& d, hs::EntityFields& f);
+    Data m_d;
 };
 
 class AcDbBlockReference : public AcDbEntity {
@@ -310,13 +340,17 @@ public:
     HS_DECLARE_ENTITY_HOOKS;
 
 private:
+    struct Data {
+        std::basic_string<ACHAR> blockName;  // DXF only; DWG files the record id
+        AcGePoint3d position;                // world coordinates
+        double sx = 1.0, sy = 1.0, sz = 1.0;
+        double rotation = 0.0;
+        AcGeVector3d normal = AcGeVector3d::kZAxis;
+    };
     AcDbObjectId resolvedBlock() const;
     mutable AcDbObjectId m_block;
-    std::basic_string<ACHAR> m_blockName;
-    AcGePoint3d m_position;  // world coordinates
-    AcGeScale3d m_scale;
-    double m_rotation = 0.0;
-    AcGeVector3d m_normal = AcGeVector3d::kZAxis;
+    static void hsFields(Data& d, hs::EntityFields& f);
+    Data m_d;
 };
 
 class AcDbPoint : public AcDbEntity {
@@ -338,10 +372,14 @@ public:
     HS_DECLARE_ENTITY_HOOKS;
 
 private:
-    AcGePoint3d m_position;
-    double m_thickness = 0.0;
-    double m_ecsRotation = 0.0;
-    AcGeVector3d m_normal = AcGeVector3d::kZAxis;
+    struct Data {
+        AcGePoint3d position;
+        double thickness = 0.0;
+        AcGeVector3d normal = AcGeVector3d::kZAxis;
+        double ecsRotation = 0.0;
+    };
+    static void hsFields(Data& d, hs::EntityFields& f);
+    Data m_d;
 };
 
 class AcDbEllipse : public AcDbCurve {
@@ -372,10 +410,14 @@ public:
     HS_DECLARE_ENTITY_HOOKS;
 
 private:
-    AcGePoint3d m_center;
-    AcGeVector3d m_normal = AcGeVector3d::kZAxis;
-    AcGeVector3d m_majorAxis = AcGeVector3d::kXAxis;
-    double m_ratio = 1.0;
-    double m_startAngle = 0.0;
-    double m_endAngle = 6.28318530717958647692;
+    struct Data {
+        AcGePoint3d center;
+        AcGeVector3d majorAxis = AcGeVector3d::kXAxis;
+        AcGeVector3d normal = AcGeVector3d::kZAxis;
+        double ratio = 1.0;
+        double startAngle = 0.0;
+        double endAngle = 6.28318530717958647692;
+    };
+    static void hsFields(Data& d, hs::EntityFields& f);
+    Data m_d;
 };

@@ -33,6 +33,8 @@ public:
                                 bool openErasedRec = false) const;
 
 protected:
+    friend class AcDbSymbolTable;
+    friend class AcDbBlockTable;
     struct Imp;
     explicit AcDbSymbolTableIterator(Imp* pImp);
     Imp* m_pImp;

@@ -24,7 +24,10 @@ std::string className(AcDbObjectId id);
 
 // Adds a non-resident object to the database under the given owner. With a
 // non-null handle the object keeps that handle (files); otherwise it gets the
-// next one. Entities owned by a block table record are appended to it.
+// next one. Entities owned by a block table record are appended to it, records
+// owned by a table are entered in it, and a table without owner becomes the
+// database's table of its kind. As with appendAcDbEntity, the object is then
+// open for write: close it.
 Acad::ErrorStatus addObject(AcDbDatabase* pDb, AcDbObject* pObj, AcDbObjectId ownerId, AcDbHandle handle,
                             AcDbObjectId& newId);
 std::uint64_t handseed(AcDbDatabase* pDb);
@@ -64,6 +67,10 @@ int undoGroups(int count);  // returns how many groups were undone
 int redoGroups(int count);
 int undoableGroups();
 int redoableGroups();
+// The group of a command: the session opens and closes one around every
+// command from the command line. Tests that drive the API directly use these.
+void beginUndoGroup(AcDbDatabase* pDb, const std::string& name);
+void endUndoGroup(AcDbDatabase* pDb);
 
 // ---- open objects ----
 // Objects of any database currently open (for the end-of-command check).

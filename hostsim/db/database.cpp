@@ -1,0 +1,409 @@
+// The drawing database: object records and handles, the default tables,
+// structure helpers and the host application services.
+#include <algorithm>
+#include <cstring>
+#include <set>
+
+#include "db/dbimp.h"
+#include "dbsymtb.h"
+#include "hostsim/dbapi.h"
+#include "hostsim/session.h"
+
+const AcDbObjectId AcDbObjectId::kNull;
+
+bool AcDbObjectId::isValid() const {
+    return mId != nullptr && mId->pObject != nullptr;
+}
+
+bool AcDbObjectId::isErased() const {
+    return mId != nullptr && mId->erased;
+}
+
+AcDbDatabase* AcDbObjectId::database() const {
+    return mId != nullptr ? mId->pDb : nullptr;
+}
+
+AcDbHandle AcDbObjectId::handle() const {
+    return mId != nullptr ? mId->handle : AcDbHandle();
+}
+
+namespace hs {
+
+// The live databases, for the end-of-command check of open objects.
+static std::set<AcDbDatabase*>& liveDatabases() {
+    static std::set<AcDbDatabase*> dbs;
+    return dbs;
+}
+
+}  // namespace hs
+
+AcDbStub* AcDbDatabase::Imp::newStub(std::uint64_t handle) {
+    if (handle == 0)
+        handle = nextHandle;
+    auto it = stubs.find(handle);
+    if (it != stubs.end())
+        return it->second.get();
+    auto stub = std::make_unique<AcDbStub>();
+    stub->handle = AcDbHandle(handle);
+    AcDbStub* p = stub.get();
+    stubs.emplace(handle, std::move(stub));
+    if (handle >= nextHandle)
+        nextHandle = handle + 1;
+    return p;
+}
+
+namespace hs {
+
+AcDbStub* attachObject(AcDbDatabase* pDb, AcDbObject* pObj, AcDbObjectId ownerId, std::uint64_t handle) {
+    AcDbStub* stub = pDb->hsImp()->newStub(handle);
+    stub->pDb = pDb;
+    stub->pObject = pObj;
+    stub->pClass = pObj->isA();
+    stub->owner = ownerId;
+    stub->erased = false;
+    stub->isNew = true;
+    pObj->hsSetStub(stub);
+    // A new resident object stays open for write until its creator closes it.
+    stub->writer = true;
+    pDb->hsImp()->open.insert(stub);
+    return stub;
+}
+
+void addEntry(AcDbObjectId ownerId, AcDbObjectId id) {
+    if (ownerId.isNull())
+        return;
+    AcDbStub* owner = ownerId.stub();
+    owner->entries.push_back(id);
+    if (!owner->drawOrder.empty() && id.stub()->pObject != nullptr && AcDbEntity::cast(id.stub()->pObject))
+        owner->drawOrder.push_back(id);
+    // Remember the well-known records of the default drawing by name.
+    AcDbDatabase::Imp* imp = owner->pDb->hsImp();
+    const AcDbSymbolTableRecord* rec = AcDbSymbolTableRecord::cast(id.stub()->pObject);
+    if (rec == nullptr)
+        return;
+    const ACHAR* name = nullptr;
+    rec->getName(name);
+    std::string n = upper(toUtf8(name != nullptr ? name : ACRX_T("")));
+    if (ownerId == imp->blockTable) {
+        if (n == "*MODEL_SPACE")
+            imp->modelSpace = id;
+        else if (n == "*PAPER_SPACE")
+            imp->paperSpace = id;
+    } else if (ownerId == imp->layerTable) {
+        if (n == "0") {
+            imp->layerZero = id;
+            if (imp->clayer.isNull())
+                imp->clayer = id;
+        }
+    } else if (ownerId == imp->linetypeTable) {
+        if (n == "BYLAYER")
+            imp->ltByLayer = id;
+        else if (n == "BYBLOCK")
+            imp->ltByBlock = id;
+        else if (n == "CONTINUOUS")
+            imp->ltContinuous = id;
+    }
+}
+
+tstring recordName(AcDbObjectId recordId) {
+    if (recordId.isNull() || recordId.stub()->pObject == nullptr)
+        return tstring();
+    const AcDbSymbolTableRecord* rec = AcDbSymbolTableRecord::cast(recordId.stub()->pObject);
+    if (rec == nullptr)
+        return tstring();
+    const ACHAR* name = nullptr;
+    rec->getName(name);
+    return name != nullptr ? tstring(name) : tstring();
+}
+
+AcDbObjectId findEntry(AcDbObjectId tableId, const tstring& name, bool includeErased) {
+    if (tableId.isNull())
+        return AcDbObjectId::kNull;
+    std::string want = upper(toUtf8(name));
+    for (const AcDbObjectId& id : tableId.stub()->entries) {
+        if (!includeErased && id.stub()->erased)
+            continue;
+        if (upper(toUtf8(recordName(id))) == want)
+            return id;
+    }
+    return AcDbObjectId::kNull;
+}
+
+const AcDbLayerTableRecord* layerRecord(AcDbDatabase* pDb, const tstring& name) {
+    if (pDb == nullptr)
+        return nullptr;
+    AcDbObjectId id = findEntry(pDb->layerTableId(), name, false);
+    return id.isNull() ? nullptr : AcDbLayerTableRecord::cast(id.stub()->pObject);
+}
+
+}  // namespace hs
+
+namespace {
+
+// Creates a record in a table of a new database and closes it.
+template <class T>
+AcDbObjectId addDefaultRecord(AcDbDatabase* pDb, AcDbObjectId tableId, T* pRec) {
+    AcDbStub* stub = hs::attachObject(pDb, pRec, tableId, 0);
+    stub->writer = false;
+    pDb->hsImp()->open.erase(stub);
+    stub->isNew = false;
+    AcDbObjectId id(stub);
+    hs::addEntry(tableId, id);
+    return id;
+}
+
+template <class T>
+AcDbObjectId addDefaultTable(AcDbDatabase* pDb) {
+    T* p = new T();
+    AcDbStub* stub = hs::attachObject(pDb, p, AcDbObjectId::kNull, 0);
+    stub->writer = false;
+    pDb->hsImp()->open.erase(stub);
+    stub->isNew = false;
+    return AcDbObjectId(stub);
+}
+
+}  // namespace
+
+AcDbDatabase::AcDbDatabase(bool buildDefaultDrawing, bool) : m_pImp(new Imp()) {
+    hs::liveDatabases().insert(this);
+    if (!buildDefaultDrawing)
+        return;
+    m_pImp->blockTable = addDefaultTable<AcDbBlockTable>(this);
+    m_pImp->layerTable = addDefaultTable<AcDbLayerTable>(this);
+    m_pImp->linetypeTable = addDefaultTable<AcDbLinetypeTable>(this);
+
+    const ACHAR* ltNames[] = {ACRX_T("ByBlock"), ACRX_T("ByLayer"), ACRX_T("Continuous")};
+    for (const ACHAR* name : ltNames) {
+        AcDbLinetypeTableRecord* lt = new AcDbLinetypeTableRecord();
+        lt->setName(name);
+        if (std::strcmp(hs::toUtf8(name).c_str(), "Continuous") == 0)
+            lt->setComments(ACRX_T("Solid line"));
+        addDefaultRecord(this, m_pImp->linetypeTable, lt);
+    }
+    AcDbLayerTableRecord* layer = new AcDbLayerTableRecord();
+    layer->setName(ACRX_T("0"));
+    AcCmColor white;
+    white.setColorIndex(7);
+    layer->setColor(white);
+    layer->setLinetypeObjectId(m_pImp->ltContinuous);
+    addDefaultRecord(this, m_pImp->layerTable, layer);
+
+    const ACHAR* spaces[] = {ACRX_T("*Model_Space"), ACRX_T("*Paper_Space")};
+    for (const ACHAR* name : spaces) {
+        AcDbBlockTableRecord* btr = new AcDbBlockTableRecord();
+        btr->setName(name);
+        addDefaultRecord(this, m_pImp->blockTable, btr);
+    }
+}
+
+AcDbDatabase::~AcDbDatabase() {
+    hs::liveDatabases().erase(this);
+    AcDbHostApplicationServices* services = acdbHostApplicationServices();
+    if (services->workingDatabase() == this)
+        services->setWorkingDatabase(nullptr);
+    for (auto& entry : m_pImp->stubs) {
+        AcDbStub* stub = entry.second.get();
+        AcDbObject* p = stub->pObject;
+        if (p == nullptr)
+            continue;
+        stub->pObject = nullptr;
+        p->hsSetStub(nullptr);
+        delete p;
+    }
+    delete m_pImp;
+}
+
+Acad::ErrorStatus AcDbDatabase::getSymbolTable(AcDbBlockTable*& pTable, AcDb::OpenMode mode) {
+    return hs::openAs("AcDbDatabase::getSymbolTable", m_pImp->blockTable, mode, false, pTable);
+}
+
+Acad::ErrorStatus AcDbDatabase::getSymbolTable(AcDbLayerTable*& pTable, AcDb::OpenMode mode) {
+    return hs::openAs("AcDbDatabase::getSymbolTable", m_pImp->layerTable, mode, false, pTable);
+}
+
+Acad::ErrorStatus AcDbDatabase::getSymbolTable(AcDbLinetypeTable*& pTable, AcDb::OpenMode mode) {
+    return hs::openAs("AcDbDatabase::getSymbolTable", m_pImp->linetypeTable, mode, false, pTable);
+}
+
+AcDbObjectId AcDbDatabase::blockTableId() const {
+    return m_pImp->blockTable;
+}
+AcDbObjectId AcDbDatabase::layerTableId() const {
+    return m_pImp->layerTable;
+}
+AcDbObjectId AcDbDatabase::linetypeTableId() const {
+    return m_pImp->linetypeTable;
+}
+AcDbObjectId AcDbDatabase::clayer() const {
+    return m_pImp->clayer;
+}
+Acad::ErrorStatus AcDbDatabase::setClayer(AcDbObjectId objId) {
+    if (objId.isNull() || objId.database() != this || !AcDbLayerTableRecord::cast(objId.stub()->pObject))
+        return Acad::eInvalidInput;
+    m_pImp->clayer = objId;
+    return Acad::eOk;
+}
+AcDbObjectId AcDbDatabase::celtype() const {
+    return m_pImp->ltByLayer;
+}
+AcDbObjectId AcDbDatabase::byLayerLinetype() const {
+    return m_pImp->ltByLayer;
+}
+AcDbObjectId AcDbDatabase::byBlockLinetype() const {
+    return m_pImp->ltByBlock;
+}
+AcDbObjectId AcDbDatabase::continuousLinetype() const {
+    return m_pImp->ltContinuous;
+}
+AcDbObjectId AcDbDatabase::currentSpaceId() const {
+    return m_pImp->modelSpace;
+}
+
+Acad::ErrorStatus AcDbDatabase::getAcDbObjectId(AcDbObjectId& retId, bool createIfNotFound,
+                                                const AcDbHandle& objHandle, Adesk::UInt32) {
+    retId = AcDbObjectId::kNull;
+    if (objHandle.isNull())
+        return Acad::eInvalidInput;
+    auto it = m_pImp->stubs.find(objHandle.value());
+    if (it != m_pImp->stubs.end()) {
+        retId = AcDbObjectId(it->second.get());
+        return Acad::eOk;
+    }
+    if (!createIfNotFound)
+        return Acad::eKeyNotFound;
+    AcDbStub* stub = m_pImp->newStub(objHandle.value());
+    stub->pDb = this;
+    retId = AcDbObjectId(stub);
+    return Acad::eOk;
+}
+
+// ---- host application services ----
+
+AcDbDatabase* AcDbHostApplicationServices::workingDatabase() const {
+    if (m_pWorkingDatabase != nullptr)
+        return m_pWorkingDatabase;
+    return hs::Session::get().database();
+}
+
+void AcDbHostApplicationServices::setWorkingDatabase(AcDbDatabase* pDatabase) {
+    m_pWorkingDatabase = pDatabase;
+}
+
+AcRxClass* AcDbHostApplicationServices::desc() {
+    return static_cast<AcRxClass*>(static_cast<AcRxDictionary*>(acrxSysRegistry()->at(ACRX_CLASS_DICTIONARY))
+                                       ->at(ACRX_T("AcDbHostApplicationServices")));
+}
+
+AcDbHostApplicationServices* acdbHostApplicationServices() {
+    static AcDbHostApplicationServices* services = new AcDbHostApplicationServices();
+    return services;
+}
+
+// ---- strings ----
+
+Acad::ErrorStatus acdbFree(void* pBuffer) {
+    delete[] static_cast<ACHAR*>(pBuffer);
+    return Acad::eOk;
+}
+
+// ---- structure helpers of hostsim/dbapi.h ----
+
+namespace hs {
+
+AcDbObjectId modelSpaceId(AcDbDatabase* pDb) {
+    return pDb != nullptr ? pDb->hsImp()->modelSpace : AcDbObjectId::kNull;
+}
+
+AcDbObjectId paperSpaceId(AcDbDatabase* pDb) {
+    return pDb != nullptr ? pDb->hsImp()->paperSpace : AcDbObjectId::kNull;
+}
+
+std::vector<AcDbObjectId> entitiesOf(AcDbObjectId blockRecordId, bool includeErased) {
+    std::vector<AcDbObjectId> out;
+    if (blockRecordId.isNull())
+        return out;
+    for (const AcDbObjectId& id : blockRecordId.stub()->entries)
+        if (includeErased || !id.stub()->erased)
+            out.push_back(id);
+    return out;
+}
+
+std::vector<AcDbObjectId> allObjects(AcDbDatabase* pDb, bool includeErased) {
+    std::vector<AcDbObjectId> out;
+    if (pDb == nullptr)
+        return out;
+    for (auto& entry : pDb->hsImp()->stubs) {
+        AcDbStub* stub = entry.second.get();
+        if (stub->pObject == nullptr || (!includeErased && stub->erased))
+            continue;
+        out.push_back(AcDbObjectId(stub));
+    }
+    return out;
+}
+
+AcDbObjectId idFromHandle(AcDbDatabase* pDb, std::uint64_t handle) {
+    AcDbObjectId id;
+    if (pDb != nullptr)
+        pDb->getAcDbObjectId(id, false, AcDbHandle(handle));
+    return id;
+}
+
+std::string className(AcDbObjectId id) {
+    if (id.isNull() || id.stub()->pClass == nullptr)
+        return std::string();
+    return toUtf8(id.stub()->pClass->name());
+}
+
+std::uint64_t handseed(AcDbDatabase* pDb) {
+    return pDb->hsImp()->nextHandle;
+}
+
+void setHandseed(AcDbDatabase* pDb, std::uint64_t next) {
+    pDb->hsImp()->nextHandle = std::max(next, pDb->hsImp()->nextHandle);
+}
+
+std::shared_ptr<void>& attachment(AcDbDatabase* pDb, const std::string& name) {
+    return pDb->hsImp()->attachments[name];
+}
+
+Acad::ErrorStatus addObject(AcDbDatabase* pDb, AcDbObject* pObj, AcDbObjectId ownerId, AcDbHandle handle,
+                            AcDbObjectId& newId) {
+    newId = AcDbObjectId::kNull;
+    if (pDb == nullptr || pObj == nullptr)
+        return Acad::eNullObjectPointer;
+    if (pObj->hsStub() != nullptr)
+        return Acad::eAlreadyInDb;
+    if (!handle.isNull()) {
+        auto it = pDb->hsImp()->stubs.find(handle.value());
+        if (it != pDb->hsImp()->stubs.end() && it->second->pObject != nullptr)
+            return Acad::eDuplicateKey;
+    }
+    AcDbStub* stub = attachObject(pDb, pObj, ownerId, handle.value());
+    newId = AcDbObjectId(stub);
+    AcDbDatabase::Imp* imp = pDb->hsImp();
+    if (ownerId.isNull()) {
+        if (AcDbBlockTable::cast(pObj))
+            imp->blockTable = newId;
+        else if (AcDbLayerTable::cast(pObj))
+            imp->layerTable = newId;
+        else if (AcDbLinetypeTable::cast(pObj))
+            imp->linetypeTable = newId;
+    } else {
+        addEntry(ownerId, newId);
+    }
+    undoRecordAppend(pObj);
+    return Acad::eOk;
+}
+
+std::vector<AcDbObjectId> openObjects() {
+    std::vector<AcDbObjectId> out;
+    for (AcDbDatabase* pDb : liveDatabases())
+        for (AcDbStub* stub : pDb->hsImp()->open)
+            out.push_back(AcDbObjectId(stub));
+    std::sort(out.begin(), out.end(), [](const AcDbObjectId& a, const AcDbObjectId& b) {
+        return a.database() != b.database() ? a.database() < b.database() : a.handle() < b.handle();
+    });
+    return out;
+}
+
+}  // namespace hs

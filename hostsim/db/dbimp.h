@@ -1,0 +1,147 @@
+// The database's own records: one AcDbStub per object (handle, owner, class,
+// erased flag, open state), the entries of tables and block table records,
+// draw order and the undo log. Internal to hostsim/db.
+#pragma once
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+#include <unordered_set>
+#include <vector>
+
+#include "dbmain.h"
+#include "dbsymtb.h"
+#include "hostsim/faults.h"
+#include "hostsim/text.h"
+
+class AcDbStub {
+public:
+    AcDbDatabase* pDb = nullptr;
+    AcDbHandle handle;
+    AcDbObjectId owner;
+    AcDbObject* pObject = nullptr;  // null for a handle referred to before its object exists
+    AcRxClass* pClass = nullptr;
+    bool erased = false;
+    int readers = 0;      // open-for-read count
+    bool writer = false;  // open for write
+    bool isNew = true;    // not yet closed since it was added
+    // Entries of a symbol table or entities of a block table record, in order.
+    std::vector<AcDbObjectId> entries;
+    // Draw order of a block table record; empty while it is the record order.
+    std::vector<AcDbObjectId> drawOrder;
+};
+
+namespace hs {
+
+struct UndoRecord;
+
+// One group of the undo log: what one command from the command line did.
+struct UndoGroup {
+    std::string name;
+    std::vector<std::shared_ptr<UndoRecord>> records;
+};
+
+struct UndoLog {
+    std::vector<UndoGroup> done;
+    std::vector<UndoGroup> undone;
+    bool open = false;                // a group is being recorded
+    UndoGroup current;                // the group being recorded
+    bool suspended = false;           // true while undo or redo itself runs
+    std::vector<AcDbStub*> recorded;  // objects whose state the current group holds
+};
+
+}  // namespace hs
+
+class AcDbDatabase::Imp {
+public:
+    std::map<std::uint64_t, std::unique_ptr<AcDbStub>> stubs;  // by handle
+    std::uint64_t nextHandle = 1;
+    AcDbObjectId blockTable, layerTable, linetypeTable;
+    AcDbObjectId modelSpace, paperSpace;
+    AcDbObjectId layerZero, ltByLayer, ltByBlock, ltContinuous;
+    AcDbObjectId clayer;
+    std::map<std::string, std::shared_ptr<void>> attachments;
+    hs::UndoLog undo;
+    std::unordered_set<AcDbStub*> open;  // objects open for read or write
+
+    // A record for a new handle (handle 0: the next one).
+    AcDbStub* newStub(std::uint64_t handle);
+};
+
+namespace hs {
+
+// Walks the entries of a table or block table record (live: entries added
+// during the walk are seen).
+struct EntryCursor {
+    AcDbStub* owner = nullptr;
+    long pos = 0;
+
+    long size() const { return static_cast<long>(owner->entries.size()); }
+    bool erasedAt(long i) const { return owner->entries[static_cast<size_t>(i)].stub()->erased; }
+    void start(bool atBeginning, bool skipDeleted) {
+        pos = atBeginning ? 0 : size() - 1;
+        settle(atBeginning, skipDeleted);
+    }
+    void settle(bool forward, bool skipDeleted) {
+        while (skipDeleted && pos >= 0 && pos < size() && erasedAt(pos))
+            pos += forward ? 1 : -1;
+    }
+    void step(bool forward, bool skipDeleted) {
+        if (done())
+            return;
+        pos += forward ? 1 : -1;
+        settle(forward, skipDeleted);
+    }
+    bool done() const { return pos < 0 || pos >= size(); }
+    AcDbObjectId current() const {
+        return done() ? AcDbObjectId::kNull : owner->entries[static_cast<size_t>(pos)];
+    }
+};
+
+// Makes pObj resident under ownerId with a new stub (see addObject) without
+// undo recording or owner bookkeeping.
+AcDbStub* attachObject(AcDbDatabase* pDb, AcDbObject* pObj, AcDbObjectId ownerId, std::uint64_t handle);
+// Adds the object to its owner's list of entries (tables and block records).
+void addEntry(AcDbObjectId ownerId, AcDbObjectId id);
+// Finds a symbol table entry by name, ignoring case.
+AcDbObjectId findEntry(AcDbObjectId tableId, const tstring& name, bool includeErased);
+// The name of a symbol table record, without opening it.
+tstring recordName(AcDbObjectId recordId);
+// Layer lookup for the locked-layer rule and the entity properties.
+const AcDbLayerTableRecord* layerRecord(AcDbDatabase* pDb, const tstring& name);
+
+// Opens for an internal purpose (undo, cloning): no fault sites, no lock rule.
+Acad::ErrorStatus openInternal(AcDbObjectId id, AcDb::OpenMode mode, AcDbObject*& pObj);
+// Opens with the host's rules but without a fault site (the caller has its own).
+Acad::ErrorStatus openQuiet(AcDbObjectId id, AcDb::OpenMode mode, bool openErased, AcDbObject*& pObj);
+// Opens with a fault site and checks the class.
+template <class T>
+Acad::ErrorStatus openAs(const char* site, AcDbObjectId id, AcDb::OpenMode mode, bool openErased, T*& pObj);
+
+// Closes what openInternal opened, without a fault site.
+void closeInternal(AcDbObject* pObj);
+
+// ---- undo log (undo.cpp) ----
+void undoRecordAppend(AcDbObject* pObj);
+void undoRecordErase(AcDbObject* pObj, bool erasing);
+void undoRecordChange(AcDbObject* pObj);
+void undoRecordDrawOrder(AcDbStub* pRecord);
+void registerUndoListeners();
+void registerOpenCheck();
+
+}  // namespace hs
+
+template <class T>
+Acad::ErrorStatus hs::openAs(const char* site, AcDbObjectId id, AcDb::OpenMode mode, bool openErased,
+                             T*& pObj) {
+    pObj = nullptr;
+    Acad::ErrorStatus es = checkFault(site);
+    if (es != Acad::eOk)
+        return es;
+    if (!id.isNull() && id.stub()->pObject != nullptr && !T::cast(id.stub()->pObject))
+        return Acad::eWrongObjectType;
+    AcDbObject* p = nullptr;
+    es = openQuiet(id, mode, openErased, p);
+    pObj = static_cast<T*>(p);
+    return es;
+}

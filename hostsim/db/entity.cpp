@@ -1,0 +1,634 @@
+// AcDbEntity: the common properties (colour, layer, linetype, linetype
+// scale, lineweight, visibility), their filing, and the default geometry
+// hooks. AcCmColor lives here too.
+#include <cmath>
+#include <cstdio>
+
+#include "db/dbimp.h"
+#include "dbfiler.h"
+#include "dbsymtb.h"
+#include "filing/dxffiler.h"
+#include "hostsim/dbapi.h"
+#include "hostsim/faults.h"
+#include "hostsim/session.h"
+
+// ---- AcCmColor ----
+
+AcCmColor::AcCmColor() : m_method(AcCmEntityColor::kByLayer), m_index(256), m_rgb{0, 0, 0} {}
+
+AcCmEntityColor::ColorMethod AcCmColor::colorMethod() const {
+    return m_method;
+}
+
+Acad::ErrorStatus AcCmColor::setColorMethod(AcCmEntityColor::ColorMethod eColorMethod) {
+    m_method = eColorMethod;
+    if (eColorMethod == AcCmEntityColor::kByLayer)
+        m_index = 256;
+    else if (eColorMethod == AcCmEntityColor::kByBlock)
+        m_index = 0;
+    return Acad::eOk;
+}
+
+bool AcCmColor::isByColor() const {
+    return m_method == AcCmEntityColor::kByColor;
+}
+bool AcCmColor::isByLayer() const {
+    return m_method == AcCmEntityColor::kByLayer;
+}
+bool AcCmColor::isByBlock() const {
+    return m_method == AcCmEntityColor::kByBlock;
+}
+bool AcCmColor::isByACI() const {
+    return m_method == AcCmEntityColor::kByACI;
+}
+
+Acad::ErrorStatus AcCmColor::setColorIndex(Adesk::UInt16 colorIndex) {
+    if (colorIndex > 256)
+        return Acad::eInvalidInput;
+    m_index = colorIndex;
+    if (colorIndex == 256)
+        m_method = AcCmEntityColor::kByLayer;
+    else if (colorIndex == 0)
+        m_method = AcCmEntityColor::kByBlock;
+    else
+        m_method = AcCmEntityColor::kByACI;
+    return Acad::eOk;
+}
+
+Adesk::UInt16 AcCmColor::colorIndex() const {
+    return m_index;
+}
+
+Acad::ErrorStatus AcCmColor::setRGB(Adesk::UInt8 red, Adesk::UInt8 green, Adesk::UInt8 blue) {
+    m_method = AcCmEntityColor::kByColor;
+    m_rgb[0] = red;
+    m_rgb[1] = green;
+    m_rgb[2] = blue;
+    return Acad::eOk;
+}
+
+Adesk::UInt8 AcCmColor::red() const {
+    return m_rgb[0];
+}
+Adesk::UInt8 AcCmColor::green() const {
+    return m_rgb[1];
+}
+Adesk::UInt8 AcCmColor::blue() const {
+    return m_rgb[2];
+}
+
+bool AcCmColor::operator==(const AcCmColor& c) const {
+    if (m_method != c.m_method)
+        return false;
+    if (m_method == AcCmEntityColor::kByColor)
+        return m_rgb[0] == c.m_rgb[0] && m_rgb[1] == c.m_rgb[1] && m_rgb[2] == c.m_rgb[2];
+    return m_index == c.m_index;
+}
+
+Acad::ErrorStatus AcCmColor::dwgIn(AcDbDwgFiler* pInputFiler) {
+    Adesk::UInt16 method = 0, index = 0;
+    Adesk::UInt32 rgb = 0;
+    pInputFiler->readUInt16(&method);
+    pInputFiler->readUInt16(&index);
+    pInputFiler->readUInt32(&rgb);
+    if (pInputFiler->filerStatus() != Acad::eOk)
+        return pInputFiler->filerStatus();
+    if (method < AcCmEntityColor::kByLayer || method > AcCmEntityColor::kNone || index > 256)
+        return Acad::eInvalidInput;
+    m_method = static_cast<AcCmEntityColor::ColorMethod>(method);
+    m_index = index;
+    m_rgb[0] = static_cast<Adesk::UInt8>(rgb >> 16);
+    m_rgb[1] = static_cast<Adesk::UInt8>(rgb >> 8);
+    m_rgb[2] = static_cast<Adesk::UInt8>(rgb);
+    return Acad::eOk;
+}
+
+Acad::ErrorStatus AcCmColor::dwgOut(AcDbDwgFiler* pOutputFiler) const {
+    pOutputFiler->writeUInt16(static_cast<Adesk::UInt16>(m_method));
+    pOutputFiler->writeUInt16(m_index);
+    pOutputFiler->writeUInt32((Adesk::UInt32(m_rgb[0]) << 16) | (Adesk::UInt32(m_rgb[1]) << 8) | m_rgb[2]);
+    return pOutputFiler->filerStatus();
+}
+
+// ---- AcDbEntity ----
+
+struct AcDbEntity::Props {
+    AcCmColor color;
+    hs::tstring layer = ACRX_T("0");
+    hs::tstring linetype = ACRX_T("ByLayer");
+    double linetypeScale = 1.0;
+    AcDb::LineWeight lineWeight = AcDb::kLnWtByLayer;
+    AcDb::Visibility visibility = AcDb::kVisible;
+};
+
+AcDbEntity::AcDbEntity() : m_pProps(new Props()) {}
+
+AcDbEntity::~AcDbEntity() {
+    delete m_pProps;
+}
+
+namespace {
+
+// The database that resolves names: the entity's own, else the working one.
+AcDbDatabase* namingDatabase(const AcDbObject* pObj) {
+    return pObj->database() != nullptr ? pObj->database() : acdbHostApplicationServices()->workingDatabase();
+}
+
+bool isLineWeight(int lw) {
+    static const int valid[] = {0,  5,  9,  13,  15,  18,  20,  25,  30,  35,  40, 50, 53, 60,
+                                70, 80, 90, 100, 106, 120, 140, 158, 200, 211, -1, -2, -3};
+    for (int v : valid)
+        if (v == lw)
+            return true;
+    return false;
+}
+
+}  // namespace
+
+AcDbObjectId AcDbEntity::blockId() const {
+    return ownerId();
+}
+
+AcCmColor AcDbEntity::color() const {
+    assertReadEnabled();
+    return m_pProps->color;
+}
+
+Acad::ErrorStatus AcDbEntity::setColor(const AcCmColor& color, Adesk::Boolean) {
+    Acad::ErrorStatus es = hs::checkFault("AcDbEntity::setColor");
+    if (es != Acad::eOk)
+        return es;
+    assertWriteEnabled();
+    m_pProps->color = color;
+    return Acad::eOk;
+}
+
+Adesk::UInt16 AcDbEntity::colorIndex() const {
+    assertReadEnabled();
+    return m_pProps->color.colorIndex();
+}
+
+Acad::ErrorStatus AcDbEntity::setColorIndex(Adesk::UInt16 color, Adesk::Boolean) {
+    Acad::ErrorStatus es = hs::checkFault("AcDbEntity::setColorIndex");
+    if (es != Acad::eOk)
+        return es;
+    if (color > 256)
+        return Acad::eInvalidInput;
+    assertWriteEnabled();
+    m_pProps->color.setColorIndex(color);
+    return Acad::eOk;
+}
+
+ACHAR* AcDbEntity::layer() const {
+    assertReadEnabled();
+    return hs::newString(m_pProps->layer.c_str());
+}
+
+AcDbObjectId AcDbEntity::layerId() const {
+    assertReadEnabled();
+    AcDbDatabase* pDb = namingDatabase(this);
+    return pDb != nullptr ? hs::findEntry(pDb->layerTableId(), m_pProps->layer, false) : AcDbObjectId::kNull;
+}
+
+namespace {
+
+// Resolves a symbol name in the given table of the naming database; outside
+// any database every name is taken as given.
+Acad::ErrorStatus resolveName(const AcDbObject* pObj, AcDbObjectId (AcDbDatabase::*table)() const,
+                              const ACHAR* name, hs::tstring& out) {
+    if (name == nullptr || *name == 0)
+        return Acad::eInvalidInput;
+    AcDbDatabase* pDb = namingDatabase(pObj);
+    if (pDb == nullptr) {
+        out = name;
+        return Acad::eOk;
+    }
+    AcDbObjectId id = hs::findEntry((pDb->*table)(), name, false);
+    if (id.isNull())
+        return Acad::eKeyNotFound;
+    out = hs::recordName(id);
+    return Acad::eOk;
+}
+
+Acad::ErrorStatus nameOfRecord(AcDbObjectId id, const AcRxClass* pClass, hs::tstring& out) {
+    if (id.isNull())
+        return Acad::eNullObjectId;
+    if (id.stub()->pObject == nullptr || id.stub()->erased || !id.stub()->pObject->isKindOf(pClass))
+        return Acad::eWrongObjectType;
+    out = hs::recordName(id);
+    return Acad::eOk;
+}
+
+}  // namespace
+
+#if IRONVEIL_RELEASE >= 18
+Acad::ErrorStatus AcDbEntity::setLayer(const ACHAR* newVal, Adesk::Boolean, bool)
+#else
+Acad::ErrorStatus AcDbEntity::setLayer(const char* newVal, Adesk::Boolean)
+#endif
+{
+    Acad::ErrorStatus es = hs::checkFault("AcDbEntity::setLayer");
+    if (es != Acad::eOk)
+        return es;
+    hs::tstring name;
+    es = resolveName(this, &AcDbDatabase::layerTableId, newVal, name);
+    if (es != Acad::eOk)
+        return es;
+    assertWriteEnabled();
+    m_pProps->layer = name;
+    return Acad::eOk;
+}
+
+#if IRONVEIL_RELEASE >= 18
+Acad::ErrorStatus AcDbEntity::setLayer(AcDbObjectId newVal, Adesk::Boolean, bool)
+#else
+Acad::ErrorStatus AcDbEntity::setLayer(AcDbObjectId newVal, Adesk::Boolean)
+#endif
+{
+    Acad::ErrorStatus es = hs::checkFault("AcDbEntity::setLayer");
+    if (es != Acad::eOk)
+        return es;
+    hs::tstring name;
+    es = nameOfRecord(newVal, AcDbLayerTableRecord::desc(), name);
+    if (es != Acad::eOk)
+        return es;
+    assertWriteEnabled();
+    m_pProps->layer = name;
+    return Acad::eOk;
+}
+
+ACHAR* AcDbEntity::linetype() const {
+    assertReadEnabled();
+    return hs::newString(m_pProps->linetype.c_str());
+}
+
+AcDbObjectId AcDbEntity::linetypeId() const {
+    assertReadEnabled();
+    AcDbDatabase* pDb = namingDatabase(this);
+    return pDb != nullptr ? hs::findEntry(pDb->linetypeTableId(), m_pProps->linetype, false)
+                          : AcDbObjectId::kNull;
+}
+
+Acad::ErrorStatus AcDbEntity::setLinetype(const ACHAR* newVal, Adesk::Boolean) {
+    Acad::ErrorStatus es = hs::checkFault("AcDbEntity::setLinetype");
+    if (es != Acad::eOk)
+        return es;
+    hs::tstring name;
+    es = resolveName(this, &AcDbDatabase::linetypeTableId, newVal, name);
+    if (es != Acad::eOk)
+        return es;
+    assertWriteEnabled();
+    m_pProps->linetype = name;
+    return Acad::eOk;
+}
+
+Acad::ErrorStatus AcDbEntity::setLinetype(AcDbObjectId newVal, Adesk::Boolean) {
+    Acad::ErrorStatus es = hs::checkFault("AcDbEntity::setLinetype");
+    if (es != Acad::eOk)
+        return es;
+    hs::tstring name;
+    es = nameOfRecord(newVal, AcDbLinetypeTableRecord::desc(), name);
+    if (es != Acad::eOk)
+        return es;
+    assertWriteEnabled();
+    m_pProps->linetype = name;
+    return Acad::eOk;
+}
+
+double AcDbEntity::linetypeScale() const {
+    assertReadEnabled();
+    return m_pProps->linetypeScale;
+}
+
+Acad::ErrorStatus AcDbEntity::setLinetypeScale(double newval, Adesk::Boolean) {
+    Acad::ErrorStatus es = hs::checkFault("AcDbEntity::setLinetypeScale");
+    if (es != Acad::eOk)
+        return es;
+    if (!(newval > 0.0) || !std::isfinite(newval))
+        return Acad::eInvalidInput;
+    assertWriteEnabled();
+    m_pProps->linetypeScale = newval;
+    return Acad::eOk;
+}
+
+AcDb::LineWeight AcDbEntity::lineWeight() const {
+    assertReadEnabled();
+    return m_pProps->lineWeight;
+}
+
+Acad::ErrorStatus AcDbEntity::setLineWeight(AcDb::LineWeight newVal, Adesk::Boolean) {
+    Acad::ErrorStatus es = hs::checkFault("AcDbEntity::setLineWeight");
+    if (es != Acad::eOk)
+        return es;
+    if (!isLineWeight(newVal))
+        return Acad::eInvalidInput;
+    assertWriteEnabled();
+    m_pProps->lineWeight = newVal;
+    return Acad::eOk;
+}
+
+AcDb::Visibility AcDbEntity::visibility() const {
+    assertReadEnabled();
+    return m_pProps->visibility;
+}
+
+Acad::ErrorStatus AcDbEntity::setVisibility(AcDb::Visibility newVal, Adesk::Boolean) {
+    Acad::ErrorStatus es = hs::checkFault("AcDbEntity::setVisibility");
+    if (es != Acad::eOk)
+        return es;
+    assertWriteEnabled();
+    m_pProps->visibility = newVal;
+    return Acad::eOk;
+}
+
+Acad::ErrorStatus AcDbEntity::setPropertiesFrom(const AcDbEntity* pEntity, Adesk::Boolean) {
+    Acad::ErrorStatus es = hs::checkFault("AcDbEntity::setPropertiesFrom");
+    if (es != Acad::eOk)
+        return es;
+    if (pEntity == nullptr)
+        return Acad::eNullEntityPointer;
+    pEntity->assertReadEnabled();
+    assertWriteEnabled();
+    if (pEntity != this)
+        *m_pProps = *pEntity->m_pProps;
+    return Acad::eOk;
+}
+
+// ---- filing of the common properties ----
+
+Acad::ErrorStatus AcDbEntity::dwgOutFields(AcDbDwgFiler* pFiler) const {
+    Acad::ErrorStatus es = hs::checkFault("AcDbEntity::dwgOutFields");
+    if (es != Acad::eOk)
+        return es;
+    es = AcDbObject::dwgOutFields(pFiler);
+    if (es != Acad::eOk)
+        return es;
+    pFiler->writeString(m_pProps->layer.c_str());
+    pFiler->writeString(m_pProps->linetype.c_str());
+    m_pProps->color.dwgOut(pFiler);
+    pFiler->writeDouble(m_pProps->linetypeScale);
+    pFiler->writeInt16(static_cast<Adesk::Int16>(m_pProps->lineWeight));
+    pFiler->writeInt16(static_cast<Adesk::Int16>(m_pProps->visibility));
+    return pFiler->filerStatus();
+}
+
+Acad::ErrorStatus AcDbEntity::dwgInFields(AcDbDwgFiler* pFiler) {
+    Acad::ErrorStatus es = hs::checkFault("AcDbEntity::dwgInFields");
+    if (es != Acad::eOk)
+        return es;
+    es = AcDbObject::dwgInFields(pFiler);
+    if (es != Acad::eOk)
+        return es;
+    Props p;
+    ACHAR* s = nullptr;
+    if (pFiler->readString(&s) == Acad::eOk && s != nullptr)
+        p.layer = s;
+    acdbFree(s);
+    s = nullptr;
+    if (pFiler->readString(&s) == Acad::eOk && s != nullptr)
+        p.linetype = s;
+    acdbFree(s);
+    p.color.dwgIn(pFiler);
+    pFiler->readDouble(&p.linetypeScale);
+    Adesk::Int16 lw = 0, vis = 0;
+    pFiler->readInt16(&lw);
+    pFiler->readInt16(&vis);
+    if (pFiler->filerStatus() != Acad::eOk)
+        return pFiler->filerStatus();
+    p.lineWeight = static_cast<AcDb::LineWeight>(lw);
+    p.visibility = vis != 0 ? AcDb::kInvisible : AcDb::kVisible;
+    *m_pProps = p;
+    return Acad::eOk;
+}
+
+Acad::ErrorStatus AcDbEntity::dxfOutFields(AcDbDxfFiler* pFiler) const {
+    Acad::ErrorStatus es = hs::checkFault("AcDbEntity::dxfOutFields");
+    if (es != Acad::eOk)
+        return es;
+    es = AcDbObject::dxfOutFields(pFiler);
+    if (es != Acad::eOk)
+        return es;
+    pFiler->writeString(AcDb::kDxfSubclass, ACRX_T("AcDbEntity"));
+    pFiler->writeString(AcDb::kDxfLayerName, m_pProps->layer.c_str());
+    if (!hs::equalsNoCase(hs::toUtf8(m_pProps->linetype), "ByLayer"))
+        pFiler->writeString(AcDb::kDxfLinetypeName, m_pProps->linetype.c_str());
+    const AcCmColor& c = m_pProps->color;
+    if (c.isByColor()) {
+        pFiler->writeInt32(420, (Adesk::Int32(c.red()) << 16) | (Adesk::Int32(c.green()) << 8) | c.blue());
+    } else if (c.colorIndex() != 256) {
+        pFiler->writeInt16(AcDb::kDxfColor, static_cast<Adesk::Int16>(c.colorIndex()));
+    }
+    if (m_pProps->lineWeight != AcDb::kLnWtByLayer)
+        pFiler->writeInt16(AcDb::kDxfLineWeight, static_cast<Adesk::Int16>(m_pProps->lineWeight));
+    if (m_pProps->linetypeScale != 1.0)
+        pFiler->writeDouble(AcDb::kDxfLinetypeScale, m_pProps->linetypeScale);
+    if (m_pProps->visibility == AcDb::kInvisible)
+        pFiler->writeInt16(AcDb::kDxfVisibility, 1);
+    return pFiler->filerStatus();
+}
+
+Acad::ErrorStatus AcDbEntity::dxfInFields(AcDbDxfFiler* pFiler) {
+    Acad::ErrorStatus es = hs::checkFault("AcDbEntity::dxfInFields");
+    if (es != Acad::eOk)
+        return es;
+    es = AcDbObject::dxfInFields(pFiler);
+    if (es != Acad::eOk)
+        return es;
+    // Files of release 12 have no subclass markers: the common groups come first.
+    pFiler->atSubclassData(ACRX_T("AcDbEntity"));
+    hs::DxfFiler* pHs = dynamic_cast<hs::DxfFiler*>(pFiler);
+    Props p;
+    resbuf rb;
+    for (;;) {
+        es = pHs != nullptr ? pHs->readResBufQuiet(&rb) : pFiler->readResBuf(&rb);
+        if (es != Acad::eOk)
+            break;
+        bool known = true;
+        switch (rb.restype) {
+            case AcDb::kDxfLayerName:
+                p.layer = rb.resval.rstring;
+                break;
+            case AcDb::kDxfLinetypeName:
+                p.linetype = rb.resval.rstring;
+                break;
+            case AcDb::kDxfColor:
+                // A negative colour means the layer is off (tables only); keep the index.
+                p.color.setColorIndex(static_cast<Adesk::UInt16>(
+                    std::abs(rb.resval.rint) > 256 ? 256 : std::abs(rb.resval.rint)));
+                break;
+            case 420:
+                p.color.setRGB(static_cast<Adesk::UInt8>(rb.resval.rlong >> 16),
+                               static_cast<Adesk::UInt8>(rb.resval.rlong >> 8),
+                               static_cast<Adesk::UInt8>(rb.resval.rlong));
+                break;
+            case AcDb::kDxfLineWeight:
+                p.lineWeight = isLineWeight(rb.resval.rint) ? static_cast<AcDb::LineWeight>(rb.resval.rint)
+                                                            : AcDb::kLnWtByLayer;
+                break;
+            case AcDb::kDxfLinetypeScale:
+                if (rb.resval.rreal > 0.0)
+                    p.linetypeScale = rb.resval.rreal;
+                break;
+            case AcDb::kDxfVisibility:
+                p.visibility = rb.resval.rint != 0 ? AcDb::kInvisible : AcDb::kVisible;
+                break;
+            // Groups of the entity subclass that hostsim keeps no state for.
+            case 67:
+            case 92:
+            case 160:
+            case 284:
+            case 310:
+            case 347:
+            case 348:
+            case 380:
+            case 390:
+            case 410:
+            case 430:
+            case 440:
+                break;
+            default:
+                known = false;
+        }
+        if (!known) {
+            pFiler->pushBackItem();
+            break;
+        }
+    }
+    if (pFiler->filerStatus() != Acad::eOk)
+        return pFiler->filerStatus();
+    *m_pProps = p;
+    return Acad::eOk;
+}
+
+// ---- geometry hooks: defaults ----
+
+namespace {
+
+void listCommon(const AcDbEntity* pEnt, const hs::tstring& layer) {
+    std::string type;
+    if (pEnt->isA() != nullptr) {
+        const ACHAR* dxf = pEnt->isA()->dxfName();
+        type = hs::toUtf8(dxf != nullptr && *dxf ? dxf : pEnt->isA()->name());
+    }
+    std::string space = "Model space";
+    AcDbDatabase* pDb = pEnt->database();
+    if (pDb != nullptr && pEnt->ownerId() != hs::modelSpaceId(pDb))
+        space = pEnt->ownerId() == hs::paperSpaceId(pDb) ? "Paper space" : "Block";
+    char handle[32];
+    std::snprintf(handle, sizeof handle, "%llx", static_cast<unsigned long long>(pEnt->hsHandle().value()));
+    hs::Session& s = hs::Session::get();
+    char line[512];
+    std::snprintf(line, sizeof line, "%18s    Layer: \"%s\"\n", type.c_str(), hs::toUtf8(layer).c_str());
+    s.print(line);
+    std::snprintf(line, sizeof line, "%22sSpace: %s\n", "", space.c_str());
+    s.print(line);
+    std::snprintf(line, sizeof line, "%19sHandle = %s\n", "", handle);
+    s.print(line);
+}
+
+}  // namespace
+
+#if IRONVEIL_RELEASE >= 18
+void AcDbEntity::list() const {
+    subList();
+}
+Acad::ErrorStatus AcDbEntity::transformBy(const AcGeMatrix3d& xform) {
+    return subTransformBy(xform);
+}
+Acad::ErrorStatus AcDbEntity::getTransformedCopy(const AcGeMatrix3d& xform, AcDbEntity*& pEnt) const {
+    return subGetTransformedCopy(xform, pEnt);
+}
+Acad::ErrorStatus AcDbEntity::getGripPoints(AcGePoint3dArray& gripPoints, AcDbIntArray& osnapModes,
+                                            AcDbIntArray& geomIds) const {
+    return subGetGripPoints(gripPoints, osnapModes, geomIds);
+}
+Acad::ErrorStatus AcDbEntity::moveGripPointsAt(const AcDbIntArray& indices, const AcGeVector3d& offset) {
+    return subMoveGripPointsAt(indices, offset);
+}
+Acad::ErrorStatus AcDbEntity::getGeomExtents(AcDbExtents& extents) const {
+    return subGetGeomExtents(extents);
+}
+void AcDbEntity::subList() const
+#else
+void AcDbEntity::list() const
+#endif
+{
+    assertReadEnabled();
+    listCommon(this, m_pProps->layer);
+    hs::Session& s = hs::Session::get();
+    const AcCmColor& c = m_pProps->color;
+    std::string color = c.isByLayer()   ? "BYLAYER"
+                        : c.isByBlock() ? "BYBLOCK"
+                                        : std::to_string(c.colorIndex());
+    if (c.isByColor())
+        color = std::to_string(c.red()) + "," + std::to_string(c.green()) + "," + std::to_string(c.blue());
+    if (!c.isByLayer())
+        s.print("                  Color: " + color + "\n");
+    if (!hs::equalsNoCase(hs::toUtf8(m_pProps->linetype), "ByLayer"))
+        s.print("               Linetype: \"" + hs::toUtf8(m_pProps->linetype) + "\"\n");
+    if (m_pProps->linetypeScale != 1.0)
+        s.print("        Linetype scale: " + hs::formatDxfDouble(m_pProps->linetypeScale) + "\n");
+    if (m_pProps->lineWeight != AcDb::kLnWtByLayer)
+        s.print("             Lineweight: " + std::to_string(static_cast<int>(m_pProps->lineWeight)) + "\n");
+}
+
+#if IRONVEIL_RELEASE >= 18
+Acad::ErrorStatus AcDbEntity::subTransformBy(const AcGeMatrix3d&)
+#else
+Acad::ErrorStatus AcDbEntity::transformBy(const AcGeMatrix3d&)
+#endif
+{
+    Acad::ErrorStatus es = hs::checkFault("AcDbEntity::transformBy");
+    return es != Acad::eOk ? es : Acad::eNotApplicable;
+}
+
+#if IRONVEIL_RELEASE >= 18
+Acad::ErrorStatus AcDbEntity::subGetTransformedCopy(const AcGeMatrix3d& xform, AcDbEntity*& pEnt) const
+#else
+Acad::ErrorStatus AcDbEntity::getTransformedCopy(const AcGeMatrix3d& xform, AcDbEntity*& pEnt) const
+#endif
+{
+    pEnt = nullptr;
+    Acad::ErrorStatus es = hs::checkFault("AcDbEntity::getTransformedCopy");
+    if (es != Acad::eOk)
+        return es;
+    AcDbEntity* pCopy = AcDbEntity::cast(clone());
+    if (pCopy == nullptr)
+        return Acad::eOutOfMemory;
+    es = pCopy->transformBy(xform);
+    if (es != Acad::eOk) {
+        delete pCopy;
+        return es;
+    }
+    pEnt = pCopy;
+    return Acad::eOk;
+}
+
+#if IRONVEIL_RELEASE >= 18
+Acad::ErrorStatus AcDbEntity::subGetGripPoints(AcGePoint3dArray&, AcDbIntArray&, AcDbIntArray&) const
+#else
+Acad::ErrorStatus AcDbEntity::getGripPoints(AcGePoint3dArray&, AcDbIntArray&, AcDbIntArray&) const
+#endif
+{
+    assertReadEnabled();
+    return Acad::eOk;
+}
+
+#if IRONVEIL_RELEASE >= 18
+Acad::ErrorStatus AcDbEntity::subMoveGripPointsAt(const AcDbIntArray&, const AcGeVector3d&)
+#else
+Acad::ErrorStatus AcDbEntity::moveGripPointsAt(const AcDbIntArray&, const AcGeVector3d&)
+#endif
+{
+    return Acad::eNotApplicable;
+}
+
+#if IRONVEIL_RELEASE >= 18
+Acad::ErrorStatus AcDbEntity::subGetGeomExtents(AcDbExtents&) const
+#else
+Acad::ErrorStatus AcDbEntity::getGeomExtents(AcDbExtents&) const
+#endif
+{
+    assertReadEnabled();
+    return Acad::eInvalidExtents;
+}

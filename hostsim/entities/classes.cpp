@@ -2,6 +2,7 @@
 // in the class dictionary. Called once by the session before any module loads.
 #include "dbents.h"
 #include "hostsim/builtins.h"
+#include "hostsim/picture.h"
 
 // The host's own classes carry this application name.
 #define HS_ENTITY_CLASS(CLASS_NAME, PARENT, DXF_NAME)                                                    \

@@ -696,36 +696,82 @@ std::vector<Tags> splitAtGroupZero(const Tags& tags) {
     return out;
 }
 
+// The subclass of the entries of each table, for entries of files without
+// subclass markers (R12).
+const char* recordSubclass(const std::string& table) {
+    static const std::map<std::string, const char*> names = {
+        {"VPORT", "AcDbViewportTableRecord"}, {"STYLE", "AcDbTextStyleTableRecord"},
+        {"VIEW", "AcDbViewTableRecord"},      {"UCS", "AcDbUCSTableRecord"},
+        {"APPID", "AcDbRegAppTableRecord"},   {"DIMSTYLE", "AcDbDimStyleTableRecord"}};
+    auto it = names.find(upper(table));
+    return it == names.end() ? nullptr : it->second;
+}
+
+// Gives kept tables of an R12 file the handles, owners and subclass markers
+// of later versions, and drops block marks without handles (the writer makes
+// new ones).
+void upgradeKeptData(AcDbDatabase* pDb, DrawingData& data) {
+    auto newHandle = [&]() {
+        std::uint64_t h = hs::handseed(pDb);
+        hs::setHandseed(pDb, h + 1);
+        return formatHandle(h);
+    };
+    for (KeptTable& table : data.tables) {
+        std::uint64_t tableHandle = tagHandle(table.head, 5);
+        if (tableHandle == 0) {
+            std::string h = newHandle();
+            parseHandle(h, tableHandle);
+            Tags head = {{5, h}, {330, "0"}, {100, "AcDbSymbolTable"}};
+            table.head.insert(table.head.begin() + (table.head.empty() ? 0 : 1), head.begin(), head.end());
+        }
+        const char* subclass = recordSubclass(table.name);
+        for (Tags& entry : table.entries) {
+            if (entry.empty() || ownHandle(entry) != 0)
+                continue;
+            Tags added = {{upper(table.name) == "DIMSTYLE" ? 105 : 5, newHandle()},
+                          {330, formatHandle(tableHandle)},
+                          {100, "AcDbSymbolTableRecord"}};
+            if (subclass != nullptr)
+                added.push_back({100, subclass});
+            entry.insert(entry.begin() + 1, added.begin(), added.end());
+        }
+    }
+    for (auto it = data.blocks.begin(); it != data.blocks.end();) {
+        if (ownHandle(it->second.begin) == 0 || ownHandle(it->second.end) == 0)
+            it = data.blocks.erase(it);
+        else
+            ++it;
+    }
+}
+
 }  // namespace
 
 void completeDrawingData(AcDbDatabase* pDb, DrawingData& data) {
     if (data.complete)
         return;
     data.complete = true;
-    HandleNames names(pDb);
+    upgradeKeptData(pDb, data);
+    // The template's sections, with handle names not yet given out.
     TagReader reader(kNewDrawing);
     RawTag raw;
-    std::string section;
-    Tags body;
     std::vector<std::pair<std::string, Tags>> sections;
     while (reader.next(raw)) {
         if (raw.code == 0 && raw.value == "SECTION") {
             reader.next(raw);
-            section = std::string(raw.value);
-            body.clear();
+            sections.emplace_back(std::string(raw.value), Tags());
+        } else if (raw.code == 0 && (raw.value == "ENDSEC" || raw.value == "EOF")) {
             continue;
+        } else if (!sections.empty()) {
+            sections.back().second.push_back({raw.code, std::string(raw.value)});
         }
-        if (raw.code == 0 && raw.value == "ENDSEC") {
-            sections.emplace_back(section, body);
-            continue;
-        }
-        if (raw.code == 0 && raw.value == "EOF")
-            break;
-        std::string value(raw.value);
-        if (groupType(raw.code) == GroupType::kHandle || raw.code == 5 || raw.code == 105)
-            value = names.resolve(value);
-        body.push_back({raw.code, value});
     }
+    HandleNames names(pDb);
+    auto resolved = [&](Tags tags) {
+        for (Tag& t : tags)
+            if (groupType(t.code) == GroupType::kHandle || t.code == 5 || t.code == 105)
+                t.value = names.resolve(t.value);
+        return tags;
+    };
     for (auto& [name, tags] : sections) {
         if (name == "HEADER") {
             if (!data.header.empty())
@@ -737,32 +783,24 @@ void completeDrawingData(AcDbDatabase* pDb, DrawingData& data) {
                     data.header.back().values.push_back(t);
             }
         } else if (name == "TABLES") {
+            bool taking = false;
             for (Tags& piece : splitAtGroupZero(tags)) {
-                if (piece.empty())
-                    continue;
                 if (piece[0].value == "TABLE") {
-                    KeptTable table;
-                    table.name = piece.size() > 1 ? piece[1].value : std::string();
-                    table.head.assign(piece.begin() + 1, piece.end());
-                    bool have = false;
+                    std::string table = piece.size() > 1 ? piece[1].value : std::string();
+                    taking = true;
                     for (const KeptTable& k : data.tables)
-                        have = have || equalsNoCase(k.name, table.name);
-                    if (have)
-                        continue;
-                    data.tables.push_back(std::move(table));
-                } else if (piece[0].value == "ENDTAB") {
-                    continue;
-                } else if (!data.tables.empty()) {
-                    // An entry of the table just added.
-                    KeptTable& table = data.tables.back();
-                    if (equalsNoCase(table.name, piece[0].value))
-                        table.entries.push_back(piece);
+                        taking = taking && !equalsNoCase(k.name, table);
+                    if (taking)
+                        data.tables.push_back({table, resolved(Tags(piece.begin() + 1, piece.end())), {}});
+                } else if (piece[0].value != "ENDTAB" && taking) {
+                    data.tables.back().entries.push_back(resolved(piece));
                 }
             }
         } else if (name == "OBJECTS") {
             if (!data.objects.empty())
                 continue;
-            data.objects = splitAtGroupZero(tags);
+            for (Tags& piece : splitAtGroupZero(tags))
+                data.objects.push_back(resolved(piece));
             std::uint64_t model = 0, layout1 = 0;
             parseHandle(names.resolve("@MODEL"), model);
             parseHandle(names.resolve("@LAYOUT1"), layout1);

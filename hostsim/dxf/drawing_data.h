@@ -47,6 +47,9 @@ struct DrawingData {
     // data (from the first 1001 on), by handle.
     std::map<std::uint64_t, Tags> appData;
     std::map<std::uint64_t, Tags> xdata;
+    // Handles of the file that the database gave to other objects: the tags
+    // of kept entities are moved to the new ones when written.
+    std::map<std::uint64_t, std::uint64_t> keptRemap;
     // The layout object of each layout block record (group 340 of the record).
     std::map<std::uint64_t, std::uint64_t> recordLayout;
     // The sort-entities table of model space read from the file: its handle

@@ -130,7 +130,6 @@ private:
     std::vector<RawTag> m_item;
     // The model space sort-entities table: entity handle to sort handle.
     std::vector<std::pair<std::uint64_t, std::uint64_t>> m_sortPairs;
-    std::vector<AcDbObjectId> m_keptEntities;
     bool m_sawEntities = false;
 };
 
@@ -231,30 +230,40 @@ bool Reader::readClasses() {
 bool Reader::readTables() {
     bool end = false;
     KeptTable* pTable = nullptr;
+    std::string tableName;
     while (nextItem(m_item, end)) {
         const RawTag& head = m_item[0];
         if (is(head, 0, "TABLE")) {
             if (m_item.size() < 2 || m_item[1].code != 2)
                 return failAt(m_item.size() < 2 ? head : m_item[1], "group 2 with the table name");
-            m_data->tables.push_back({std::string(m_item[1].value), {}, {}});
-            pTable = &m_data->tables.back();
-            pTable->head = toTags(m_item.data() + 1, m_item.data() + m_item.size());
-            for (const Tag& t : pTable->head) {
-                std::uint64_t h = 0;
-                if ((t.code == 5 || t.code == 105) && parseHandle(t.value, h))
-                    noteHandle(h);
+            std::string name(m_item[1].value);
+            tableName = name;
+            Tags head = toTags(m_item.data() + 1, m_item.data() + m_item.size());
+            std::uint64_t fileHandle = tagHandle(head, 5);
+            if (name == "LAYER" || name == "LTYPE" || name == "BLOCK_RECORD") {
+                // These tables are the database's own; references follow it.
+                AcDbObjectId tableId = name == "LAYER"   ? m_pDb->layerTableId()
+                                       : name == "LTYPE" ? m_pDb->linetypeTableId()
+                                                         : m_pDb->blockTableId();
+                if (fileHandle != 0 && fileHandle != tableId.handle().value())
+                    m_remap[fileHandle] = tableId.handle().value();
+                pTable = nullptr;
+            } else {
+                noteHandle(fileHandle);
+                m_data->tables.push_back({name, std::move(head), {}});
+                pTable = &m_data->tables.back();
             }
             continue;
         }
         if (is(head, 0, "ENDTAB")) {
             pTable = nullptr;
+            tableName.clear();
             continue;
         }
-        if (pTable == nullptr)
+        if (tableName.empty())
             return failAt(head, "group 0 TABLE");
-        const std::string& name = pTable->name;
-        if (name == "LAYER" || name == "LTYPE" || name == "BLOCK_RECORD") {
-            addRecord(name, m_item);
+        if (pTable == nullptr) {
+            addRecord(tableName, m_item);
         } else {
             pTable->entries.push_back(toTags(m_item.data(), m_item.data() + m_item.size()));
             noteHandle(ownHandle(pTable->entries.back()));
@@ -412,8 +421,6 @@ void Reader::addEntity(const std::vector<RawTag>& tags, size_t mainCount, AcDbOb
     pEnt->close();
     if (known)
         keepExtras(id.handle().value(), begin + 1, mainEnd);
-    else
-        m_keptEntities.push_back(id);
 }
 
 AcDbObjectId Reader::blockOfEntity(const std::vector<RawTag>& tags, size_t mainCount) {
@@ -637,17 +644,8 @@ void Reader::finish() {
         layout = mapped(layout);
     m_data->sortentsHandle = mapped(m_data->sortentsHandle);
     m_data->sortentsOwner = mapped(m_data->sortentsOwner);
-    if (!m_remap.empty()) {
-        for (AcDbObjectId id : m_keptEntities) {
-            HsDxfKeptEntity* pKept = nullptr;
-            if (acdbOpenObject(pKept, id, AcDb::kForWrite) != Acad::eOk)
-                continue;
-            Tags tags = pKept->tags();
-            remapTags(tags);
-            pKept->setTags(std::move(tags));
-            pKept->close();
-        }
-    }
+    // Entities kept as tags are moved to the new handles when written.
+    m_data->keptRemap = m_remap;
 
     // Draw order of model space from its sort-entities table.
     if (!m_sortPairs.empty()) {

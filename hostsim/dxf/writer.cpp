@@ -317,6 +317,16 @@ bool Writer::writeDbObject(AcDbObject* pObj, const std::string& type, bool paper
 void Writer::writeKept(Tags tags, std::uint64_t handle, std::uint64_t owner) {
     if (tags.empty())
         return;
+    if (!m_data->keptRemap.empty()) {
+        for (Tag& t : tags) {
+            std::uint64_t h = 0;
+            if ((groupType(t.code) == GroupType::kHandle || t.code == 5) && parseHandle(t.value, h)) {
+                auto it = m_data->keptRemap.find(h);
+                if (it != m_data->keptRemap.end())
+                    t.value = formatHandle(it->second);
+            }
+        }
+    }
     size_t end = findCode(tags, 0);
     size_t h = findCode(tags, 5);
     if (h < end)

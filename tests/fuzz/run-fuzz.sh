@@ -1,0 +1,18 @@
+#!/usr/bin/env bash
+# Runs a libFuzzer target for a bounded time on a copy of its seed corpus.
+# A crash fails the test; the crashing input is left in the work folder and
+# should be added to tests/fuzz/regressions/ as a regression test.
+set -uo pipefail
+target="$1" seeds="$2" work="$3" seconds="$4"
+rm -rf "$work"
+mkdir -p "$work/corpus" "$work/artifacts"
+cp "$seeds"/* "$work/corpus/" 2>/dev/null || true
+"$target" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -max_len=65536 \
+  -artifact_prefix="$work/artifacts/" -print_final_stats=1 "$work/corpus" > "$work/fuzz.log" 2>&1
+rc=$?
+tail -20 "$work/fuzz.log"
+if [ $rc -ne 0 ]; then
+  echo "FAIL: $(basename "$target") found a problem; inputs in $work/artifacts:"
+  ls "$work/artifacts"
+fi
+exit $rc

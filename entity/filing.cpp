@@ -167,7 +167,14 @@ Acad::ErrorStatus QWK_WaterMark::dxfInFields(AcDbDxfFiler* pFiler) {
     if (!pFiler->atSubclassData(ACRX_T("QWK_WaterMark")))
         return Acad::eBadDxfSequence;
 
-    deleteClones();
+    // The clones held before (undo and redo read into a live watermark) are
+    // replaced by what the input holds, once it is known to be readable.
+    bool cleared = false;
+    auto clearOnce = [&] {
+        if (!cleared)
+            deleteClones();
+        cleared = true;
+    };
     resbuf rb;
     ACHAR className[256];
     while (pFiler->readItem(&rb) == Acad::eOk) {
@@ -177,11 +184,13 @@ Acad::ErrorStatus QWK_WaterMark::dxfInFields(AcDbDxfFiler* pFiler) {
                     ACRX_T("请安装更高版本的插件！\nPlease install a newer plug-in.\n\n" IV_WEB_ADDRESS));
                 return Acad::eMakeMeProxy;
             }
+            clearOnce();
             // The count that follows the version is informative only: the
             // slots are filled by the class-name groups actually present.
             if (pFiler->readItem(&rb) != Acad::eOk)
                 break;
         } else if (rb.restype == AcDb::kDxfXTextString) {
+            clearOnce();
             if (m_count >= kMaxClones)
                 return Acad::eBadDxfSequence;
             const ACHAR* pName = rb.resval.rstring != nullptr ? rb.resval.rstring : ACRX_T("");

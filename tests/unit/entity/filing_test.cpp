@@ -13,7 +13,8 @@ protected:
     void SetUp() override {
         SessionTest::SetUp();
         src.setColorIndex(5);
-        src.setLinetypeScale(2.0);
+        // Set on the watermark alone: its own setter passes changes to clones only.
+        src.AcDbEntity::setLinetypeScale(2.0);
         wmtest::fill(src, {wmtest::newLine(0, 0, 10, 5),
                            new AcDbCircle(AcGePoint3d(3, 3, 0), AcGeVector3d::kZAxis, 1.5)});
         clearPrinted();
@@ -41,8 +42,7 @@ protected:
         EXPECT_EQ(ent.dxfOutFields(&filer), Acad::eOk);
         return filer.items();
     }
-    std::vector<hs::DxfItem> dxfOfBase() {
-        QWK_WaterMark base;
+    std::vector<hs::DxfItem> dxfOfBase(const QWK_WaterMark& base = QWK_WaterMark()) {
         hs::DxfFiler filer;
         EXPECT_EQ(base.AcDbEntity::dxfOutFields(&filer), Acad::eOk);
         return filer.items();
@@ -242,11 +242,7 @@ TEST_F(WatermarkFiling, AFailingBaseDwgWriteIsReportedWithLine562) {
 // ---- DXF -----------------------------------------------------------------------------
 
 TEST_F(WatermarkFiling, DxfHoldsTheMarkerVersionCountAndEmbeddedClones) {
-    std::vector<std::string> expected = describe(dxfOfBase());
-    // The base data of the source differs from an empty watermark's only in values.
-    std::vector<std::string> base = describe(dxfOf(src));
-    base.resize(expected.size());
-    expected = base;
+    std::vector<std::string> expected = describe(dxfOfBase(src));
     append(expected, {"100 QWK_WaterMark", "70 1", "70 2", "300 AcDbLine", "101 Embedded Object"});
     append(expected, describe(dxfOf(*src.entityAt(0))));
     append(expected, {"300 AcDbCircle", "101 Embedded Object"});
@@ -346,4 +342,29 @@ TEST_F(WatermarkFiling, FailedDxfWritesReportTheirLines) {
     hs::DxfFiler filer;
     EXPECT_EQ(src.dxfOutFields(&filer), Acad::eFilerError);
     EXPECT_EQ(printed(), wmtest::errorLine(496, Acad::eFilerError));
+}
+
+TEST_F(WatermarkFiling, DxfReadIntoAWatermarkThatHoldsClonesReplacesThem) {
+    int before = CountedLine::s_live;
+    QWK_WaterMark wm;
+    for (int i = 0; i < 3; i++) {
+        CountedLine line(AcGePoint3d(0, 0, 0), AcGePoint3d(5, 5, 0));
+        wm.set_pEntity(&line);
+    }
+    hs::DxfFiler filer(AcDb::kFileFiler, nullptr, dxfOf(src));
+    ASSERT_EQ(wm.dxfInFields(&filer), Acad::eOk);
+    EXPECT_EQ(wm.count(), 2);
+    EXPECT_EQ(CountedLine::s_live, before);
+    ASSERT_NE(AcDbCircle::cast(wm.entityAt(1)), nullptr);
+}
+
+TEST_F(WatermarkFiling, ANewerDxfVersionLeavesTheClonesHeld) {
+    std::vector<hs::DxfItem> items = dxfOfBase();
+    items.push_back(hs::DxfItem::str(100, "QWK_WaterMark"));
+    items.push_back(hs::DxfItem::num(70, 2));
+    hs::DxfFiler filer(AcDb::kFileFiler, nullptr, items);
+    QWK_WaterMark wm;
+    wmtest::fill(wm, {wmtest::newLine(0, 0, 1, 1)});
+    EXPECT_EQ((int)wm.dxfInFields(&filer), 301);
+    EXPECT_EQ(wm.count(), 1);
 }

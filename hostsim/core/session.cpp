@@ -99,6 +99,11 @@ void Session::startCapture(bool alsoToStdout) {
     m_imp->capture.clear();
 }
 
+void Session::stopCapture() {
+    m_imp->capturing = false;
+    m_imp->toStdout = true;
+}
+
 std::string Session::takeCapture() {
     std::string out;
     out.swap(m_imp->capture);
@@ -304,6 +309,7 @@ CommandEvents& Session::commandEvents() {
 
 void Session::commandLoop() {
     Imp& imp = *m_imp;
+    imp.quit = false;
     while (!imp.quit) {
         Input in = readInput("Command: ");
         if (in.kind == Input::kEnd)

@@ -135,6 +135,21 @@ void cmdHsfault() {
     armFault(parts[0], static_cast<Acad::ErrorStatus>(status), skip, times);
 }
 
+// HSNOTIFY <message>: sends every loaded module a message, as the host does
+// on its events (3 when a drawing is opened, 4 when it is closed, ...).
+void cmdHsnotify() {
+    std::string answer;
+    if (!askText("Message number to send to every module: ", answer))
+        return;
+    char* end = nullptr;
+    long n = std::strtol(answer.c_str(), &end, 10);
+    if (end == answer.c_str() || *end != 0 || n == 1 || n == 2 || n < 0) {
+        S().print("Give a message number other than 1 and 2.\n");
+        return;
+    }
+    S().notifyModules(static_cast<int>(n));
+}
+
 void cmdQuit() {
     S().requestQuit();
 }
@@ -150,6 +165,7 @@ void registerSessionCommands() {
     addBuiltinCommand("ARX", cmdArx);
     addBuiltinCommand("SETVAR", cmdSetvar, ACRX_CMD_TRANSPARENT);
     addBuiltinCommand("HSFAULT", cmdHsfault);
+    addBuiltinCommand("HSNOTIFY", cmdHsnotify);
     addBuiltinCommand("QUIT", cmdQuit);
 }
 

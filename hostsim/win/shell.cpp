@@ -19,6 +19,8 @@ namespace {
 
 HINSTANCE shellExecute(const std::string& verb, const std::string& file) {
     Session& session = Session::get();
+    if (!session.imp().atLineStart)
+        session.print("\n");
     session.print((verb.empty() ? std::string("open") : verb) + " " + file + "\n");
     if (session.imp().openUrls && !file.empty()) {
         pid_t pid = 0;

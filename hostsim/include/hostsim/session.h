@@ -45,6 +45,7 @@ public:
     // Tests: keep a copy of everything printed; optionally silence stdout.
     void startCapture(bool alsoToStdout = false);
     std::string takeCapture();
+    void stopCapture();
     // A broken host rule that the real host would crash on: printed, then the
     // process ends with a non-zero exit status.
     [[noreturn]] void fatal(const std::string& message);

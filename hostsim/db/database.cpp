@@ -199,7 +199,7 @@ AcDbDatabase::AcDbDatabase(bool buildDefaultDrawing, bool) : m_pImp(new Imp()) {
 AcDbDatabase::~AcDbDatabase() {
     hs::liveDatabases().erase(this);
     AcDbHostApplicationServices* services = acdbHostApplicationServices();
-    if (services->workingDatabase() == this)
+    if (services->hsSetWorkingDatabase() == this)
         services->setWorkingDatabase(nullptr);
     for (auto& entry : m_pImp->stubs) {
         AcDbStub* stub = entry.second.get();

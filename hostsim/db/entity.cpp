@@ -184,6 +184,10 @@ ACHAR* AcDbEntity::layer() const {
     return hs::newString(m_pProps->layer.c_str());
 }
 
+const ACHAR* AcDbEntity::hsLayerName() const {
+    return m_pProps->layer.c_str();
+}
+
 AcDbObjectId AcDbEntity::layerId() const {
     assertReadEnabled();
     AcDbDatabase* pDb = namingDatabase(this);

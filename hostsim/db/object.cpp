@@ -38,10 +38,7 @@ bool onLockedLayer(AcDbObject* pObj) {
     AcDbEntity* pEnt = AcDbEntity::cast(pObj);
     if (pEnt == nullptr || pObj->database() == nullptr)
         return false;
-    ACHAR* name = pEnt->layer();
-    const AcDbLayerTableRecord* layer =
-        hs::layerRecord(pObj->database(), name != nullptr ? name : ACRX_T(""));
-    acdbFree(name);
+    const AcDbLayerTableRecord* layer = hs::layerRecord(pObj->database(), pEnt->hsLayerName());
     return layer != nullptr && layer->isLocked();
 }
 

@@ -178,6 +178,8 @@ public:
 
     ACHAR* layer() const;
     AcDbObjectId layerId() const;
+    // hostsim: the layer name without the read check (the open rules need it before opening).
+    const ACHAR* hsLayerName() const;
 #if IRONVEIL_RELEASE >= 18
     virtual Acad::ErrorStatus setLayer(const ACHAR* newVal, Adesk::Boolean doSubents = true,
                                        bool allowHiddenLayer = false);
@@ -295,6 +297,8 @@ public:
     static AcRxClass* desc();
     AcDbDatabase* workingDatabase() const;
     void setWorkingDatabase(AcDbDatabase* pDatabase);
+    // hostsim: the database set explicitly (workingDatabase() falls back to the session's).
+    AcDbDatabase* hsSetWorkingDatabase() const { return m_pWorkingDatabase; }
 
 private:
     AcDbDatabase* m_pWorkingDatabase = nullptr;

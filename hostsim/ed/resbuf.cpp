@@ -30,6 +30,7 @@ RbValue rbValueOf(int t) {
         case RTSHORT:
             return RbValue::kShort;
         case RTSTR:
+        case RTDXF0:
             return RbValue::kText;
         case RTENAME:
         case RTPICKS:

@@ -131,6 +131,7 @@ bool SelectionFilter::parse(const resbuf* filter, std::string& why) {
     for (const resbuf* rb = filter; rb != nullptr; rb = rb->rbnext) {
         switch (rb->restype) {
             case 0:
+            case RTDXF0:
                 m_types.push_back(rb->resval.rstring != nullptr ? toUtf8(rb->resval.rstring) : std::string());
                 break;
             case 8:

@@ -62,14 +62,20 @@ TEST_F(WmScript, StoredValuesOutOfRangeShowTheSubstitutesNotTheBounds) {
 }
 
 TEST_F(WmScript, TheColourIsStoredAsTypedAndGivenToTheWatermark) {
+    // 0 is ByBlock and 256 ByLayer for the host; 300 is no colour it knows.
     for (unsigned colour : {0u, 256u, 300u, 3u}) {
         ivtest::Run run =
             ivtest::runHostsim(kSource + wmAnswers("2\n3\n50\n", std::to_string(colour)), savingRun());
         ASSERT_EQ(run.exitCode, 0) << run.transcript;
         EXPECT_EQ(setting(run, "wmColor"), ivtest::regDword(colour));
         std::unique_ptr<Drawing> d = readDrawing(run.savePath);
-        ASSERT_FALSE(d->marks.empty());
-        EXPECT_EQ(d->marks[0].colour, (int)colour);
+        ASSERT_EQ(d->marks.size(), 6u);
+        if (colour == 300)
+            continue;
+        for (const Mark& m : d->marks) {
+            EXPECT_EQ(m.colour, (int)colour);
+            EXPECT_EQ(m.cloneColour, (int)colour);
+        }
     }
 }
 
@@ -102,7 +108,8 @@ TEST_F(WmScript, CommandEchoIsOnAfterEveryRun) {
                                              "WM\n20,10\n100,50\n\n\n\n^C\n" + "SETVAR\nCMDECHO\n\n",
                                          savingRun());
     ASSERT_EQ(run.exitCode, 0) << run.transcript;
-    EXPECT_EQ(run.count("Enter new value for CMDECHO <1>"), 2) << run.transcript;
+    EXPECT_EQ(run.count("Enter new value for CMDECHO <1>"), 4) << run.transcript;
+    EXPECT_FALSE(run.contains("Enter new value for CMDECHO <0>"));
     EXPECT_TRUE(run.contains("None Selected.\n"));
 }
 

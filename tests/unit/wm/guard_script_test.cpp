@@ -51,9 +51,12 @@ TEST_F(WmScript, ACancelledUndoLeavesWatermarksProtectedForTheNextErase) {
 }
 
 TEST_F(WmScript, WblockWritesNoWatermarkAndTheSourceKeepsThem) {
-    ivtest::Run run = ivtest::runHostsim(kMake + "-WBLOCK\nwritten.dxf\n*\nERASE\nALL\n\n", savingRun());
+    ivtest::TempDir dir;
+    ivtest::Run run = ivtest::runHostsim(
+        kMake + "-WBLOCK\n" + dir.file("written.dxf") + "\n*\nERASE\nALL\n\n", savingRun());
     ASSERT_EQ(run.exitCode, 0) << run.transcript;
-    std::unique_ptr<Drawing> written = readDrawing(run.dir->file("written.dxf"));
+    EXPECT_TRUE(run.contains("6 objects were not erased.")) << run.transcript;
+    std::unique_ptr<Drawing> written = readDrawing(dir.file("written.dxf"));
     ASSERT_EQ(written->error, "");
     EXPECT_TRUE(written->marks.empty());
     EXPECT_EQ(written->entities, 1) << "the source line is written";

@@ -78,8 +78,9 @@ TEST_F(WmScript, ARotatedUcsIsConvertedToWorldCorners) {
     ASSERT_NE(first, nullptr) << run.transcript;
     EXPECT_NEAR(first->max.x, 20, 1e-6);
     EXPECT_NEAR(first->max.y, 30, 1e-6);
-    // Column distance |-40 - 30| / 4 = 17.5, row distance |80 - 10| / 3.
-    EXPECT_NE(d->at(-10 + 4 * 17.5, 20 + 3 * 70.0 / 3.0), nullptr);
+    // Column distance |-40 - 30| / 4 = 17.5, row distance |80 - 10| / 3 = 23.33;
+    // the host's array runs along the current UCS: columns up, rows to the left.
+    EXPECT_NE(d->at(-10 - 3 * 70.0 / 3.0, 20 + 4 * 17.5), nullptr);
 }
 
 TEST_F(WmScript, AFlatSourceLeavesTheWatermarkWhereItWasCreatedWithOneMessage) {

@@ -41,7 +41,9 @@ std::unique_ptr<Drawing> readDrawing(const std::string& path) {
             m.min = ext.minPoint();
             m.max = ext.maxPoint();
             m.count = pWm->count();
-            m.colour = pWm->watermarkColorIndex();
+            m.colour = pWm->colorIndex();
+            if (pWm->count() > 0)
+                m.cloneColour = pWm->entityAt(0)->colorIndex();
             for (int i = 0; i < pWm->count(); i++)
                 m.cloneClasses.push_back(hs::toUtf8(pWm->entityAt(i)->isA()->name()));
             d->marks.push_back(m);

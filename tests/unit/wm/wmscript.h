@@ -15,7 +15,8 @@ struct Mark {
     AcDbObjectId id;
     AcGePoint3d min, max;  // its extents
     int count = 0;         // clones held
-    int colour = 0;        // its colour index
+    int colour = 0;        // its own entity colour index
+    int cloneColour = -1;  // the colour index of its first clone
     std::vector<std::string> cloneClasses;
 };
 

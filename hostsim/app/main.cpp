@@ -145,6 +145,13 @@ int main(int argc, char** argv) {
         session.setInteractive(isatty(0) != 0);
     }
 
+    // Modules load before the drawing is read, so that its custom entities
+    // (watermarks) find their classes.
+    if (o.modules.empty() && !o.noLoad)
+        o.modules.push_back(defaultModule());
+    for (const std::string& m : o.modules)
+        hs::loadModuleFile(m);
+
     if (!o.drawing.empty()) {
         AcDbDatabase* pDb = nullptr;
         hs::DxfResult r = hs::readDxfFile(o.drawing, pDb);
@@ -152,13 +159,10 @@ int main(int argc, char** argv) {
             session.print("hostsim: cannot open " + o.drawing + ": " + r.message + "\n");
             return 2;
         }
+        for (const std::string& w : r.warnings)
+            session.print("hostsim: " + o.drawing + ": " + w + "\n");
         session.setDatabase(pDb);
     }
-
-    if (o.modules.empty() && !o.noLoad)
-        o.modules.push_back(defaultModule());
-    for (const std::string& m : o.modules)
-        hs::loadModuleFile(m);
 
     session.commandLoop();
 

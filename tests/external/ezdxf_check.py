@@ -316,7 +316,11 @@ def main():
             strict_audit(out)
             check_watermark(out)
             again = os.path.join(args.work, "watermarked.again.dxf")
-            run_hostsim(args.hostsim, ["--save", again, out], args.work)
+            # Opened again, the watermarks are watermarks (LIST shows their own listing).
+            proc = run_hostsim(args.hostsim, ["--save", again, out], args.work, "LIST\nALL\n\n")
+            listed = proc.stdout.decode(errors="replace").count("QUILLWERK WATERMARK")
+            if listed != 6:
+                fail("the reopened drawing lists %d watermarks instead of 6" % listed)
             if os.path.exists(again):
                 with open(out, "rb") as a, open(again, "rb") as b:
                     if a.read() != b.read():

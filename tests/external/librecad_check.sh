@@ -18,7 +18,7 @@ while read -r dxf; do
   [ -n "$dxf" ] || continue
   pdf="${dxf%.dxf}.pdf"
   rm -f "$pdf"
-  out=$(cd "$(dirname "$dxf")" && QT_QPA_PLATFORM=offscreen timeout 120 librecad dxf2pdf -o "$pdf" "$dxf" 2>&1)
+  out=$(cd "$(dirname "$dxf")" && QT_QPA_PLATFORM=offscreen timeout 60 librecad dxf2pdf -o "$pdf" "$dxf" 2>&1)
   rc=$?
   if [ $rc -ne 0 ] || [ ! -s "$pdf" ]; then
     echo "FAIL: LibreCAD could not open $dxf (exit $rc)"

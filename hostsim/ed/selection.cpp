@@ -115,9 +115,8 @@ bool wcMatch(const std::string& text, const std::string& patterns) {
 
 namespace {
 
-// The DXF name of an object's class, looked up in the class dictionary.
-std::string dxfNameOf(AcDbObjectId id) {
-    std::string cls = className(id);
+// The DXF name of a class, looked up in the class dictionary.
+std::string dxfNameOf(const std::string& cls) {
     AcRxObject* p = acrxClassDictionary->at(fromUtf8(cls).c_str());
     auto* pClass = static_cast<AcRxClass*>(p);
     if (pClass == nullptr || pClass->dxfName() == nullptr)
@@ -151,10 +150,17 @@ bool SelectionFilter::parse(const resbuf* filter, std::string& why) {
 
 bool SelectionFilter::accepts(AcDbObjectId id) const {
     if (!m_types.empty()) {
-        std::string name = dxfNameOf(id);
-        for (const std::string& p : m_types)
-            if (!wcMatch(name, p))
-                return false;
+        std::string cls = className(id);
+        auto known = m_typeOk.find(cls);
+        if (known == m_typeOk.end()) {
+            std::string name = dxfNameOf(cls);
+            bool ok = true;
+            for (const std::string& p : m_types)
+                ok = ok && wcMatch(name, p);
+            known = m_typeOk.emplace(cls, ok).first;
+        }
+        if (!known->second)
+            return false;
     }
     if (m_layers.empty() && m_colors.empty())
         return true;

@@ -2,6 +2,7 @@
 // and the built-in commands: typed requests on top of Session::readInput,
 // object selection, entity and selection-set names, the UCS and CMDECHO.
 #pragma once
+#include <map>
 #include <string>
 #include <vector>
 
@@ -89,6 +90,7 @@ private:
     std::vector<std::string> m_types;
     std::vector<std::string> m_layers;
     std::vector<int> m_colors;
+    mutable std::map<std::string, bool> m_typeOk;  // class name -> type patterns pass
 };
 
 // Wildcard match of one text against a comma-separated pattern list

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build, the tests and the demo need, when
-# they are missing. Safe to run again.
+# they are missing. Safe to run again; works as root or through sudo.
 set -euo pipefail
-packages=(cmake g++ make pkg-config libgtest-dev libgmock-dev libbenchmark-dev python3 python3-ezdxf librsvg2-bin)
+packages=(cmake g++ make binutils pkg-config libgtest-dev libgmock-dev libbenchmark-dev python3 python3-ezdxf
+          librsvg2-bin)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
@@ -11,7 +12,14 @@ if [ ${#missing[@]} -eq 0 ]; then
   exit 0
 fi
 echo "Installing: ${missing[*]}"
-if [ "$(id -u)" -eq 0 ]; then SUDO=""; else SUDO="sudo"; fi
+if [ "$(id -u)" -eq 0 ]; then
+  SUDO=()
+elif command -v sudo >/dev/null; then
+  SUDO=(sudo)
+else
+  echo "Missing packages (${missing[*]}) and neither root nor sudo: install them first." >&2
+  exit 1
+fi
 export DEBIAN_FRONTEND=noninteractive
-$SUDO apt-get update -q
-$SUDO apt-get install -y -q "${missing[@]}"
+"${SUDO[@]}" apt-get update -q
+"${SUDO[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"

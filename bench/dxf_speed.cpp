@@ -1,0 +1,177 @@
+// DXF reading and writing speed: a drawing of 200,000 lines (about 23 MB)
+// and a drawing of 192 watermarks of 256 clones each, written and read by
+// hostsim, and the same files read by ezdxf (Debian's python3-ezdxf) for
+// comparison. Prints MB/s, the ratio to ezdxf, and the memory a loaded
+// drawing takes against its file size.
+//
+//   bench_dxf_speed [folder-for-the-files] [--no-ezdxf]
+#include <malloc.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <string>
+
+#include "dbents.h"
+#include "dbsymtb.h"
+#include "entity/QWK_WaterMark.h"
+#include "hostsim/dbapi.h"
+#include "hostsim/dxffile.h"
+#include "hostsim/session.h"
+
+namespace {
+
+double seconds(std::chrono::steady_clock::time_point since)
+{
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
+}
+
+size_t heapInUse()
+{
+    struct mallinfo2 mi = mallinfo2();
+    return mi.uordblks + mi.hblkhd;
+}
+
+void appendAll(AcDbDatabase* pDb, const std::vector<AcDbEntity*>& ents)
+{
+    AcDbBlockTableRecord* pMs = nullptr;
+    acdbOpenObject(pMs, hs::modelSpaceId(pDb), AcDb::kForWrite);
+    for (AcDbEntity* pEnt : ents) {
+        pMs->appendAcDbEntity(pEnt);
+        pEnt->close();
+    }
+    pMs->close();
+}
+
+AcDbDatabase* linesDrawing(int count)
+{
+    AcDbDatabase* pDb = new AcDbDatabase(true, true);
+    std::vector<AcDbEntity*> ents;
+    ents.reserve(static_cast<size_t>(count));
+    for (int i = 0; i < count; ++i) {
+        double x = (i % 1000) * 1.37 + 0.123456789;
+        double y = (i / 1000) * 2.71 + 0.987654321;
+        ents.push_back(new AcDbLine(AcGePoint3d(x, y, 0), AcGePoint3d(x + 1.0 / 3.0, y + 2.0 / 7.0, 0)));
+    }
+    appendAll(pDb, ents);
+    return pDb;
+}
+
+AcDbDatabase* watermarkDrawing(int watermarks, int clones)
+{
+    AcDbDatabase* pDb = new AcDbDatabase(true, true);
+    std::vector<AcDbEntity*> ents;
+    for (int w = 0; w < watermarks; ++w) {
+        QWK_WaterMark* pWm = new QWK_WaterMark();
+        for (int c = 0; c < clones; ++c) {
+            double x = w * 10.0 + (c % 16) * 0.5, y = (c / 16) * 0.5;
+            if (c % 2 == 0) {
+                AcDbLine line(AcGePoint3d(x, y, 0), AcGePoint3d(x + 0.4, y + 0.3, 0));
+                pWm->set_pEntity(&line);
+            } else {
+                AcDbCircle circle(AcGePoint3d(x, y, 0), AcGeVector3d::kZAxis, 0.2);
+                pWm->set_pEntity(&circle);
+            }
+        }
+        pWm->set_ColorIndex(8);
+        ents.push_back(pWm);
+    }
+    appendAll(pDb, ents);
+    return pDb;
+}
+
+bool writeFile(const std::string& path, const std::string& text)
+{
+    std::ofstream out(path, std::ios::binary);
+    out.write(text.data(), static_cast<std::streamsize>(text.size()));
+    return static_cast<bool>(out);
+}
+
+// Seconds ezdxf takes to read the file, or a negative number.
+double ezdxfRead(const std::string& path)
+{
+    std::string cmd = "/usr/bin/python3 -c \"import ezdxf, time, sys; t = time.perf_counter(); "
+                      "ezdxf.readfile(sys.argv[1]); print(time.perf_counter() - t)\" '" +
+                      path + "' 2>/dev/null";
+    FILE* p = popen(cmd.c_str(), "r");
+    if (p == nullptr)
+        return -1;
+    double s = -1;
+    if (std::fscanf(p, "%lf", &s) != 1)
+        s = -1;
+    pclose(p);
+    return s;
+}
+
+void measure(const char* name, AcDbDatabase* pDb, const std::string& folder, bool withEzdxf)
+{
+    auto t0 = std::chrono::steady_clock::now();
+    std::string text;
+    hs::DxfResult w = hs::writeDxfText(pDb, text);
+    double writeS = seconds(t0);
+    if (!w.ok) {
+        std::printf("%s: writing failed: %s\n", name, w.message.c_str());
+        return;
+    }
+    double mb = text.size() / 1e6;
+    // Best of three reads; the memory is measured on the first.
+    double readS = 1e9;
+    size_t loaded = 0;
+    for (int round = 0; round < 3; ++round) {
+        malloc_trim(0);
+        size_t before = heapInUse();
+        AcDbDatabase* pRead = nullptr;
+        auto t1 = std::chrono::steady_clock::now();
+        hs::DxfResult r = hs::readDxfText(text, pRead);
+        readS = std::min(readS, seconds(t1));
+        if (!r.ok) {
+            std::printf("%s: reading failed: %s\n", name, r.message.c_str());
+            return;
+        }
+        if (round == 0)
+            loaded = heapInUse() - before;
+        delete pRead;
+    }
+    std::printf("%-28s %8.1f MB   write %7.3f s %8.1f MB/s   read %7.3f s %8.1f MB/s   memory %.2f x file\n",
+                name, mb, writeS, mb / writeS, readS, mb / readS, static_cast<double>(loaded) / text.size());
+    if (withEzdxf) {
+        std::string path = folder + "/" + name + ".dxf";
+        if (writeFile(path, text)) {
+            double ez = ezdxfRead(path);
+            if (ez > 0)
+                std::printf("%-28s ezdxf read %7.3f s %8.1f MB/s   hostsim is %.1f x faster\n", "", ez, mb / ez,
+                            ez / readS);
+            else
+                std::printf("%-28s ezdxf could not be run\n", "");
+            std::remove(path.c_str());
+        }
+    }
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    std::string folder = "/tmp";
+    bool withEzdxf = true;
+    for (int i = 1; i < argc; ++i) {
+        std::string a = argv[i];
+        if (a == "--no-ezdxf")
+            withEzdxf = false;
+        else
+            folder = a;
+    }
+    hs::Session& s = hs::Session::get();
+    s.startCapture(/*alsoToStdout=*/false);
+    QWK_WaterMark::rxInit();
+    acrxBuildClassHierarchy();
+
+    AcDbDatabase* pLines = linesDrawing(200000);
+    measure("200000 lines", pLines, folder, withEzdxf);
+    delete pLines;
+    AcDbDatabase* pMarks = watermarkDrawing(192, 256);
+    measure("192 watermarks x 256 clones", pMarks, folder, withEzdxf);
+    delete pMarks;
+    return 0;
+}

@@ -1,0 +1,84 @@
+// The properties the fuzz targets check on each input, shared with the unit
+// tests that replay the inputs kept in regressions/.
+#pragma once
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "dxf/objects_io.h"
+#include "dxf/tags.h"
+#include "entity/QWK_WaterMark.h"
+#include "hostsim/dxffile.h"
+
+namespace ivfuzz {
+
+// The DXF reader on any bytes: whatever it reads it must write, and what it
+// writes it must read again. False (with the reason) when that fails.
+inline bool checkDxfReader(std::string_view input, std::string& why) {
+    AcDbDatabase* pDb = nullptr;
+    hs::DxfResult result = hs::readDxfText(input, pDb);
+    if (!result.ok)
+        return pDb == nullptr || (why = "a failed read returned a drawing", false);
+    std::string out;
+    hs::DxfResult written = hs::writeDxfText(pDb, out);
+    bool ok = true;
+    if (written.ok) {
+        AcDbDatabase* pAgain = nullptr;
+        hs::DxfResult again = hs::readDxfText(out, pAgain);
+        if (!again.ok) {
+            why = "the written file does not read back: " + again.message;
+            ok = false;
+        }
+        delete pAgain;
+    }
+    delete pDb;
+    return ok;
+}
+
+// A watermark reading its DXF groups (the tags after its group 0) through the
+// host's DXF filer: its clone slots stay sound whatever it is fed, and a
+// watermark that reads writes groups that read back to as many clones.
+inline bool checkWatermarkDxf(std::string_view input, std::string& why) {
+    hs::dxf::TagReader reader(input);
+    std::vector<hs::dxf::RawTag> tags;
+    hs::dxf::RawTag t;
+    while (reader.next(t) && tags.size() < 20000)
+        tags.push_back(t);
+    size_t start = !tags.empty() && tags[0].code == 0 ? 1 : 0;
+    hs::dxf::TextCodec codec;
+    std::string error;
+    QWK_WaterMark* pWm = new QWK_WaterMark();
+    Acad::ErrorStatus es =
+        hs::dxf::readObject(pWm, nullptr, tags.data() + start, tags.data() + tags.size(), codec, error);
+    bool ok = true;
+    if (pWm->count() < 0 || pWm->count() > QWK_WaterMark::kMaxClones) {
+        why = "clone count out of range";
+        ok = false;
+    }
+    for (int i = 0; ok && i < pWm->count(); ++i) {
+        if (pWm->entityAt(i) == nullptr) {
+            why = "a counted slot without its clone";
+            ok = false;
+        }
+    }
+    if (ok && es == Acad::eOk) {
+        hs::dxf::Tags out;
+        if (hs::dxf::writeObject(pWm, nullptr, "QWK_WaterMark", codec, out) == Acad::eOk) {
+            std::vector<hs::dxf::RawTag> back;
+            for (size_t i = 1; i < out.size(); ++i)
+                back.push_back({out[i].code, out[i].value, 0});
+            QWK_WaterMark* pAgain = new QWK_WaterMark();
+            if (hs::dxf::readObject(pAgain, nullptr, back.data(), back.data() + back.size(), codec, error) !=
+                    Acad::eOk ||
+                pAgain->count() != pWm->count()) {
+                why = "what the watermark wrote does not read back: " + error;
+                ok = false;
+            }
+            delete pAgain;
+        }
+    }
+    delete pWm;
+    return ok;
+}
+
+}  // namespace ivfuzz

@@ -12,7 +12,7 @@ namespace dxf {
 
 namespace {
 
-void appendUtf8(std::string& out, unsigned cp) {
+[[maybe_unused]] void appendUtf8(std::string& out, unsigned cp) {
     if (cp < 0x80) {
         out.push_back(static_cast<char>(cp));
     } else if (cp < 0x800) {
@@ -30,7 +30,7 @@ void appendUtf8(std::string& out, unsigned cp) {
     }
 }
 
-int hexDigit(char c) {
+[[maybe_unused]] int hexDigit(char c) {
     if (c >= '0' && c <= '9')
         return c - '0';
     if (c >= 'A' && c <= 'F')
@@ -40,7 +40,7 @@ int hexDigit(char c) {
     return -1;
 }
 
-bool isPlainAscii(std::string_view s) {
+[[maybe_unused]] bool isPlainAscii(std::string_view s) {
     for (char c : s)
         if (static_cast<unsigned char>(c) >= 0x80 || c == '\\')
             return false;

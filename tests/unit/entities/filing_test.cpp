@@ -166,14 +166,19 @@ TEST_F(EntityTest, PolylineComesBackFromDxfWithTheSameVertices) {
 }
 
 TEST_F(EntityTest, TextComesBackWithStringHeightRotationAndWidthFactor) {
-    AcDbText text(AcGePoint3d(1.0 / 3.0, 2, 0), hs::fromUtf8("Übersicht & <plan>").c_str(),
+    AcDbText text(AcGePoint3d(1.0 / 3.0, 2, 0),
+                  hs::fromUtf8("\xC3\x9C"
+                               "bersicht & <plan>")
+                      .c_str(),
                   AcDbObjectId::kNull, 2.5, kPi / 6);
     text.setWidthFactor(0.8);
     text.setOblique(0.1);
     auto dwg = dwgRoundTrip(text);
     auto dxf = dxfRoundTrip(text);
     for (AcDbText* copy : {dwg.get(), dxf.get()}) {
-        EXPECT_EQ(hs::toUtf8(copy->textStringConst()), "Übersicht & <plan>");
+        EXPECT_EQ(hs::toUtf8(copy->textStringConst()),
+                  "\xC3\x9C"
+                  "bersicht & <plan>");
         EXPECT_TRUE(same(copy->position(), text.position()));
         EXPECT_EQ(copy->height(), 2.5);
         EXPECT_EQ(copy->widthFactor(), 0.8);

@@ -47,11 +47,12 @@ EntityFields& EntityFields::angle(int code, double& value, bool optional) {
     return *this;
 }
 
-EntityFields& EntityFields::point(int code, AcGePoint3d& value) {
+EntityFields& EntityFields::point(int code, AcGePoint3d& value, bool optional) {
     Field f;
     f.code = code;
     f.kind = kPoint;
     f.pValue = &value;
+    f.optional = optional;
     return add(f);
 }
 
@@ -171,9 +172,13 @@ Acad::ErrorStatus EntityFields::dxfOut(AcDbDxfFiler* pFiler) const {
                 es = pFiler->writeDouble(code, f.kind == kAngle ? toDegrees(v) : v);
                 break;
             }
-            case kPoint:
-                es = pFiler->writePoint3d(code, *static_cast<AcGePoint3d*>(f.pValue));
+            case kPoint: {
+                const AcGePoint3d& p = *static_cast<AcGePoint3d*>(f.pValue);
+                if (f.optional && p == AcGePoint3d::kOrigin)
+                    continue;
+                es = pFiler->writePoint3d(code, p);
                 break;
+            }
             case kVector: {
                 const AcGeVector3d& v = *static_cast<AcGeVector3d*>(f.pValue);
                 if (f.optional && v == f.vectorDefault)
@@ -213,6 +218,9 @@ Acad::ErrorStatus EntityFields::dxfIn(AcDbDxfFiler* pFiler, const std::function<
                 break;
             case kVector:
                 *static_cast<AcGeVector3d*>(f.pValue) = f.vectorDefault;
+                break;
+            case kPoint:
+                *static_cast<AcGePoint3d*>(f.pValue) = AcGePoint3d::kOrigin;
                 break;
             case kInt16:
                 *static_cast<Adesk::Int16*>(f.pValue) = f.intDefault;

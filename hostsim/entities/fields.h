@@ -31,7 +31,8 @@ public:
     EntityFields& real(int code, double& value, bool optional = false, double dflt = 0.0);
     // Radians in memory and DWG, degrees in DXF.
     EntityFields& angle(int code, double& value, bool optional = false);
-    EntityFields& point(int code, AcGePoint3d& value);
+    // An optional point is left out of DXF at the origin.
+    EntityFields& point(int code, AcGePoint3d& value, bool optional = false);
     EntityFields& vector(int code, AcGeVector3d& value, bool optional = false,
                          const AcGeVector3d& dflt = AcGeVector3d::kZAxis);
     EntityFields& int16(int code, Adesk::Int16& value, bool optional = false, Adesk::Int16 dflt = 0);

@@ -167,7 +167,7 @@ void AcDbText::hsFields(Data& d, hs::EntityFields& f) {
     f.marker("AcDbText").real(39, d.thickness, true).point(10, d.position).real(40, d.height);
     f.text(1, d.text).angle(50, d.rotation, true).real(41, d.widthFactor, true, 1.0);
     f.angle(51, d.oblique, true).text(7, d.style, true, "Standard").int16(71, d.genFlags, true);
-    f.int16(72, d.hMode, true).point(11, d.alignment).vector(210, d.normal, true);
+    f.int16(72, d.hMode, true).point(11, d.alignment, true).vector(210, d.normal, true);
     f.marker("AcDbText").int16(73, d.vMode, true);
 }
 
@@ -179,11 +179,13 @@ Acad::ErrorStatus AcDbText::dwgInFields(AcDbDwgFiler* pFiler) {
     return hs::dwgInEntity<AcDbEntity>(this, pFiler, m_d, &hsFields);
 }
 
+// Left-aligned text has no alignment point of its own: none is written.
 Acad::ErrorStatus AcDbText::dxfOutFields(AcDbDxfFiler* pFiler) const {
     return hs::dxfOutEntity<AcDbEntity>(
         this, pFiler, m_d, &hsFields, +[](Data& d) {
             d.position = hs::worldToPlane(d.position, d.normal);
-            d.alignment = hs::worldToPlane(d.alignment, d.normal);
+            bool justified = d.hMode != 0 || d.vMode != 0;
+            d.alignment = justified ? hs::worldToPlane(d.alignment, d.normal) : AcGePoint3d::kOrigin;
         });
 }
 

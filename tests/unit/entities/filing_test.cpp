@@ -345,3 +345,16 @@ TEST_F(EntityTest, EveryEntityClassIsRegisteredWithItsDxfNameAndCreatesItsObject
     EXPECT_TRUE(AcDbLine::desc()->isDerivedFrom(AcDbCurve::desc()));
     EXPECT_FALSE(AcDbText::desc()->isDerivedFrom(AcDbCurve::desc()));
 }
+
+TEST_F(EntityTest, LeftAlignedTextWritesNoAlignmentPointAndJustifiedTextKeepsIt) {
+    AcDbText text(AcGePoint3d(5, 5, 0), hs::fromUtf8("A").c_str(), AcDbObjectId::kNull, 1.0, 0.0);
+    text.setAlignmentPoint(AcGePoint3d(-3, -3, 0));
+    for (const std::string& g : dxfGroups(text))
+        EXPECT_NE(g.rfind("11 ", 0), 0u) << g;
+    text.hsSetHorizontalMode(1);
+    text.setAlignmentPoint(AcGePoint3d(7, 5, 0));
+    EXPECT_TRUE(has(dxfGroups(text), "11 7.0,5.0,0.0"));
+    auto copy = dxfRoundTrip(text);
+    EXPECT_EQ(copy->hsHorizontalMode(), 1);
+    EXPECT_TRUE(same(copy->alignmentPoint(), AcGePoint3d(7, 5, 0)));
+}

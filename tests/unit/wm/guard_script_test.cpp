@@ -75,3 +75,16 @@ TEST_F(WmScript, LoadUnloadAndLoadAgainGivesAWorkingGuard) {
     ASSERT_EQ(undone.exitCode, 0) << undone.transcript;
     EXPECT_TRUE(readDrawing(undone.savePath)->marks.empty()) << undone.transcript;
 }
+
+TEST_F(WmScript, WblockOfADrawingWithoutWatermarksWritesEveryEntity) {
+    ivtest::TempDir dir;
+    ivtest::HostsimOptions opts = savingRun();
+    opts.drawing = ivtest::sourcePath("examples/plan.dxf");
+    ivtest::Run run = ivtest::runHostsim("-WBLOCK\n" + dir.file("written.dxf") + "\n*\n", opts);
+    ASSERT_EQ(run.exitCode, 0) << run.transcript;
+    std::unique_ptr<Drawing> written = readDrawing(dir.file("written.dxf"));
+    std::unique_ptr<Drawing> source = readDrawing(run.savePath);
+    ASSERT_EQ(written->error, "");
+    EXPECT_GT(source->entities, 50);
+    EXPECT_EQ(written->entities, source->entities);
+}

@@ -319,7 +319,9 @@ TEST_F(EntityTest, CloneKeepsTheClassTheGeometryAndTheCommonProperties) {
     EXPECT_TRUE(same(copy->center(), arc.center()));
     EXPECT_EQ(copy->startAngle(), 0.25);
     EXPECT_EQ(copy->colorIndex(), 4);
-    EXPECT_EQ(hs::toUtf8(copy->layer()), "WALLS");
+    ACHAR* pLayer = copy->layer();
+    EXPECT_EQ(hs::toUtf8(pLayer), "WALLS");
+    acdbFree(pLayer);
     EXPECT_EQ(copy->linetypeScale(), 2.5);
 }
 

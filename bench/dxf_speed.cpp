@@ -4,7 +4,7 @@
 // comparison. Prints MB/s, the ratio to ezdxf, and the memory a loaded
 // drawing takes against its file size.
 //
-//   bench_dxf_speed [folder-for-the-files] [--no-ezdxf]
+//   bench_dxf_speed [folder-for-the-files] [--no-ezdxf] [--lines N]
 #include <malloc.h>
 
 #include <chrono>
@@ -22,19 +22,16 @@
 
 namespace {
 
-double seconds(std::chrono::steady_clock::time_point since)
-{
+double seconds(std::chrono::steady_clock::time_point since) {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
 }
 
-size_t heapInUse()
-{
+size_t heapInUse() {
     struct mallinfo2 mi = mallinfo2();
     return mi.uordblks + mi.hblkhd;
 }
 
-void appendAll(AcDbDatabase* pDb, const std::vector<AcDbEntity*>& ents)
-{
+void appendAll(AcDbDatabase* pDb, const std::vector<AcDbEntity*>& ents) {
     AcDbBlockTableRecord* pMs = nullptr;
     acdbOpenObject(pMs, hs::modelSpaceId(pDb), AcDb::kForWrite);
     for (AcDbEntity* pEnt : ents) {
@@ -44,8 +41,7 @@ void appendAll(AcDbDatabase* pDb, const std::vector<AcDbEntity*>& ents)
     pMs->close();
 }
 
-AcDbDatabase* linesDrawing(int count)
-{
+AcDbDatabase* linesDrawing(int count) {
     AcDbDatabase* pDb = new AcDbDatabase(true, true);
     std::vector<AcDbEntity*> ents;
     ents.reserve(static_cast<size_t>(count));
@@ -58,8 +54,7 @@ AcDbDatabase* linesDrawing(int count)
     return pDb;
 }
 
-AcDbDatabase* watermarkDrawing(int watermarks, int clones)
-{
+AcDbDatabase* watermarkDrawing(int watermarks, int clones) {
     AcDbDatabase* pDb = new AcDbDatabase(true, true);
     std::vector<AcDbEntity*> ents;
     for (int w = 0; w < watermarks; ++w) {
@@ -81,19 +76,18 @@ AcDbDatabase* watermarkDrawing(int watermarks, int clones)
     return pDb;
 }
 
-bool writeFile(const std::string& path, const std::string& text)
-{
+bool writeFile(const std::string& path, const std::string& text) {
     std::ofstream out(path, std::ios::binary);
     out.write(text.data(), static_cast<std::streamsize>(text.size()));
     return static_cast<bool>(out);
 }
 
 // Seconds ezdxf takes to read the file, or a negative number.
-double ezdxfRead(const std::string& path)
-{
-    std::string cmd = "/usr/bin/python3 -c \"import ezdxf, time, sys; t = time.perf_counter(); "
-                      "ezdxf.readfile(sys.argv[1]); print(time.perf_counter() - t)\" '" +
-                      path + "' 2>/dev/null";
+double ezdxfRead(const std::string& path) {
+    std::string cmd =
+        "/usr/bin/python3 -c \"import ezdxf, time, sys; t = time.perf_counter(); "
+        "ezdxf.readfile(sys.argv[1]); print(time.perf_counter() - t)\" '" +
+        path + "' 2>/dev/null";
     FILE* p = popen(cmd.c_str(), "r");
     if (p == nullptr)
         return -1;
@@ -104,8 +98,7 @@ double ezdxfRead(const std::string& path)
     return s;
 }
 
-void measure(const char* name, AcDbDatabase* pDb, const std::string& folder, bool withEzdxf)
-{
+void measure(const char* name, AcDbDatabase* pDb, const std::string& folder, bool withEzdxf) {
     auto t0 = std::chrono::steady_clock::now();
     std::string text;
     hs::DxfResult w = hs::writeDxfText(pDb, text);
@@ -140,8 +133,8 @@ void measure(const char* name, AcDbDatabase* pDb, const std::string& folder, boo
         if (writeFile(path, text)) {
             double ez = ezdxfRead(path);
             if (ez > 0)
-                std::printf("%-28s ezdxf read %7.3f s %8.1f MB/s   hostsim is %.1f x faster\n", "", ez, mb / ez,
-                            ez / readS);
+                std::printf("%-28s ezdxf read %7.3f s %8.1f MB/s   hostsim is %.1f x faster\n", "", ez,
+                            mb / ez, ez / readS);
             else
                 std::printf("%-28s ezdxf could not be run\n", "");
             std::remove(path.c_str());
@@ -151,14 +144,16 @@ void measure(const char* name, AcDbDatabase* pDb, const std::string& folder, boo
 
 }  // namespace
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     std::string folder = "/tmp";
     bool withEzdxf = true;
+    int lines = 200000;
     for (int i = 1; i < argc; ++i) {
         std::string a = argv[i];
         if (a == "--no-ezdxf")
             withEzdxf = false;
+        else if (a == "--lines" && i + 1 < argc)
+            lines = std::atoi(argv[++i]);
         else
             folder = a;
     }
@@ -167,8 +162,8 @@ int main(int argc, char** argv)
     QWK_WaterMark::rxInit();
     acrxBuildClassHierarchy();
 
-    AcDbDatabase* pLines = linesDrawing(200000);
-    measure("200000 lines", pLines, folder, withEzdxf);
+    AcDbDatabase* pLines = linesDrawing(lines);
+    measure((std::to_string(lines) + " lines").c_str(), pLines, folder, withEzdxf);
     delete pLines;
     AcDbDatabase* pMarks = watermarkDrawing(192, 256);
     measure("192 watermarks x 256 clones", pMarks, folder, withEzdxf);

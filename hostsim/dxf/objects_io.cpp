@@ -187,7 +187,7 @@ Acad::ErrorStatus readObject(AcDbObject* pObj, AcDbDatabase* pDb, const RawTag* 
                 double d = 0;
                 if (!parseInt(p->value, it.integer)) {
                     // Some programs write integers with a decimal point.
-                    if (!parseDouble(p->value, d))
+                    if (!parseDouble(p->value, d) || !(d > -9.2e18 && d < 9.2e18))
                         return bad(*p, "an integer");
                     it.integer = static_cast<long long>(d);
                 }

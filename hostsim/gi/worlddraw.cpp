@@ -21,32 +21,14 @@ namespace hs {
 
 namespace {
 
-#if !HOSTSIM_WIDE
-bool isUtf8(const std::string& s) {
-    size_t i = 0;
-    while (i < s.size()) {
-        unsigned char c = static_cast<unsigned char>(s[i]);
-        size_t n = c < 0x80 ? 1 : (c >> 5) == 6 ? 2 : (c >> 4) == 14 ? 3 : (c >> 3) == 30 ? 4 : 0;
-        if (n == 0 || i + n > s.size())
-            return false;
-        for (size_t k = 1; k < n; ++k)
-            if ((static_cast<unsigned char>(s[i + k]) >> 6) != 2)
-                return false;
-        i += n;
-    }
-    return true;
-}
-#endif
-
-// Text for the picture, in UTF-8. Release 16 text is in the system code page
-// (the module's Chinese texts are GBK); bytes that are not UTF-8 are read as GBK.
+// Text for the picture, in UTF-8. Release 16 text is in the host's system
+// code page, GBK (the module's Chinese texts are compiled to it); ASCII is
+// the same in both.
 std::string pictureText(const ACHAR* pMsg) {
     std::string bytes = toUtf8(pMsg != nullptr ? pMsg : tstring().c_str());
 #if HOSTSIM_WIDE
     return bytes;
 #else
-    if (isUtf8(bytes))
-        return bytes;
     std::string out;
 #if defined(_WIN32)
     int n = MultiByteToWideChar(936, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);

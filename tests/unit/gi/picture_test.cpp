@@ -228,3 +228,18 @@ TEST_F(PictureTest, ThePictureIsWrittenToAFileAndAFolderThatDoesNotExistIsReport
     EXPECT_FALSE(hs::writeSvg(db, "/no/such/folder/x.svg", &error));
     EXPECT_NE(error.find("/no/such/folder/x.svg"), std::string::npos);
 }
+
+TEST_F(PictureTest, ChineseTextIsWrittenAsUtf8AndEachCharacterTakesTwoCells) {
+    append(line(0, 0, 100, 0, 7));
+    const char* utf8 = "\xE6\xB0\xB4\xE5\x8D\xB0";  // two characters
+#if HOSTSIM_WIDE
+    hs::tstring text = hs::fromUtf8(utf8);
+#else
+    hs::tstring text = "\xCB\xAE\xD3\xA1";  // the same two in the system code page (GBK)
+#endif
+    append(new AcDbText(AcGePoint3d(10, 0, 0), text.c_str(), AcDbObjectId::kNull, 5.0, 0.0));
+    std::string svg = hs::svgOf(db);
+    EXPECT_NE(svg.find(std::string(">") + utf8 + "</text>"), std::string::npos) << svg;
+    // Four cells of 5 units at 10 pixels a unit.
+    EXPECT_NE(svg.find("textLength=\"200.00\""), std::string::npos) << svg;
+}

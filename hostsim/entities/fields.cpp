@@ -9,6 +9,7 @@
 namespace hs {
 
 namespace {
+constexpr int kLegacyElevation = 38;
 constexpr double kPi = 3.14159265358979323846;
 double toDegrees(double radians) {
     return radians * 180.0 / kPi;
@@ -232,6 +233,9 @@ Acad::ErrorStatus EntityFields::dxfIn(AcDbDxfFiler* pFiler, const std::function<
                 break;
         }
     }
+    // Old files give the height of a planar entity as an elevation (38);
+    // it is the z of the entity's first point.
+    double elevation = 0.0;
     for (;;) {
         resbuf rb;
         Acad::ErrorStatus es = pFiler->readResBuf(&rb);
@@ -252,6 +256,10 @@ Acad::ErrorStatus EntityFields::dxfIn(AcDbDxfFiler* pFiler, const std::function<
         if (pField == nullptr) {
             if (extra && extra(rb))
                 continue;
+            if (rb.restype == kLegacyElevation) {
+                elevation = rb.resval.rreal;
+                continue;
+            }
             pFiler->pushBackItem();
             break;
         }
@@ -286,6 +294,14 @@ Acad::ErrorStatus EntityFields::dxfIn(AcDbDxfFiler* pFiler, const std::function<
                 break;
         }
     }
+    if (elevation != 0.0)
+        for (const Field& f : m_fields)
+            if (f.kind == kPoint) {
+                AcGePoint3d& p = *static_cast<AcGePoint3d*>(f.pValue);
+                if (p.z == 0.0)
+                    p.z = elevation;
+                break;
+            }
     return pFiler->filerStatus();
 }
 

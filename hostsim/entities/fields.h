@@ -2,7 +2,8 @@
 // whether the group may be left out of DXF. The same table drives DWG filing
 // (values in table order, angles in radians) and DXF filing (subclass markers
 // and groups in table order, angles in degrees; reading accepts the groups in
-// any order and stops at the first group that is not the entity's own).
+// any order and stops at the first group that is not the entity's own;
+// an old elevation group (38) becomes the z of the first point).
 #pragma once
 #include <functional>
 #include <string>

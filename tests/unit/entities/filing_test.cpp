@@ -360,3 +360,13 @@ TEST_F(EntityTest, LeftAlignedTextWritesNoAlignmentPointAndJustifiedTextKeepsIt)
     EXPECT_EQ(copy->hsHorizontalMode(), 1);
     EXPECT_TRUE(same(copy->alignmentPoint(), AcGePoint3d(7, 5, 0)));
 }
+
+TEST_F(EntityTest, AnOldElevationGroupGivesTheHeightOfACircle) {
+    size_t left = 0;
+    auto circle = fromGroups<AcDbCircle>(
+        {hs::DxfItem::pt(10, AcGePoint3d(1, 2, 0)), hs::DxfItem::dbl(38, 4.5), hs::DxfItem::dbl(40, 3.0)},
+        Acad::eOk, &left);
+    EXPECT_EQ(left, 0u);
+    EXPECT_TRUE(same(circle->center(), AcGePoint3d(1, 2, 4.5)));
+    EXPECT_EQ(circle->radius(), 3.0);
+}

@@ -44,10 +44,10 @@ struct UndoGroup {
 struct UndoLog {
     std::vector<UndoGroup> done;
     std::vector<UndoGroup> undone;
-    bool open = false;                // a group is being recorded
-    UndoGroup current;                // the group being recorded
-    bool suspended = false;           // true while undo or redo itself runs
-    std::vector<AcDbStub*> recorded;  // objects whose state the current group holds
+    bool open = false;                       // a group is being recorded
+    UndoGroup current;                       // the group being recorded
+    bool suspended = false;                  // true while undo or redo itself runs
+    std::unordered_set<AcDbStub*> recorded;  // objects whose state the current group holds
 };
 
 }  // namespace hs

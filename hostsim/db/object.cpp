@@ -281,6 +281,15 @@ Acad::ErrorStatus AcDbObject::erase(Adesk::Boolean erasing) {
         return Acad::eWasErased;
     if (!erasing && !m_pStub->erased)
         return Acad::eWasNotErased;
+    // The tables and the records every drawing needs stay.
+    if (erasing) {
+        AcDbDatabase::Imp* imp = m_pStub->pDb->hsImp();
+        AcDbObjectId id(m_pStub);
+        if (id == imp->blockTable || id == imp->layerTable || id == imp->linetypeTable ||
+            id == imp->modelSpace || id == imp->paperSpace || id == imp->layerZero || id == imp->ltByLayer ||
+            id == imp->ltByBlock || id == imp->ltContinuous)
+            return Acad::eCannotBeErasedByCaller;
+    }
     // The object's own hook is asked first and may refuse.
     es = subErase(erasing);
     if (es != Acad::eOk)

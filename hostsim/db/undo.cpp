@@ -121,7 +121,7 @@ void undoRecordAppend(AcDbObject* pObj) {
     UndoLog* log = activeLog(pObj->database());
     if (log == nullptr)
         return;
-    log->recorded.push_back(pObj->hsStub());
+    log->recorded.insert(pObj->hsStub());
     add(*log, UndoRecord::kAppend, pObj->objectId());
 }
 
@@ -139,9 +139,8 @@ void undoRecordChange(AcDbObject* pObj) {
     if (log == nullptr)
         return;
     AcDbStub* stub = pObj->hsStub();
-    if (std::find(log->recorded.begin(), log->recorded.end(), stub) != log->recorded.end())
+    if (!log->recorded.insert(stub).second)
         return;
-    log->recorded.push_back(stub);
     // Writing the state may itself ask for write access: keep it out of the log.
     log->suspended = true;
     DwgFiler filer(AcDb::kUndoFiler, pObj->database());
@@ -181,9 +180,14 @@ void endUndoGroup(AcDbDatabase* pDb) {
         return;
     log.open = false;
     log.recorded.clear();
-    // A command that changed something ends what could be redone.
+    // Redo must follow the undo directly: any other command ends what could
+    // be redone, and so does every command that changed something.
+    std::string name = upper(log.current.name);
+    bool undoFamily = name == "U" || name == "UNDO" || name == "REDO" || name == "MREDO";
     if (!log.current.records.empty()) {
         log.done.push_back(std::move(log.current));
+        log.undone.clear();
+    } else if (!undoFamily) {
         log.undone.clear();
     }
     log.current = UndoGroup();

@@ -200,3 +200,14 @@ TEST_F(Erasing, EraseNeedsTheObjectOpenForWrite) {
     EXPECT_FALSE(id.isErased());
     p->close();
 }
+
+TEST_F(Erasing, TheSpacesLayerZeroAndTheStandardLinetypesCannotBeErased) {
+    for (AcDbObjectId id :
+         {hs::modelSpaceId(db), hs::paperSpaceId(db), db->continuousLinetype(), db->clayer()}) {
+        AcDbObject* p = nullptr;
+        ASSERT_EQ(acdbOpenAcDbObject(p, id, AcDb::kForWrite), Acad::eOk);
+        EXPECT_EQ(p->erase(), Acad::eCannotBeErasedByCaller) << hs::className(id);
+        p->close();
+        EXPECT_FALSE(id.isErased());
+    }
+}

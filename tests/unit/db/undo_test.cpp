@@ -103,15 +103,34 @@ TEST_F(Undo, GroupsAreUndoneLastFirstAndCountsAreHonoured) {
     EXPECT_EQ(valueOf(id), 2.0);
 }
 
+TEST_F(Undo, RedoMustFollowTheUndoDirectly) {
+    AcDbObjectId id = addProbe(0.0);
+    for (double v : {1.0, 2.0}) {
+        begin("STEP");
+        setValue(id, v);
+        end("STEP");
+    }
+    hs::undoGroups(1);
+    begin("U");  // another undo keeps what can be redone
+    hs::undoGroups(1);
+    end("U");
+    EXPECT_EQ(hs::redoableGroups(), 2);
+    begin("REDO");
+    hs::redoGroups(1);
+    end("REDO");
+    EXPECT_EQ(hs::redoableGroups(), 1);
+    begin("LIST");  // any other command ends it, even one that changes nothing
+    end("LIST");
+    EXPECT_EQ(hs::redoableGroups(), 0);
+    EXPECT_EQ(valueOf(id), 1.0);
+}
+
 TEST_F(Undo, ANewChangeAfterUndoClearsWhatCouldBeRedone) {
     AcDbObjectId id = addProbe(0.0);
     begin("A");
     setValue(id, 1.0);
     end("A");
     hs::undoGroups(1);
-    begin("LIST");  // changes nothing: redo stays possible
-    end("LIST");
-    EXPECT_EQ(hs::redoableGroups(), 1);
     begin("B");
     setValue(id, 2.0);
     end("B");

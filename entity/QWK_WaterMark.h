@@ -20,7 +20,9 @@ public:
     Acad::ErrorStatus set_ColorIndex(int colorIndex);
 
     Adesk::Int16 count() const { return m_count; }
-    const AcDbEntity* entityAt(int i) const { return (i >= 0 && i < m_count) ? m_pEnt[i] : nullptr; }
+    const AcDbEntity* entityAt(int i) const {
+        return (i >= 0 && i < m_count && i < kMaxClones) ? m_pEnt[i] : nullptr;
+    }
     Adesk::UInt16 watermarkColorIndex() const { return m_colorIndex; }
 
     Acad::ErrorStatus subErase(Adesk::Boolean erasing) override;

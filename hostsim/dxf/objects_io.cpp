@@ -147,9 +147,26 @@ AcRxClass* classForDxfName(const std::string& dxfName,
     return nullptr;
 }
 
+FilerCache::FilerCache() = default;
+FilerCache::~FilerCache() = default;
+
+DxfFiler& FilerCache::get(AcDbDatabase* pDb) {
+    if (!m_filer || ++m_uses > 4096) {
+        m_filer.reset(new DxfFiler(AcDb::kFileFiler, pDb));
+        m_uses = 0;
+    }
+    m_filer->setDatabase(pDb);
+    m_filer->items().clear();
+    m_filer->rewindFiler();
+    m_filer->resetFilerStatus();
+    return *m_filer;
+}
+
 Acad::ErrorStatus readObject(AcDbObject* pObj, AcDbDatabase* pDb, const RawTag* begin, const RawTag* end,
-                             const TextCodec& codec, std::string& error) {
-    std::vector<DxfItem> items;
+                             const TextCodec& codec, std::string& error, FilerCache* pCache) {
+    FilerCache local;
+    DxfFiler& filer = (pCache != nullptr ? *pCache : local).get(pDb);
+    std::vector<DxfItem>& items = filer.items();
     items.reserve(static_cast<size_t>(end - begin));
     auto bad = [&](const RawTag& t, const char* what) {
         error = "line " + std::to_string(t.line) + ": expected " + what + " for group code " +
@@ -209,7 +226,6 @@ Acad::ErrorStatus readObject(AcDbObject* pObj, AcDbDatabase* pDb, const RawTag* 
         }
         items.push_back(std::move(it));
     }
-    DxfFiler filer(AcDb::kFileFiler, pDb, std::move(items));
     Acad::ErrorStatus es = pObj->dxfInFields(&filer);
     if (es == Acad::eOk)
         es = filer.filerStatus();
@@ -228,8 +244,9 @@ Acad::ErrorStatus readObject(AcDbObject* pObj, AcDbDatabase* pDb, const RawTag* 
 }
 
 Acad::ErrorStatus writeObject(const AcDbObject* pObj, AcDbDatabase* pDb, const std::string& typeName,
-                              const TextCodec& codec, Tags& out) {
-    DxfFiler filer(AcDb::kFileFiler, pDb);
+                              const TextCodec& codec, Tags& out, FilerCache* pCache) {
+    FilerCache local;
+    DxfFiler& filer = (pCache != nullptr ? *pCache : local).get(pDb);
     Acad::ErrorStatus es = pObj->dxfOutFields(&filer);
     if (es == Acad::eOk)
         es = filer.filerStatus();

@@ -4,6 +4,7 @@
 // file's encoding and the build's text on the way.
 #pragma once
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -11,7 +12,25 @@
 #include "dxf/tags.h"
 
 namespace hs {
+class DxfFiler;
 namespace dxf {
+
+// One DXF filer used for many objects in turn, so that reading or writing a
+// large drawing does not build a new filer per object. It is renewed now
+// and then: the strings it hands out live as long as it does.
+class FilerCache {
+public:
+    FilerCache();
+    ~FilerCache();
+    FilerCache(const FilerCache&) = delete;
+    FilerCache& operator=(const FilerCache&) = delete;
+    // An empty filer at its start, for the given database.
+    DxfFiler& get(AcDbDatabase* pDb);
+
+private:
+    std::unique_ptr<DxfFiler> m_filer;
+    unsigned m_uses = 0;
+};
 
 // Strings of files before AC1021 are 8-bit text with \U+XXXX escapes for
 // other characters; later files are UTF-8. Release 16 builds keep the bytes
@@ -40,10 +59,10 @@ std::string dxfNameOf(const AcRxClass* pClass);
 // Feeds the tags after an object's group 0 to its dxfInFields. On failure the
 // message says which group and why.
 Acad::ErrorStatus readObject(AcDbObject* pObj, AcDbDatabase* pDb, const RawTag* begin, const RawTag* end,
-                             const TextCodec& codec, std::string& error);
+                             const TextCodec& codec, std::string& error, FilerCache* pCache = nullptr);
 // Writes the object's type as group 0 and then the groups of its dxfOutFields.
 Acad::ErrorStatus writeObject(const AcDbObject* pObj, AcDbDatabase* pDb, const std::string& typeName,
-                              const TextCodec& codec, Tags& out);
+                              const TextCodec& codec, Tags& out, FilerCache* pCache = nullptr);
 
 }  // namespace dxf
 }  // namespace hs

@@ -120,6 +120,7 @@ private:
     AcDbDatabase* m_pDb = nullptr;
     DrawingData* m_data = nullptr;
     TextCodec m_codec;
+    FilerCache m_filers;
     std::map<std::string, std::string> m_fileClasses;
     std::unordered_map<std::string, AcRxClass*> m_classCache;
     std::map<std::uint64_t, std::uint64_t> m_remap;
@@ -308,7 +309,7 @@ void Reader::addRecord(const std::string& table, std::vector<RawTag>& tags) {
     if (!existing.isNull()) {
         AcDbObject* pRec = nullptr;
         if (acdbOpenAcDbObject(pRec, existing, AcDb::kForWrite) == Acad::eOk) {
-            if (readObject(pRec, m_pDb, begin, end, m_codec, error) != Acad::eOk)
+            if (readObject(pRec, m_pDb, begin, end, m_codec, error, &m_filers) != Acad::eOk)
                 warn(tags[0].line, table + " " + name + ": " + error);
             pRec->close();
         }
@@ -323,7 +324,7 @@ void Reader::addRecord(const std::string& table, std::vector<RawTag>& tags) {
             pRec = new AcDbBlockTableRecord();
         if (pRec == nullptr)
             return;
-        if (readObject(pRec, m_pDb, begin, end, m_codec, error) != Acad::eOk) {
+        if (readObject(pRec, m_pDb, begin, end, m_codec, error, &m_filers) != Acad::eOk) {
             warn(tags[0].line, table + " " + name + ": " + error);
             pRec->setName(fromUtf8(name).c_str());
         }
@@ -388,7 +389,7 @@ void Reader::addEntity(const std::vector<RawTag>& tags, size_t mainCount, AcDbOb
         pEnt = AcDbEntity::cast(pClass->create());
         if (pEnt != nullptr) {
             std::string error;
-            if (readObject(pEnt, m_pDb, begin + 1, mainEnd, m_codec, error) == Acad::eOk) {
+            if (readObject(pEnt, m_pDb, begin + 1, mainEnd, m_codec, error, &m_filers) == Acad::eOk) {
                 known = true;
             } else {
                 warn(begin->line, type + " kept as it is: " + error);

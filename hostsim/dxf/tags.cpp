@@ -3,7 +3,6 @@
 
 #include <charconv>
 #include <cmath>
-#include <cstdio>
 
 namespace hs {
 namespace dxf {
@@ -169,9 +168,21 @@ std::string formatHandle(std::uint64_t value) {
 }
 
 void TagWriter::write(int code, std::string_view value) {
+    // The code right-aligned in three columns ("  0", " 10", "330", "1000").
     char buf[16];
-    int n = std::snprintf(buf, sizeof(buf), "%3d\n", code);
-    m_out.append(buf, static_cast<size_t>(n));
+    char* end = buf + sizeof(buf);
+    char* p = end;
+    unsigned u = static_cast<unsigned>(code < 0 ? -code : code);
+    do {
+        *--p = static_cast<char>('0' + u % 10);
+        u /= 10;
+    } while (u != 0);
+    if (code < 0)
+        *--p = '-';
+    while (end - p < 3)
+        *--p = ' ';
+    m_out.append(p, static_cast<size_t>(end - p));
+    m_out.push_back('\n');
     m_out.append(value);
     m_out.push_back('\n');
 }

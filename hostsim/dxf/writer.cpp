@@ -83,6 +83,7 @@ private:
     TagWriter m_w;
     DrawingData* m_data = nullptr;
     TextCodec m_codec;
+    FilerCache m_filers;
     std::string m_version;
     std::string m_error;
     std::map<const AcRxClass*, int> m_customClasses;
@@ -282,7 +283,7 @@ void Writer::writeClasses() {
 
 bool Writer::writeDbObject(AcDbObject* pObj, const std::string& type, bool paperSpace) {
     Tags tags;
-    Acad::ErrorStatus es = writeObject(pObj, m_pDb, type, m_codec, tags);
+    Acad::ErrorStatus es = writeObject(pObj, m_pDb, type, m_codec, tags, &m_filers);
     std::uint64_t handle = pObj->objectId().handle().value();
     if (es != Acad::eOk)
         return fail("the " + type + " with handle " + formatHandle(handle) +

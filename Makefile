@@ -2,11 +2,13 @@
 #   make deps   install missing Debian packages (as root or through sudo)
 #   make demo   build release 19 and run the examples in hostsim
 #   make check  quick loop: default configuration (r19), build and test
-#   make test   the full gate that CI runs: every preset below, then a summary
+#   make test   the gate that CI runs: r19, r16 and asan, then a summary
+#   make test-full  the same over every preset (adds r18 and r16b; longer)
 JOBS ?= 2
-TEST_PRESETS ?= r19 r16 asan r18 r16b
+TEST_PRESETS ?= r19 r16 asan
+FULL_PRESETS ?= r19 r16 asan r18 r16b
 
-.PHONY: deps demo check test build-% test-%
+.PHONY: deps demo check test test-full build-% test-%
 
 deps:
 	@bash tools/deps.sh
@@ -25,3 +27,6 @@ check: test-r19
 
 test: deps
 	@JOBS=$(JOBS) bash tools/test-all.sh $(TEST_PRESETS)
+
+test-full: deps
+	@JOBS=$(JOBS) bash tools/test-all.sh $(FULL_PRESETS)

@@ -324,10 +324,10 @@ void Reader::addRecord(const std::string& table, std::vector<RawTag>& tags) {
             pRec = new AcDbBlockTableRecord();
         if (pRec == nullptr)
             return;
-        if (readObject(pRec, m_pDb, begin, end, m_codec, error, &m_filers) != Acad::eOk) {
+        if (readObject(pRec, m_pDb, begin, end, m_codec, error, &m_filers) != Acad::eOk)
             warn(tags[0].line, table + " " + name + ": " + error);
-            pRec->setName(fromUtf8(name).c_str());
-        }
+        // The name looked up above, whatever else the entry held.
+        pRec->setName(fromUtf8(name).c_str());
         AcDbObjectId id;
         Acad::ErrorStatus es = hs::addObject(m_pDb, pRec, tableId, AcDbHandle(fileHandle), id);
         if (es != Acad::eOk && fileHandle != 0)

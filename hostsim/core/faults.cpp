@@ -3,6 +3,7 @@
 #include "hostsim/faults.h"
 
 #include <map>
+#include <string_view>
 
 #include "core/session_imp.h"
 #include "hostsim/session.h"
@@ -22,7 +23,12 @@ void clearFaults() {
 }
 
 Acad::ErrorStatus checkFault(const char* site) {
-    FaultSite& f = Session::get().imp().faults[site];
+    // Asked on every filer item and open: look up without building a string.
+    auto& faults = Session::get().imp().faults;
+    auto it = faults.find(std::string_view(site));
+    if (it == faults.end())
+        it = faults.emplace(site, FaultSite()).first;
+    FaultSite& f = it->second;
     ++f.calls;
     if (f.remaining == 0)
         return Acad::eOk;

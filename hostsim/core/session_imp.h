@@ -41,7 +41,7 @@ struct Session::Imp {
     std::string capture;
     bool atLineStart = true;
     int faultCount = 0;
-    std::map<std::string, FaultSite> faults;
+    std::map<std::string, FaultSite, std::less<>> faults;  // transparent: no string per lookup
 
     // input
     bool haveScript = false;

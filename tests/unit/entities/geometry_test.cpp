@@ -212,3 +212,16 @@ TEST_F(EntityTest, ListShowsTheTypeLayerAndTheGeometry) {
     EXPECT_NE(out.find("to point, X=   3.0000  Y=   4.0000  Z=   0.0000"), std::string::npos) << out;
     EXPECT_NE(out.find("Length = 5.0000"), std::string::npos) << out;
 }
+
+TEST_F(EntityTest, MTextIsDrawnAsItsPlainLinesAndPlacedByItsAttachmentPoint) {
+    AcDbMText mtext;
+    mtext.setContents(hs::fromUtf8("{\\fArial|b1;AB}\\PC\\{D").c_str());
+    mtext.setTextHeight(1.0);
+    mtext.setAttachment(AcDbMText::kMiddleCenter);
+    EXPECT_EQ(mtext.hsPlainLines(), (std::vector<std::string>{"AB", "C{D"}));
+    AcDbExtents ext = extentsOf(mtext);
+    // Three cells wide, two lines 5/3 of the height apart, centred on the location.
+    double h = 1.0 + 5.0 / 3.0;
+    EXPECT_TRUE(near(ext.minPoint(), AcGePoint3d(-1.5, -h / 2, 0)));
+    EXPECT_TRUE(near(ext.maxPoint(), AcGePoint3d(1.5, h / 2, 0)));
+}

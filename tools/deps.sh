@@ -4,6 +4,7 @@
 set -euo pipefail
 packages=(cmake g++ make binutils pkg-config libgtest-dev libgmock-dev libbenchmark-dev python3 python3-ezdxf
           librsvg2-bin)
+packages+=(librecad clang-14 libclang-rt-14-dev)  # external DXF check (LibreCAD) and the DXF fuzz targets
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -77,6 +77,10 @@ std::uint64_t tagHandle(const Tags& tags, int code);
 // The own handle of kept tags (group 5, or 105 for DIMSTYLE entries).
 std::uint64_t ownHandle(const Tags& tags);
 
+// The template of a new drawing (DXF text; handle values starting with '@'
+// are names for new handles, @MS and @PS the model and paper space records).
+extern const char kNewDrawing[];
+
 // Fills the data a file needs but a drawing made in hostsim lacks: header,
 // tables other than layers, linetypes and blocks, block marks, root
 // dictionary and layouts. New handles come from the database's handle seed.

@@ -2,12 +2,12 @@
 # Runs the demos on a built configuration and shows their transcripts.
 #   examples/run-demo.sh [BUILD_DIR]     (default build/r19)
 # Each demo is one entry of DEMOS: a title, a script and, optionally, a
-# drawing to open; output files go to $BUILD_DIR/demo/.
+# drawing to open; output files go to build/demo/.
 set -uo pipefail
 here="$(cd "$(dirname "$0")" && pwd)"
 build="${1:-$here/../build/r19}"
 bin="$build/bin"
-out="$build/demo"
+out="$(cd "$here/.." && pwd)/build/demo"
 mkdir -p "$out"
 # The demo keeps its own registry so it never touches the user's.
 registry="$out/registry.reg"
@@ -21,7 +21,7 @@ DEMOS=(
   "The help command, the module's commands, unloading|help-demo.scr||"
 )
 if [ -f "$here/watermark.scr" ] && [ -f "$here/plan.dxf" ]; then
-  DEMOS+=("Watermarking the example plan|watermark.scr|plan.dxf|plan-watermarked")
+  DEMOS+=("Watermarking the example plan|watermark.scr|plan.dxf|watermarked")
 fi
 
 status=0

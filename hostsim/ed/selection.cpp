@@ -168,7 +168,7 @@ bool SelectionFilter::accepts(AcDbObjectId id) const {
     if (acdbOpenAcDbEntity(pEnt, id, AcDb::kForRead) != Acad::eOk)
         return false;
     bool ok = true;
-    std::string layer = toUtf8(pEnt->layer());
+    std::string layer = toUtf8(pEnt->hsLayerName());
     for (const std::string& p : m_layers)
         ok = ok && wcMatch(layer, p);
     for (int c : m_colors)

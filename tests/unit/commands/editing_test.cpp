@@ -64,7 +64,7 @@ protected:
         AcDbEntity* p = nullptr;
         std::string s;
         if (acdbOpenAcDbEntity(p, id, AcDb::kForRead) == Acad::eOk) {
-            s = edtest::str(p->layer());
+            s = edtest::str(p->hsLayerName());
             p->close();
         }
         return s;

@@ -167,7 +167,7 @@ TEST_F(DxfReading, KnownEntitiesBecomeDatabaseObjectsWithTheirHandles) {
     ASSERT_EQ(acdbOpenObject(pLine, lineId, AcDb::kForRead), Acad::eOk);
     EXPECT_EQ(pLine->startPoint().x, 0.1);
     EXPECT_EQ(pLine->endPoint().y, -3.25);
-    std::string layer = hs::toUtf8(pLine->layer());
+    std::string layer = hs::toUtf8(pLine->hsLayerName());
     pLine->close();
     EXPECT_EQ(layer, "Walls");
 }

@@ -6,7 +6,6 @@
 // Without --load (and without --no-load) it loads the module built beside it.
 // The exit status is 0 when the input ran to its end without host faults,
 // 1 after host faults, 2 for bad arguments or files, 3 after a fatal error.
-#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -16,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "core/os.h"
 #include "core/session_imp.h"
 #include "dbmain.h"
 #include "hostsim/dxffile.h"
@@ -142,7 +142,7 @@ int main(int argc, char** argv) {
         text << in.rdbuf();
         session.setScriptText(text.str());
     } else {
-        session.setInteractive(isatty(0) != 0);
+        session.setInteractive(hs::os::stdinIsTerminal());
     }
 
     // Modules load before the drawing is read, so that its custom entities

@@ -2,7 +2,6 @@
 // their notifications, system variables and the current drawing.
 #include "hostsim/session.h"
 
-#include <unistd.h>
 
 #include <cstdio>
 #include <exception>
@@ -10,6 +9,7 @@
 #include <sstream>
 
 #include "aced.h"
+#include "core/os.h"
 #include "core/session_imp.h"
 #include "dbmain.h"
 #include "ed/edimp.h"
@@ -90,7 +90,7 @@ void Session::fatal(const std::string& message) {
     print("** Host fatal error: " + message + "\n");
     std::fflush(stdout);
     std::fflush(stderr);
-    _exit(3);
+    os::quickExit(3);
 }
 
 void Session::startCapture(bool alsoToStdout) {

@@ -1,7 +1,7 @@
 // The command stack ("ACAD_REGISTERED_COMMANDS"): groups of commands with
 // global and local names, looked up ignoring case.
-#include <dlfcn.h>
 
+#include "core/os.h"
 #include "ed/edimp.h"
 #include "hostsim/text.h"
 
@@ -124,9 +124,7 @@ std::vector<std::string> CommandStack::removeCommandsOfImage(const void* base) {
     std::vector<std::string> removed;
     for (Group& g : m_groups) {
         for (auto it = g.commands.begin(); it != g.commands.end();) {
-            Dl_info info;
-            if (dladdr(reinterpret_cast<void*>((*it)->functionAddr()), &info) != 0 &&
-                info.dli_fbase == base) {
+            if (os::imageOf(reinterpret_cast<const void*>((*it)->functionAddr())) == base) {
                 removed.push_back(toUtf8((*it)->globalName()));
                 it = g.commands.erase(it);
             } else {

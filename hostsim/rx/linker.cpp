@@ -1,18 +1,14 @@
 // The dynamic linker ("DynamicLinker"): loads a module file, checks the
 // interface release it was built for, sends it its messages, keeps it locked
 // unless it unlocks itself, and on unload checks that it took back what it
-// registered. POSIX builds use dlopen; Windows builds would use LoadLibrary
-// in the same places (openLibrary, findSymbol, closeLibrary).
-#include <dlfcn.h>
-#include <limits.h>
-#include <unistd.h>
-
+// registered.
 #include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "aced.h"
+#include "core/os.h"
 #include "core/session_imp.h"
 #include "ed/edimp.h"
 #include "hostsim/session.h"
@@ -27,31 +23,6 @@ namespace {
 
 // The release this host implements, in the form acrxGetApiVersion returns.
 constexpr unsigned long kHostApiVersion = static_cast<unsigned long>(IRONVEIL_RELEASE) << 16;
-
-void* openLibrary(const std::string& path, std::string& error) {
-    void* h = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
-    if (h == nullptr) {
-        const char* e = dlerror();
-        error = e ? e : "unknown error";
-    }
-    return h;
-}
-
-void* findSymbol(void* handle, const char* name) {
-    return dlsym(handle, name);
-}
-void closeLibrary(void* handle) {
-    dlclose(handle);
-}
-
-std::string baseName(const std::string& path) {
-    size_t slash = path.find_last_of('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
-bool exists(const std::string& path) {
-    return access(path.c_str(), F_OK) == 0;
-}
 
 }  // namespace
 
@@ -119,7 +90,7 @@ public:
     }
     LoadedModule* byName(const std::string& file) const {
         for (const auto& m : m_modules)
-            if (m->path == file || equalsNoCase(m->name, baseName(file)))
+            if (m->path == file || equalsNoCase(m->name, os::baseName(file)))
                 return m.get();
         return nullptr;
     }
@@ -138,10 +109,10 @@ Linker* g_linker(Session::Imp& imp) {
 }  // namespace
 
 std::string Linker::resolve(const std::string& file) const {
-    if (exists(file) || file.find('/') != std::string::npos)
+    if (os::fileExists(file) || os::hasFolder(file))
         return file;
     std::string beside = executableDir() + "/" + file;
-    return exists(beside) ? beside : file;
+    return os::fileExists(beside) ? beside : file;
 }
 
 void Linker::send(LoadedModule& m, AcRx::AppMsgCode msg) {
@@ -156,41 +127,39 @@ bool Linker::load(const std::string& file, bool printit) {
     Session& session = Session::get();
     std::string path = resolve(file);
     if (byName(path) != nullptr) {
-        session.print(baseName(path) + " is already loaded.\n");
+        session.print(os::baseName(path) + " is already loaded.\n");
         return false;
     }
     std::string error;
-    void* handle = openLibrary(path, error);
+    void* handle = os::openLibrary(path, error);
     if (handle == nullptr) {
         session.print("Cannot load " + file + ": " + error + "\n");
         return false;
     }
-    auto version = reinterpret_cast<unsigned long (*)()>(findSymbol(handle, "acrxGetApiVersion"));
-    auto entry =
-        reinterpret_cast<AcRx::AppRetCode (*)(AcRx::AppMsgCode, void*)>(findSymbol(handle, "acrxEntryPoint"));
+    auto version = reinterpret_cast<unsigned long (*)()>(os::findSymbol(handle, "acrxGetApiVersion"));
+    auto entry = reinterpret_cast<AcRx::AppRetCode (*)(AcRx::AppMsgCode, void*)>(
+        os::findSymbol(handle, "acrxEntryPoint"));
     if (version == nullptr || entry == nullptr) {
-        session.print("Cannot load " + baseName(path) + ": it does not export " +
+        session.print("Cannot load " + os::baseName(path) + ": it does not export " +
                       (version == nullptr ? "acrxGetApiVersion" : "acrxEntryPoint") + ".\n");
-        closeLibrary(handle);
+        os::closeLibrary(handle);
         return false;
     }
     // Only the low 32 bits carry the release; the module may return a 32-bit type.
     unsigned long got = version() & 0xFFFFFFFFul;
     if (got != kHostApiVersion) {
-        session.print("Cannot load " + baseName(path) + ": it was built for host release " +
+        session.print("Cannot load " + os::baseName(path) + ": it was built for host release " +
                       std::to_string(got >> 16) + ", this host is release " +
                       std::to_string(IRONVEIL_RELEASE) + ".\n");
-        closeLibrary(handle);
+        os::closeLibrary(handle);
         return false;
     }
     auto m = std::make_unique<LoadedModule>();
     m->path = path;
-    m->name = baseName(path);
+    m->name = os::baseName(path);
     m->handle = handle;
     m->entry = entry;
-    Dl_info info;
-    if (dladdr(reinterpret_cast<void*>(entry), &info) != 0)
-        m->base = info.dli_fbase;
+    m->base = os::imageOf(reinterpret_cast<const void*>(entry));
     LoadedModule& ref = *m;
     m_modules.push_back(std::move(m));
 
@@ -203,7 +172,7 @@ bool Linker::load(const std::string& file, bool printit) {
         session.print(ref.name + " refused to load.\n");
         reportLeftovers(ref);
         m_modules.pop_back();
-        closeLibrary(handle);
+        os::closeLibrary(handle);
         return false;
     }
     if (imp.database != nullptr)
@@ -241,7 +210,7 @@ bool Linker::unload(const std::string& file, bool honourLock) {
     void* handle = m->handle;
     m_modules.erase(std::find_if(m_modules.begin(), m_modules.end(),
                                  [m](const std::unique_ptr<LoadedModule>& p) { return p.get() == m; }));
-    closeLibrary(handle);
+    os::closeLibrary(handle);
     if (honourLock)
         session.print(name + " unloaded.\n");
     return true;
@@ -256,9 +225,8 @@ void Linker::reportLeftovers(LoadedModule& m) {
     for (const std::string& name : commandStack().removeCommandsOfImage(m.base))
         session.fault(m.name + " left the command " + name + " registered when it was unloaded");
     for (AcRxClass* cls : registeredClasses()) {
-        Dl_info info;
-        void* ctor = reinterpret_cast<void*>(cls->hsConstructor());
-        if (ctor != nullptr && dladdr(ctor, &info) != 0 && info.dli_fbase == m.base) {
+        const void* ctor = reinterpret_cast<const void*>(cls->hsConstructor());
+        if (ctor != nullptr && os::imageOf(ctor) == m.base) {
             session.fault(m.name + " left the class " + toUtf8(cls->name()) +
                           " registered when it was unloaded");
             deleteAcRxClass(cls);
@@ -266,9 +234,8 @@ void Linker::reportLeftovers(LoadedModule& m) {
     }
     Editor& ed = editor();
     for (AcRxEventReactor* r : std::vector<AcRxEventReactor*>(ed.reactors())) {
-        Dl_info info;
-        void* vtable = *reinterpret_cast<void**>(r);
-        if (dladdr(vtable, &info) != 0 && info.dli_fbase == m.base) {
+        const void* vtable = *reinterpret_cast<void**>(r);
+        if (os::imageOf(vtable) == m.base) {
             session.fault(m.name + " left an editor reactor attached when it was unloaded");
             ed.removeReactor(r);
         }
@@ -302,21 +269,15 @@ bool unloadModuleFile(const std::string& file) {
 }
 
 std::string executableDir() {
-    char buf[PATH_MAX];
-    ssize_t n = readlink("/proc/self/exe", buf, sizeof buf - 1);
-    if (n <= 0)
-        return ".";
-    std::string path(buf, static_cast<size_t>(n));
-    size_t slash = path.find_last_of('/');
-    return slash == std::string::npos ? "." : path.substr(0, slash);
+    return os::executableDir();
 }
 
 const LoadedModule* moduleOfAddress(const void* address) {
-    Dl_info info;
-    if (address == nullptr || dladdr(const_cast<void*>(address), &info) == 0)
+    const void* image = os::imageOf(address);
+    if (image == nullptr)
         return nullptr;
     for (LoadedModule* m : g_linker(Session::get().imp())->raw())
-        if (m->base == info.dli_fbase)
+        if (m->base == image)
             return m;
     return nullptr;
 }

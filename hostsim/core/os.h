@@ -1,0 +1,29 @@
+// The few operating-system services hostsim needs beyond the C++ library:
+// loading shared libraries, finding which loaded image holds an address,
+// where the executable lives, and whether standard input is a terminal.
+// POSIX builds use dlopen and /proc; Windows builds use LoadLibrary and the
+// module functions of the Win32 API.
+#pragma once
+#include <string>
+
+namespace hs::os {
+
+// Loads a shared library; null with a readable reason when it cannot.
+void* openLibrary(const std::string& path, std::string& error);
+void* findSymbol(void* library, const char* name);
+void closeLibrary(void* library);
+// The base of the loaded image (executable or library) that holds this
+// address; null when none does.
+const void* imageOf(const void* address);
+// The folder of the running executable, without a trailing separator.
+std::string executableDir();
+bool fileExists(const std::string& path);
+bool stdinIsTerminal();
+// Ends the process at once with this status, without running destructors.
+[[noreturn]] void quickExit(int status);
+// True when the path names a folder part ('/', or '\\' and drive letters on Windows).
+bool hasFolder(const std::string& path);
+// The file name without its folders.
+std::string baseName(const std::string& path);
+
+}  // namespace hs::os

@@ -3,6 +3,14 @@
 // Windows semantics (registry kept in a .reg text file); Windows builds use
 // the real <windows.h> instead of this header.
 #pragma once
+#if defined(_WIN32)
+#include <windows.h>
+// shellapi.h needs windows.h first.
+#include <mbstring.h>
+#include <shellapi.h>
+#include <stdio.h>
+#include <wchar.h>
+#else
 #include <cstddef>
 #include <cstdint>
 #include <cwchar>
@@ -115,3 +123,5 @@ int _wcsicmp(const wchar_t* string1, const wchar_t* string2);
 int _snprintf(char* buffer, size_t count, const char* format, ...);
 int _snwprintf(wchar_t* buffer, size_t count, const wchar_t* format, ...);
 }
+
+#endif

@@ -4,6 +4,10 @@
 // stored type returned, keys created level by level, reading never creating
 // anything, access rights of the handle checked. String data of the W forms
 // is wchar_t text; of the A forms 8-bit text, as given.
+//
+// Windows builds use advapi32's functions; hostsim defines none of its own
+// there (they would shadow the real ones), see regcheck.cpp.
+#if !defined(_WIN32)
 #include <cstring>
 #include <map>
 #include <string>
@@ -286,3 +290,5 @@ LONG RegCloseKey(HKEY hKey) {
 }
 
 }  // extern "C"
+
+#endif

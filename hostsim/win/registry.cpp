@@ -1,4 +1,6 @@
-// The registry store and its REGEDIT4 text file.
+// The registry store and its REGEDIT4 text file. The store's operations are
+// kept in memory here (non-Windows); registry_real.cpp keeps them in the real
+// registry on Windows.
 #include "hostsim/registry.h"
 
 #include <cstdio>
@@ -7,6 +9,7 @@
 #include <sstream>
 
 #include "hostsim/text.h"
+#include "win/registry_detail.h"
 
 namespace hs {
 
@@ -69,14 +72,85 @@ std::string hexBytes(const std::vector<unsigned char>& bytes) {
     return out;
 }
 
+}  // namespace
+
+namespace regdetail {
+
 bool isStringType(std::uint32_t type) {
     return type == 1 || type == 2 || type == 7;
 }
 
-}  // namespace
+std::vector<unsigned char> dwordBytes(std::uint32_t value) {
+    return {static_cast<unsigned char>(value), static_cast<unsigned char>(value >> 8),
+            static_cast<unsigned char>(value >> 16), static_cast<unsigned char>(value >> 24)};
+}
 
-Registry::Registry() = default;
-Registry::~Registry() = default;
+Key* findIn(Key& root, const std::string& fullPath) {
+    Key* k = &root;
+    for (const std::string& part : Registry::split(fullPath)) {
+        auto it = k->keys.find(upper(part));
+        if (it == k->keys.end())
+            return nullptr;
+        k = it->second.get();
+    }
+    return k == &root ? nullptr : k;
+}
+
+Key* createIn(Key& root, const std::string& fullPath, bool& created) {
+    created = false;
+    Key* k = &root;
+    std::vector<std::string> parts = Registry::split(fullPath);
+    if (parts.empty())
+        return nullptr;
+    for (const std::string& part : parts) {
+        auto& slot = k->keys[upper(part)];
+        created = false;
+        if (!slot) {
+            slot.reset(new Key);
+            slot->name = part;
+            created = true;
+        }
+        k = slot.get();
+    }
+    return k;
+}
+
+bool removeIn(Key& root, const std::string& fullPath) {
+    std::vector<std::string> parts = Registry::split(fullPath);
+    if (parts.empty())
+        return false;
+    std::string last = parts.back();
+    parts.pop_back();
+    Key* parent = &root;
+    for (const std::string& part : parts) {
+        auto it = parent->keys.find(upper(part));
+        if (it == parent->keys.end())
+            return false;
+        parent = it->second.get();
+    }
+    return parent->keys.erase(upper(last)) != 0;
+}
+
+Value& slotIn(Key& key, const std::string& name) {
+    Value& v = key.values[upper(name)];
+    if (v.name.empty())
+        v.name = name;
+    return v;
+}
+
+bool readFileText(const std::string& path, std::string& text) {
+    std::ifstream in(std::filesystem::u8path(path), std::ios::binary);
+    if (!in)
+        return false;
+    std::ostringstream all;
+    all << in.rdbuf();
+    text = all.str();
+    return true;
+}
+
+}  // namespace regdetail
+
+using namespace regdetail;
 
 std::vector<std::string> Registry::split(const std::string& path) {
     std::vector<std::string> parts;
@@ -95,90 +169,9 @@ std::vector<std::string> Registry::split(const std::string& path) {
     return parts;
 }
 
-Registry::Key* Registry::find(const std::string& fullPath) {
-    Key* k = &m_root;
-    for (const std::string& part : split(fullPath)) {
-        auto it = k->keys.find(upper(part));
-        if (it == k->keys.end())
-            return nullptr;
-        k = it->second.get();
-    }
-    return k == &m_root ? nullptr : k;
-}
-
-Registry::Key* Registry::create(const std::string& fullPath, bool& created) {
-    created = false;
-    Key* k = &m_root;
-    std::vector<std::string> parts = split(fullPath);
-    if (parts.empty())
-        return nullptr;
-    for (const std::string& part : parts) {
-        auto& slot = k->keys[upper(part)];
-        created = false;
-        if (!slot) {
-            slot.reset(new Key);
-            slot->name = part;
-            created = true;
-        }
-        k = slot.get();
-    }
-    return k;
-}
-
-bool Registry::removeKey(const std::string& fullPath) {
-    std::vector<std::string> parts = split(fullPath);
-    if (parts.empty())
-        return false;
-    std::string last = parts.back();
-    parts.pop_back();
-    Key* parent = &m_root;
-    for (const std::string& part : parts) {
-        auto it = parent->keys.find(upper(part));
-        if (it == parent->keys.end())
-            return false;
-        parent = it->second.get();
-    }
-    bool removed = parent->keys.erase(upper(last)) != 0;
-    if (removed)
-        save();
-    return removed;
-}
-
-void Registry::setString(const std::string& fullPath, const std::string& name, const std::string& text) {
-    bool created = false;
-    Key* k = create(fullPath, created);
-    Value& v = k->values[upper(name)];
-    if (v.name.empty())
-        v.name = name;
-    v.type = 1;
-    v.text = text;
-    v.bytes.clear();
-    save();
-}
-
-void Registry::setDword(const std::string& fullPath, const std::string& name, std::uint32_t value) {
-    bool created = false;
-    Key* k = create(fullPath, created);
-    Value& v = k->values[upper(name)];
-    if (v.name.empty())
-        v.name = name;
-    v.type = 4;
-    v.text.clear();
-    v.bytes = {static_cast<unsigned char>(value), static_cast<unsigned char>(value >> 8),
-               static_cast<unsigned char>(value >> 16), static_cast<unsigned char>(value >> 24)};
-    save();
-}
-
-const Registry::Value* Registry::value(const std::string& fullPath, const std::string& name) {
-    Key* k = find(fullPath);
-    if (k == nullptr)
-        return nullptr;
-    auto it = k->values.find(upper(name));
-    return it == k->values.end() ? nullptr : &it->second;
-}
-
 void Registry::clear() {
     m_root = Key();
+    replaced();
 }
 
 // ---- the file ------------------------------------------------------------------------------------
@@ -228,7 +221,7 @@ void Registry::parse(const std::string& text, std::vector<std::string>& problems
                 continue;
             }
             bool created = false;
-            current = create(line.substr(1, end - 1), created);
+            current = createIn(m_root, line.substr(1, end - 1), created);
             continue;
         }
         std::string name;
@@ -271,8 +264,7 @@ void Registry::parse(const std::string& text, std::vector<std::string>& problems
             }
             std::uint32_t d = static_cast<std::uint32_t>(std::stoul(hex, nullptr, 16));
             v.type = 4;
-            v.bytes = {static_cast<unsigned char>(d), static_cast<unsigned char>(d >> 8),
-                       static_cast<unsigned char>(d >> 16), static_cast<unsigned char>(d >> 24)};
+            v.bytes = dwordBytes(d);
         } else if (rhs.rfind("hex", 0) == 0) {
             size_t colon = rhs.find(':');
             std::string kind = rhs.substr(3, colon == std::string::npos ? std::string::npos : colon - 3);
@@ -308,6 +300,7 @@ void Registry::parse(const std::string& text, std::vector<std::string>& problems
     }
     if (!pending.empty())
         problems.push_back("line " + std::to_string(startLine) + ": a hex value ends with a continuation");
+    replaced();
 }
 
 static void writeKey(std::ostringstream& out, const Registry::Key& k, const std::string& path) {
@@ -345,60 +338,138 @@ static void writeKey(std::ostringstream& out, const Registry::Key& k, const std:
         writeKey(out, *child.second, path + "\\" + child.second->name);
 }
 
-std::string Registry::text() const {
+namespace regdetail {
+
+std::string textOf(const Key& root) {
     std::ostringstream out;
     out << kHeader << "\n";
-    for (const auto& root : m_root.keys)
-        writeKey(out, *root.second, root.second->name);
+    for (const auto& child : root.keys)
+        writeKey(out, *child.second, child.second->name);
     return out.str();
+}
+
+}  // namespace regdetail
+
+bool Registry::writeFile(const std::string& text, std::string* error) {
+    std::error_code ec;
+    std::filesystem::path p = std::filesystem::u8path(m_path);
+    if (p.has_parent_path())
+        std::filesystem::create_directories(p.parent_path(), ec);
+    // Written beside and renamed, so a failed write never leaves half a file.
+    std::filesystem::path tmp = std::filesystem::u8path(m_path + ".tmp");
+    {
+        std::ofstream out(tmp, std::ios::binary | std::ios::trunc);
+        out << text;
+        if (!out) {
+            if (error)
+                *error = "cannot write " + m_path + ".tmp";
+            return false;
+        }
+    }
+    std::filesystem::rename(tmp, p, ec);
+    if (ec) {
+        if (error)
+            *error = "cannot replace " + m_path;
+        return false;
+    }
+    m_written = text;
+    return true;
+}
+
+std::string regdetail::describeProblems(const std::string& path, const std::vector<std::string>& problems) {
+    std::string message = "registry file " + path + ":";
+    for (const std::string& p : problems)
+        message += "\n  " + p;
+    return message + "\n  The rest was read; the file will not be changed in this session.";
+}
+
+#if !defined(_WIN32)
+
+Registry::Registry() = default;
+Registry::~Registry() = default;
+
+void Registry::replaced() {}
+
+Registry::Key* Registry::find(const std::string& fullPath) {
+    return findIn(m_root, fullPath);
+}
+
+Registry::Key* Registry::create(const std::string& fullPath, bool& created) {
+    return createIn(m_root, fullPath, created);
+}
+
+bool Registry::removeKey(const std::string& fullPath) {
+    bool removed = removeIn(m_root, fullPath);
+    if (removed)
+        save();
+    return removed;
+}
+
+void Registry::setString(const std::string& fullPath, const std::string& name, const std::string& text) {
+    bool created = false;
+    Key* k = create(fullPath, created);
+    if (k == nullptr)
+        return;
+    Value& v = slotIn(*k, name);
+    v.type = 1;
+    v.text = text;
+    v.bytes.clear();
+    save();
+}
+
+void Registry::setDword(const std::string& fullPath, const std::string& name, std::uint32_t value) {
+    bool created = false;
+    Key* k = create(fullPath, created);
+    if (k == nullptr)
+        return;
+    Value& v = slotIn(*k, name);
+    v.type = 4;
+    v.text.clear();
+    v.bytes = dwordBytes(value);
+    save();
+}
+
+const Registry::Value* Registry::value(const std::string& fullPath, const std::string& name) {
+    Key* k = find(fullPath);
+    if (k == nullptr)
+        return nullptr;
+    auto it = k->values.find(upper(name));
+    return it == k->values.end() ? nullptr : &it->second;
+}
+
+std::string Registry::text() const {
+    return textOf(m_root);
 }
 
 bool Registry::open(const std::string& path, std::string& message) {
     clear();
     m_path = path;
     m_writable = true;
+    m_written.clear();
     message.clear();
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
+    std::string text;
+    if (!readFileText(path, text))
         return true;  // made on the first change
-    std::ostringstream text;
-    text << in.rdbuf();
+    m_written = text;
     std::vector<std::string> problems;
-    parse(text.str(), problems);
+    parse(text, problems);
     if (problems.empty())
         return true;
     m_writable = false;
-    message = "registry file " + path + ":";
-    for (const std::string& p : problems)
-        message += "\n  " + p;
-    message += "\n  The rest was read; the file will not be changed in this session.";
+    message = describeProblems(path, problems);
     return false;
 }
 
 bool Registry::save(std::string* error) {
     if (m_path.empty() || !m_writable)
         return true;
-    std::error_code ec;
-    std::filesystem::path p(m_path);
-    if (p.has_parent_path())
-        std::filesystem::create_directories(p.parent_path(), ec);
-    // Written beside and renamed, so a failed write never leaves half a file.
-    std::string tmp = m_path + ".tmp";
-    {
-        std::ofstream out(tmp, std::ios::binary | std::ios::trunc);
-        out << text();
-        if (!out) {
-            if (error)
-                *error = "cannot write " + tmp;
-            return false;
-        }
-    }
-    if (std::rename(tmp.c_str(), m_path.c_str()) != 0) {
-        if (error)
-            *error = "cannot replace " + m_path;
-        return false;
-    }
-    return true;
+    return writeFile(text(), error);
 }
+
+bool Registry::flush(std::string*) {
+    return true;  // every change is written when it is made
+}
+
+#endif
 
 }  // namespace hs

@@ -15,6 +15,15 @@
 // that cannot be read is reported with its number; the rest is kept, and the
 // file is then never rewritten in that session, so nothing of the user's file
 // is lost. Key and value names compare ignoring case.
+//
+// On Windows the store is the real registry. open() makes a private sandbox
+// key HKEY_CURRENT_USER\Software\Hostsim\Sandbox\<pid>-<n>, copies the
+// file's HKEY_CURRENT_USER keys into it and points the process's
+// HKEY_CURRENT_USER at it, so the module's own registry calls land there too;
+// closing removes it. Without open() the real HKEY_CURRENT_USER is used and no
+// file is written. Other root keys are kept in memory and in the file only.
+// Reads refresh the asked part from the real registry; writes go to it; the
+// file is written from the real registry (see flush()).
 #pragma once
 #include <cstdint>
 #include <map>
@@ -42,6 +51,8 @@ public:
 
     Registry();
     ~Registry();
+    Registry(const Registry&) = delete;
+    Registry& operator=(const Registry&) = delete;
 
     // Opens the file (made when missing, on the first change). Returns false
     // with a message when a line cannot be read; what could be read is kept.
@@ -51,6 +62,14 @@ public:
     bool writable() const { return m_writable; }
     // Writes the whole registry to the file (if any and writable).
     bool save(std::string* error = nullptr);
+    // Writes the file when the registry changed since it was read or last
+    // written. On Windows the module changes the real registry directly, so
+    // the host calls this after each command and at exit; elsewhere every
+    // change is already written and this does nothing.
+    bool flush(std::string* error = nullptr);
+    // True when the store is a private sandbox of the real registry (Windows,
+    // after open()).
+    bool sandboxed() const { return m_sandbox != nullptr; }
 
     // Keys by full path ("HKEY_CURRENT_USER\\Software\\X"); null when missing.
     Key* find(const std::string& fullPath);
@@ -75,9 +94,22 @@ public:
     static std::vector<std::string> split(const std::string& path);
 
 private:
+    bool writeFile(const std::string& text, std::string* error);
+    void replaced();  // after parse(): the store takes the parsed contents
+#if defined(_WIN32)
+    void openSandbox();
+    void closeSandbox();
+    void refresh(const std::string& fullPath, bool deep);
+    bool realPath(const std::string& fullPath, void*& base, std::wstring& sub) const;
+    void setReal(const std::string& fullPath, const Value& v);
+#endif
+
     Key m_root;  // children are the root keys (HKEY_CURRENT_USER ...)
     std::string m_path;
     bool m_writable = true;
+    void* m_sandbox = nullptr;  // HKEY of the sandbox (Windows)
+    std::wstring m_sandboxName;
+    std::string m_written;  // file text as read or last written
 };
 
 }  // namespace hs

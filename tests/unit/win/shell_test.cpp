@@ -1,10 +1,15 @@
 // ShellExecute records what it would open in the transcript.
+#include "win/shell.h"
+
 #include <gtest/gtest.h>
 
 #include "inprocess.h"
 #include "winsubset.h"
 
 TEST(Shell, RecordsTheVerbAndTheAddressInTheTranscript) {
+#if defined(_WIN32)
+    hs::interceptShell(GetModuleHandleW(nullptr));
+#endif
     ivtest::Transcript t;
     HINSTANCE r =
         ShellExecuteW(nullptr, L"open", L"https://example.test/\u00e9", nullptr, nullptr, SW_SHOWNORMAL);

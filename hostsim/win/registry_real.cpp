@@ -17,6 +17,7 @@
 
 #include "hostsim/registry.h"
 #include "hostsim/text.h"
+#include "win/intercept.h"
 #include "win/registry_detail.h"
 
 namespace hs {
@@ -32,13 +33,34 @@ HKEY hkey(void* k) {
     return static_cast<HKEY>(k);
 }
 
+// hostsim's own calls go to advapi32 directly, never through imports that
+// interceptRegistry may have redirected to the fault checks.
+template <class F>
+F advapi(const char* name) {
+    return functionAt<F>(realFunction(L"advapi32.dll", name));
+}
+
+LONG createKey(HKEY base, const wchar_t* sub, HKEY* result, DWORD* disposition = nullptr) {
+    static auto f = advapi<decltype(&RegCreateKeyExW)>("RegCreateKeyExW");
+    return f(base, sub, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr, result, disposition);
+}
+
+LONG openKey(HKEY base, const wchar_t* sub, HKEY* result) {
+    static auto f = advapi<decltype(&RegOpenKeyExW)>("RegOpenKeyExW");
+    return f(base, sub, 0, KEY_READ, result);
+}
+
+LONG setValue(HKEY key, const wchar_t* name, DWORD type, const BYTE* data, DWORD size) {
+    static auto f = advapi<decltype(&RegSetValueExW)>("RegSetValueExW");
+    return f(key, name, 0, type, data, size);
+}
+
 // HKEY_CURRENT_USER\Software\Hostsim\Sandbox of the real user, opened before
 // any sandbox redirects HKEY_CURRENT_USER, and kept for the whole process.
 HKEY sandboxes() {
     static HKEY s_key = [] {
         HKEY k = nullptr;
-        if (RegCreateKeyExW(HKEY_CURRENT_USER, kSandboxes, 0, nullptr, REG_OPTION_NON_VOLATILE,
-                            KEY_ALL_ACCESS, nullptr, &k, nullptr) != ERROR_SUCCESS)
+        if (createKey(HKEY_CURRENT_USER, kSandboxes, &k) != ERROR_SUCCESS)
             k = nullptr;
         return k;
     }();
@@ -125,14 +147,14 @@ Value fromReal(const wchar_t* name, DWORD nameLength, DWORD type, const BYTE* da
 LONG writeValue(HKEY h, const Value& v) {
     std::wstring name = utf8ToWide(v.name);
     if (!isStringType(v.type))
-        return RegSetValueExW(h, name.c_str(), 0, v.type, v.bytes.empty() ? nullptr : v.bytes.data(),
-                              static_cast<DWORD>(v.bytes.size()));
+        return setValue(h, name.c_str(), v.type, v.bytes.empty() ? nullptr : v.bytes.data(),
+                        static_cast<DWORD>(v.bytes.size()));
     std::wstring w = utf8ToWide(v.text);
     w.push_back(L'\0');
     if (v.type == REG_MULTI_SZ)
         w.push_back(L'\0');
-    return RegSetValueExW(h, name.c_str(), 0, v.type, reinterpret_cast<const BYTE*>(w.data()),
-                          static_cast<DWORD>(w.size() * sizeof(wchar_t)));
+    return setValue(h, name.c_str(), v.type, reinterpret_cast<const BYTE*>(w.data()),
+                    static_cast<DWORD>(w.size() * sizeof(wchar_t)));
 }
 
 // Brings the key's values up to date in place: values that stay keep their
@@ -172,7 +194,7 @@ void readTree(HKEY h, Key& k) {
         if (RegEnumKeyExW(h, i, name, &len, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
             break;
         HKEY child = nullptr;
-        if (RegOpenKeyExW(h, name, 0, KEY_READ, &child) != ERROR_SUCCESS)
+        if (openKey(h, name, &child) != ERROR_SUCCESS)
             continue;
         std::string childName = wideToUtf8(name, len);
         std::unique_ptr<Key>& sub = k.keys[upper(childName)];
@@ -189,8 +211,7 @@ void readTree(HKEY h, Key& k) {
 
 void importTree(HKEY base, const Key& k, const std::wstring& sub) {
     HKEY h = nullptr;
-    if (RegCreateKeyExW(base, sub.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr, &h,
-                        nullptr) != ERROR_SUCCESS)
+    if (createKey(base, sub.c_str(), &h) != ERROR_SUCCESS)
         return;
     for (const auto& v : k.values)
         writeValue(h, v.second);
@@ -229,8 +250,7 @@ void Registry::openSandbox() {
     HKEY key = nullptr;
     // Not volatile: wine refuses lasting keys under a volatile one, and the
     // file's keys are imported as lasting keys.
-    if (RegCreateKeyExW(parent, name.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr,
-                        &key, nullptr) != ERROR_SUCCESS)
+    if (createKey(parent, name.c_str(), &key) != ERROR_SUCCESS)
         return;
     m_sandbox = key;
     m_sandboxName = name;
@@ -274,7 +294,7 @@ void Registry::refresh(const std::string& fullPath, bool deep) {
     if (!realPath(fullPath, base, sub))
         return;  // other root keys live in memory only
     HKEY h = nullptr;
-    if (RegOpenKeyExW(hkey(base), sub.c_str(), 0, KEY_READ, &h) != ERROR_SUCCESS) {
+    if (openKey(hkey(base), sub.c_str(), &h) != ERROR_SUCCESS) {
         removeIn(m_root, fullPath);
         return;
     }
@@ -306,8 +326,7 @@ Registry::Key* Registry::create(const std::string& fullPath, bool& created) {
         return createIn(m_root, fullPath, created);
     HKEY h = nullptr;
     DWORD disposition = 0;
-    if (RegCreateKeyExW(hkey(base), sub.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr,
-                        &h, &disposition) != ERROR_SUCCESS)
+    if (createKey(hkey(base), sub.c_str(), &h, &disposition) != ERROR_SUCCESS)
         return nullptr;
     RegCloseKey(h);
     created = disposition == REG_CREATED_NEW_KEY;
@@ -323,7 +342,7 @@ bool Registry::removeKey(const std::string& fullPath) {
         removed = removeIn(m_root, fullPath);
     } else if (!sub.empty() || m_sandbox != nullptr) {  // never the real user's whole key
         HKEY h = nullptr;
-        removed = RegOpenKeyExW(hkey(base), sub.c_str(), 0, KEY_READ, &h) == ERROR_SUCCESS;
+        removed = openKey(hkey(base), sub.c_str(), &h) == ERROR_SUCCESS;
         if (removed) {
             RegCloseKey(h);
             removed = RegDeleteTreeW(hkey(base), sub.empty() ? nullptr : sub.c_str()) == ERROR_SUCCESS;
@@ -340,8 +359,7 @@ void Registry::setReal(const std::string& fullPath, const Value& v) {
     std::wstring sub;
     if (realPath(fullPath, base, sub)) {
         HKEY h = nullptr;
-        if (RegCreateKeyExW(hkey(base), sub.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS,
-                            nullptr, &h, nullptr) == ERROR_SUCCESS) {
+        if (createKey(hkey(base), sub.c_str(), &h) == ERROR_SUCCESS) {
             writeValue(h, v);
             RegCloseKey(h);
         }

@@ -1,12 +1,15 @@
 // Test helpers: temporary folders, files, registry files and hostsim runs.
 #include "ivtest.h"
 
+#if defined(_WIN32)
+#include <windows.h>
+#else
 #include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
-#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#endif
 
 #include <cctype>
 #include <chrono>
@@ -17,9 +20,12 @@
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
+#include <random>
 #include <thread>
 
+#if !defined(_WIN32)
 extern char** environ;
+#endif
 
 namespace ivtest {
 
@@ -30,12 +36,23 @@ const char* const kSettingsKey = "HKEY_CURRENT_USER\\Software\\Halvorn\\Quillwer
 // ---- folders and files ------------------------------------------------------------
 
 TempDir::TempDir() {
-    std::string base = fs::temp_directory_path().string() + "/ivtest-XXXXXX";
-    std::vector<char> buf(base.begin(), base.end());
-    buf.push_back('\0');
-    if (mkdtemp(buf.data()) == nullptr)
-        throw std::runtime_error("cannot make a temporary folder under " + base);
-    m_path = buf.data();
+    // A new folder with a random name; create_directory fails when the name
+    // is taken, so two processes never share one.
+    fs::path base = fs::temp_directory_path();
+    std::random_device seed;
+    std::mt19937_64 random(seed() ^ static_cast<unsigned long long>(
+                                        std::chrono::steady_clock::now().time_since_epoch().count()));
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        char name[32];
+        std::snprintf(name, sizeof name, "ivtest-%012llx",
+                      static_cast<unsigned long long>(random() & 0xFFFFFFFFFFFFull));
+        std::error_code ec;
+        if (fs::create_directory(base / name, ec)) {
+            m_path = (base / name).generic_string();
+            return;
+        }
+    }
+    throw std::runtime_error("cannot make a temporary folder under " + base.string());
 }
 
 TempDir::~TempDir() {
@@ -62,15 +79,19 @@ void writeFile(const std::string& path, const std::string& text) {
 }
 
 bool fileExists(const std::string& path) {
-    struct stat st;
-    return ::stat(path.c_str(), &st) == 0;
+    std::error_code ec;
+    return fs::exists(fs::path(path), ec);
 }
 
 std::string binDir() {
     return IV_BIN_DIR;
 }
 std::string hostsimPath() {
+#if defined(_WIN32)
+    return binDir() + "/hostsim.exe";
+#else
     return binDir() + "/hostsim";
+#endif
 }
 std::string modulePath() {
     return binDir() + "/" + IV_MODULE_FILE;
@@ -94,13 +115,108 @@ int Run::count(const std::string& text) const {
 namespace {
 
 std::string absoluteIn(const TempDir& dir, const std::string& path) {
-    if (path.empty() || path[0] == '/')
+    if (path.empty() || fs::path(path).is_absolute() || path[0] == '/')
         return path;
     return dir.file(path);
 }
 
 // Starts the program with stdin/stdout/stderr redirected to files and waits
 // for it, killing it after the timeout.
+#if defined(_WIN32)
+std::wstring wide(const std::string& utf8) {
+    if (utf8.empty())
+        return std::wstring();
+    int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+    std::wstring out(static_cast<size_t>(n), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), out.data(), n);
+    return out;
+}
+
+// One argument as the C run-time's command-line parser reads it back.
+std::wstring quoted(const std::wstring& arg) {
+    if (!arg.empty() && arg.find_first_of(L" \t\"") == std::wstring::npos)
+        return arg;
+    std::wstring out = L"\"";
+    size_t slashes = 0;
+    for (wchar_t c : arg) {
+        if (c == L'\\') {
+            ++slashes;
+            continue;
+        }
+        out.append(c == L'"' ? slashes * 2 + 1 : slashes, L'\\');
+        slashes = 0;
+        out.push_back(c);
+    }
+    out.append(slashes * 2, L'\\');
+    out.push_back(L'"');
+    return out;
+}
+
+HANDLE openForChild(const std::string& path, bool write) {
+    SECURITY_ATTRIBUTES sa{sizeof sa, nullptr, TRUE};
+    return CreateFileW(wide(path).c_str(), write ? GENERIC_WRITE : GENERIC_READ,
+                       FILE_SHARE_READ | FILE_SHARE_WRITE, &sa, write ? CREATE_ALWAYS : OPEN_EXISTING,
+                       FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+int spawnAndWait(const std::vector<std::string>& args, const std::vector<std::string>& envAdd,
+                 const std::string& inPath, const std::string& outPath, const std::string& errPath,
+                 const std::string& dir, int timeoutSeconds) {
+    // The environment block: this process's, HOME and XDG_CONFIG_HOME pointed
+    // at the run folder, then the additions.
+    std::vector<std::wstring> vars;
+    if (wchar_t* block = GetEnvironmentStringsW()) {
+        for (const wchar_t* p = block; *p != 0; p += std::wcslen(p) + 1) {
+            std::wstring v(p);
+            if (v.rfind(L"XDG_CONFIG_HOME=", 0) == 0 || v.rfind(L"HOME=", 0) == 0)
+                continue;
+            vars.push_back(v);
+        }
+        FreeEnvironmentStringsW(block);
+    }
+    vars.push_back(wide("XDG_CONFIG_HOME=" + dir + "/config"));
+    vars.push_back(wide("HOME=" + dir));
+    for (const std::string& e : envAdd)
+        vars.push_back(wide(e));
+    std::wstring env;
+    for (const std::wstring& v : vars)
+        env += v + L'\0';
+    env += L'\0';
+
+    std::wstring commandLine;
+    for (const std::string& a : args)
+        commandLine += (commandLine.empty() ? L"" : L" ") + quoted(wide(a));
+
+    HANDLE in = openForChild(inPath, false);
+    HANDLE out = openForChild(outPath, true);
+    HANDLE err = openForChild(errPath, true);
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    si.dwFlags = STARTF_USESTDHANDLES;
+    si.hStdInput = in;
+    si.hStdOutput = out;
+    si.hStdError = err;
+    PROCESS_INFORMATION pi{};
+    BOOL started = CreateProcessW(wide(args[0]).c_str(), commandLine.data(), nullptr, nullptr, TRUE,
+                                  CREATE_UNICODE_ENVIRONMENT | CREATE_NO_WINDOW, env.data(), nullptr, &si, &pi);
+    CloseHandle(in);
+    CloseHandle(out);
+    CloseHandle(err);
+    if (!started)
+        return -1;
+    CloseHandle(pi.hThread);
+    DWORD waited = WaitForSingleObject(pi.hProcess, static_cast<DWORD>(timeoutSeconds) * 1000);
+    DWORD code = static_cast<DWORD>(-1);
+    if (waited == WAIT_OBJECT_0) {
+        GetExitCodeProcess(pi.hProcess, &code);
+    } else {
+        TerminateProcess(pi.hProcess, 1);
+        WaitForSingleObject(pi.hProcess, INFINITE);
+    }
+    CloseHandle(pi.hProcess);
+    return waited == WAIT_OBJECT_0 ? static_cast<int>(code) : -1;
+}
+#else
 int spawnAndWait(const std::vector<std::string>& args, const std::vector<std::string>& envAdd,
                  const std::string& inPath, const std::string& outPath, const std::string& errPath,
                  const std::string& dir, int timeoutSeconds) {
@@ -155,6 +271,8 @@ int spawnAndWait(const std::vector<std::string>& args, const std::vector<std::st
         return WEXITSTATUS(status);
     return -1;
 }
+
+#endif
 
 Run runIn(std::shared_ptr<TempDir> dir, const std::vector<std::string>& args,
           const std::vector<std::string>& env, const std::string& stdinText, int timeoutSeconds) {

@@ -1,0 +1,35 @@
+#!/usr/bin/env bash
+# Runs a Windows test program under wine in the build folder's private prefix.
+#   wine-test.sh <build-folder> --prepare      make the prefix (once)
+#   wine-test.sh <build-folder> <test.exe> [args]
+# A program that cannot start under wine may still exit 0, so a run passes
+# only when GoogleTest's XML report exists and counts tests, none failed.
+set -uo pipefail
+build="$1"; shift
+export WINEPREFIX="$build/wineprefix"
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEARCH=win64
+if [ "${1:-}" = "--prepare" ]; then
+  rm -rf "$WINEPREFIX"
+  timeout 280 wine cmd /c exit 0 >/dev/null 2>&1
+  wineserver -w
+  [ -f "$WINEPREFIX/system.reg" ] || { echo "wine could not make its prefix in $WINEPREFIX" >&2; exit 1; }
+  echo "wine prefix ready: $WINEPREFIX"
+  exit 0
+fi
+exe="$1"; shift
+report="$build/wine-reports/$(basename "$exe" .exe).xml"
+mkdir -p "$(dirname "$report")"
+rm -f "$report"
+wine "$exe" --gtest_output="xml:Z:$report" "$@"
+rc=$?
+if [ ! -s "$report" ]; then
+  echo "wine-test: $(basename "$exe") wrote no test report (exit $rc): it did not run" >&2
+  exit 1
+fi
+tests=$(sed -nE '0,/<testsuites /s/.*<testsuites [^>]*tests="([0-9]+)".*/\1/p' "$report")
+failures=$(sed -nE '0,/<testsuites /s/.*<testsuites [^>]*failures="([0-9]+)".*/\1/p' "$report")
+errors=$(sed -nE '0,/<testsuites /s/.*<testsuites [^>]*errors="([0-9]+)".*/\1/p' "$report")
+echo "wine-test: $(basename "$exe"): ${tests:-?} tests, ${failures:-?} failures, ${errors:-?} errors, exit $rc"
+[ "${tests:-0}" -gt 0 ] && [ "${failures:-1}" -eq 0 ] && [ "${errors:-1}" -eq 0 ] && [ $rc -eq 0 ]

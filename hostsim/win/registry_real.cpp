@@ -92,9 +92,12 @@ void dropSandbox(const Redirection& r) {
         RegDeleteTreeW(parent, r.name.c_str());
 }
 
-// The session's registry lives until the process ends; its sandbox goes at exit.
+// The session's registry lives until the process ends: at exit its file gets
+// the last changes (in case the host did not flush) and its sandbox goes.
 void dropAllAtExit() {
     std::vector<Redirection>& r = redirections();
+    for (const Redirection& each : r)
+        const_cast<Registry*>(each.owner)->flush();
     RegOverridePredefKey(HKEY_CURRENT_USER, nullptr);
     for (const Redirection& each : r)
         dropSandbox(each);

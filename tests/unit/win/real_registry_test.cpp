@@ -4,8 +4,6 @@
 // hostsim (transcript, fault table).
 #if defined(_WIN32)
 #include <gtest/gtest.h>
-#include <shellapi.h>
-#include <windows.h>
 
 #include <string>
 
@@ -15,6 +13,7 @@
 #include "inprocess.h"
 #include "ivtest.h"
 #include "win/shell.h"
+#include "winsubset.h"  // the real windows.h and shellapi.h, in their order
 
 namespace {
 

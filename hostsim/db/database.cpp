@@ -40,17 +40,42 @@ static std::set<AcDbDatabase*>& liveDatabases() {
 AcDbStub* AcDbDatabase::Imp::newStub(std::uint64_t handle) {
     if (handle == 0)
         handle = nextHandle;
-    auto it = stubs.find(handle);
-    if (it != stubs.end())
-        return it->second.get();
-    auto stub = std::make_unique<AcDbStub>();
-    stub->handle = AcDbHandle(handle);
-    AcDbStub* p = stub.get();
-    stubs.emplace(handle, std::move(stub));
+    if (AcDbStub* p = stubs.find(handle))
+        return p;
+    AcDbStub* p = stubs.create(handle);
     if (handle >= nextHandle)
         nextHandle = handle + 1;
     return p;
 }
+
+namespace hs {
+
+AcDbStub* StubTable::create(std::uint64_t handle) {
+    if (m_usedInBlock == kBlock) {
+        m_blocks.emplace_back(new AcDbStub[kBlock]);
+        m_usedInBlock = 0;
+    }
+    AcDbStub* stub = &m_blocks.back()[m_usedInBlock++];
+    stub->handle = AcDbHandle(handle);
+    ++m_count;
+    if (handle >= m_dense.size() && handle < 2 * m_count + 4096) {
+        // Close enough to the others: grow the vector and take over the
+        // map's handles it now covers.
+        std::size_t size = std::max<std::size_t>(handle + 1, m_dense.size() + m_dense.size() / 2);
+        m_dense.resize(size, nullptr);
+        while (!m_sparse.empty() && m_sparse.begin()->first < size) {
+            m_dense[m_sparse.begin()->first] = m_sparse.begin()->second;
+            m_sparse.erase(m_sparse.begin());
+        }
+    }
+    if (handle < m_dense.size())
+        m_dense[handle] = stub;
+    else
+        m_sparse.emplace(handle, stub);
+    return stub;
+}
+
+}  // namespace hs
 
 namespace hs {
 
@@ -201,15 +226,14 @@ AcDbDatabase::~AcDbDatabase() {
     AcDbHostApplicationServices* services = acdbHostApplicationServices();
     if (services->hsSetWorkingDatabase() == this)
         services->setWorkingDatabase(nullptr);
-    for (auto& entry : m_pImp->stubs) {
-        AcDbStub* stub = entry.second.get();
+    m_pImp->stubs.forEach([](AcDbStub* stub) {
         AcDbObject* p = stub->pObject;
         if (p == nullptr)
-            continue;
+            return;
         stub->pObject = nullptr;
         p->hsSetStub(nullptr);
         delete p;
-    }
+    });
     delete m_pImp;
 }
 
@@ -264,9 +288,8 @@ Acad::ErrorStatus AcDbDatabase::getAcDbObjectId(AcDbObjectId& retId, bool create
     retId = AcDbObjectId::kNull;
     if (objHandle.isNull())
         return Acad::eInvalidInput;
-    auto it = m_pImp->stubs.find(objHandle.value());
-    if (it != m_pImp->stubs.end()) {
-        retId = AcDbObjectId(it->second.get());
+    if (AcDbStub* found = m_pImp->stubs.find(objHandle.value())) {
+        retId = AcDbObjectId(found);
         return Acad::eOk;
     }
     if (!createIfNotFound)
@@ -332,12 +355,10 @@ std::vector<AcDbObjectId> allObjects(AcDbDatabase* pDb, bool includeErased) {
     std::vector<AcDbObjectId> out;
     if (pDb == nullptr)
         return out;
-    for (auto& entry : pDb->hsImp()->stubs) {
-        AcDbStub* stub = entry.second.get();
-        if (stub->pObject == nullptr || (!includeErased && stub->erased))
-            continue;
-        out.push_back(AcDbObjectId(stub));
-    }
+    pDb->hsImp()->stubs.forEach([&](AcDbStub* stub) {
+        if (stub->pObject != nullptr && (includeErased || !stub->erased))
+            out.push_back(AcDbObjectId(stub));
+    });
     return out;
 }
 
@@ -374,8 +395,8 @@ Acad::ErrorStatus addObject(AcDbDatabase* pDb, AcDbObject* pObj, AcDbObjectId ow
     if (pObj->hsStub() != nullptr)
         return Acad::eAlreadyInDb;
     if (!handle.isNull()) {
-        auto it = pDb->hsImp()->stubs.find(handle.value());
-        if (it != pDb->hsImp()->stubs.end() && it->second->pObject != nullptr)
+        AcDbStub* existing = pDb->hsImp()->stubs.find(handle.value());
+        if (existing != nullptr && existing->pObject != nullptr)
             return Acad::eDuplicateKey;
     }
     AcDbStub* stub = attachObject(pDb, pObj, ownerId, handle.value());

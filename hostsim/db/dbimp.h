@@ -29,6 +29,7 @@ public:
     std::vector<AcDbObjectId> entries;
     // Draw order of a block table record; empty while it is the record order.
     std::vector<AcDbObjectId> drawOrder;
+    std::size_t openSlot = static_cast<std::size_t>(-1);  // place in the database's open set
 };
 
 namespace hs {
@@ -52,9 +53,77 @@ struct UndoLog {
 
 }  // namespace hs
 
+namespace hs {
+
+// The stubs of a database by handle. Handles are mostly dense (a new drawing
+// counts up from 1, a file numbers its objects closely), so the index is a
+// vector by handle, with a map for handles far beyond the others. Stubs are
+// made in blocks and never move or go away before the database.
+class StubTable {
+public:
+    StubTable() = default;
+    StubTable(const StubTable&) = delete;
+    StubTable& operator=(const StubTable&) = delete;
+
+    AcDbStub* find(std::uint64_t handle) const {
+        if (handle < m_dense.size())
+            return m_dense[handle];
+        auto it = m_sparse.find(handle);
+        return it == m_sparse.end() ? nullptr : it->second;
+    }
+    // A new stub for a handle that has none.
+    AcDbStub* create(std::uint64_t handle);
+    // Calls f(stub) for every stub in handle order.
+    template <class F>
+    void forEach(F f) const {
+        for (AcDbStub* stub : m_dense)
+            if (stub != nullptr)
+                f(stub);
+        for (const auto& entry : m_sparse)
+            f(entry.second);
+    }
+
+private:
+    static constexpr std::size_t kBlock = 256;
+    std::vector<AcDbStub*> m_dense;               // by handle
+    std::map<std::uint64_t, AcDbStub*> m_sparse;  // handles from m_dense.size() on
+    std::vector<std::unique_ptr<AcDbStub[]>> m_blocks;
+    std::size_t m_usedInBlock = kBlock;
+    std::size_t m_count = 0;
+};
+
+// The objects of a database that are open: each knows its place, so adding
+// and removing take no search and no allocation once the set has grown.
+class OpenSet {
+public:
+    void insert(AcDbStub* stub) {
+        if (stub->openSlot != kNone)
+            return;
+        stub->openSlot = m_stubs.size();
+        m_stubs.push_back(stub);
+    }
+    void erase(AcDbStub* stub) {
+        if (stub->openSlot == kNone)
+            return;
+        AcDbStub* last = m_stubs.back();
+        m_stubs[stub->openSlot] = last;
+        last->openSlot = stub->openSlot;
+        m_stubs.pop_back();
+        stub->openSlot = kNone;
+    }
+    std::vector<AcDbStub*>::const_iterator begin() const { return m_stubs.begin(); }
+    std::vector<AcDbStub*>::const_iterator end() const { return m_stubs.end(); }
+
+private:
+    static constexpr std::size_t kNone = static_cast<std::size_t>(-1);
+    std::vector<AcDbStub*> m_stubs;
+};
+
+}  // namespace hs
+
 class AcDbDatabase::Imp {
 public:
-    std::map<std::uint64_t, std::unique_ptr<AcDbStub>> stubs;  // by handle
+    hs::StubTable stubs;
     std::uint64_t nextHandle = 1;
     AcDbObjectId blockTable, layerTable, linetypeTable;
     AcDbObjectId modelSpace, paperSpace;
@@ -62,7 +131,7 @@ public:
     AcDbObjectId clayer;
     std::map<std::string, std::shared_ptr<void>> attachments;
     hs::UndoLog undo;
-    std::unordered_set<AcDbStub*> open;  // objects open for read or write
+    hs::OpenSet open;  // objects open for read or write
 
     // A record for a new handle (handle 0: the next one).
     AcDbStub* newStub(std::uint64_t handle);

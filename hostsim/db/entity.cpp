@@ -441,7 +441,16 @@ Acad::ErrorStatus AcDbEntity::dxfInFields(AcDbDxfFiler* pFiler) {
     // Files of release 12 have no subclass markers: the common groups come first.
     pFiler->atSubclassData(ACRX_T("AcDbEntity"));
     hs::DxfFiler* pHs = dynamic_cast<hs::DxfFiler*>(pFiler);
-    Props p;
+    // Read into a scratch record that keeps its strings' storage from one
+    // entity to the next, then exchange it with the entity's.
+    static Props s_scratch;
+    Props& p = s_scratch;
+    p.color = AcCmColor();
+    p.layer.assign(ACRX_T("0"));
+    p.linetype.assign(ACRX_T("ByLayer"));
+    p.linetypeScale = 1.0;
+    p.lineWeight = AcDb::kLnWtByLayer;
+    p.visibility = AcDb::kVisible;
     resbuf rb;
     for (;;) {
         es = pHs != nullptr ? pHs->readResBufQuiet(&rb) : pFiler->readResBuf(&rb);
@@ -500,7 +509,7 @@ Acad::ErrorStatus AcDbEntity::dxfInFields(AcDbDxfFiler* pFiler) {
     }
     if (pFiler->filerStatus() != Acad::eOk)
         return pFiler->filerStatus();
-    *m_pProps = p;
+    std::swap(*m_pProps, p);
     return Acad::eOk;
 }
 

@@ -151,14 +151,9 @@ FilerCache::FilerCache() = default;
 FilerCache::~FilerCache() = default;
 
 DxfFiler& FilerCache::get(AcDbDatabase* pDb) {
-    if (!m_filer || ++m_uses > 4096) {
+    if (!m_filer)
         m_filer.reset(new DxfFiler(AcDb::kFileFiler, pDb));
-        m_uses = 0;
-    }
-    m_filer->setDatabase(pDb);
-    m_filer->items().clear();
-    m_filer->rewindFiler();
-    m_filer->resetFilerStatus();
+    m_filer->reuse(pDb);
     return *m_filer;
 }
 

@@ -16,8 +16,8 @@ class DxfFiler;
 namespace dxf {
 
 // One DXF filer used for many objects in turn, so that reading or writing a
-// large drawing does not build a new filer per object. It is renewed now
-// and then: the strings it hands out live as long as it does.
+// large drawing does not build a new filer per object. The strings it hands
+// out for one object live until it is taken for the next.
 class FilerCache {
 public:
     FilerCache();
@@ -29,7 +29,6 @@ public:
 
 private:
     std::unique_ptr<DxfFiler> m_filer;
-    unsigned m_uses = 0;
 };
 
 // Strings of files before AC1021 are 8-bit text with \U+XXXX escapes for

@@ -17,9 +17,32 @@ double toDegrees(double radians) {
 double toRadians(double degrees) {
     return degrees * kPi / 180.0;
 }
+// Compares a host string with a UTF-8 name; no conversion while it is ASCII.
+bool equalsAscii(const ACHAR* text, const char* utf8) {
+    if (text == nullptr)
+        return *utf8 == 0;
+    for (const char* p = utf8; *p != 0; ++text, ++p) {
+        if (static_cast<unsigned char>(*p) >= 0x80)
+            return toUtf8(text - (p - utf8)) == utf8;
+        if (*text != static_cast<ACHAR>(*p))
+            return false;
+    }
+    return *text == 0;
+}
+
+void assignText(std::basic_string<ACHAR>& value, const char* utf8) {
+    value.clear();
+    for (const char* p = utf8; *p != 0; ++p) {
+        if (static_cast<unsigned char>(*p) >= 0x80) {
+            value = fromUtf8(utf8);
+            return;
+        }
+        value.push_back(static_cast<ACHAR>(*p));
+    }
+}
 }  // namespace
 
-EntityFields& EntityFields::add(Field f) {
+EntityFields& EntityFields::add(const Field& f) {
     m_fields.push_back(f);
     return *this;
 }
@@ -196,7 +219,7 @@ Acad::ErrorStatus EntityFields::dxfOut(AcDbDxfFiler* pFiler) const {
             }
             case kText: {
                 const std::basic_string<ACHAR>& v = *static_cast<std::basic_string<ACHAR>*>(f.pValue);
-                if (f.optional && toUtf8(v) == f.textDefault)
+                if (f.optional && equalsAscii(v.c_str(), f.textDefault))
                     continue;
                 es = pFiler->writeString(code, v.c_str());
                 break;
@@ -227,7 +250,7 @@ Acad::ErrorStatus EntityFields::dxfIn(AcDbDxfFiler* pFiler, const std::function<
                 *static_cast<Adesk::Int16*>(f.pValue) = f.intDefault;
                 break;
             case kText:
-                *static_cast<std::basic_string<ACHAR>*>(f.pValue) = fromUtf8(f.textDefault);
+                assignText(*static_cast<std::basic_string<ACHAR>*>(f.pValue), f.textDefault);
                 break;
             default:
                 break;
@@ -248,7 +271,7 @@ Acad::ErrorStatus EntityFields::dxfIn(AcDbDxfFiler* pFiler, const std::function<
             if (f.code != rb.restype)
                 continue;
             if (f.kind == kMarker &&
-                (rb.resval.rstring == nullptr || toUtf8(rb.resval.rstring) != f.textDefault))
+                (rb.resval.rstring == nullptr || !equalsAscii(rb.resval.rstring, f.textDefault)))
                 continue;
             pField = &f;
             break;

@@ -6,7 +6,9 @@
 // an old elevation group (38) becomes the z of the first point).
 #pragma once
 #include <functional>
+#include <new>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "dbfiler.h"
@@ -50,8 +52,45 @@ public:
     Acad::ErrorStatus dxfIn(AcDbDxfFiler* pFiler, const std::function<bool(const resbuf&)>& extra = nullptr);
 
 private:
-    EntityFields& add(Field f);
-    std::vector<Field> m_fields;
+    // The table is built for every filing call: its first fields live in the
+    // object itself, so building it allocates nothing.
+    class FieldList {
+    public:
+        FieldList() = default;
+        FieldList(const FieldList&) = delete;
+        FieldList& operator=(const FieldList&) = delete;
+        void push_back(const Field& f) {
+            if (m_count < kInline && m_spill.empty()) {
+                new (&m_inline[m_count]) Field(f);
+            } else {
+                if (m_spill.empty())
+                    m_spill.assign(begin(), end());
+                m_spill.push_back(f);
+            }
+            ++m_count;
+        }
+        Field* begin() { return m_spill.empty() ? reinterpret_cast<Field*>(m_inline) : m_spill.data(); }
+        Field* end() { return begin() + m_count; }
+        const Field* begin() const {
+            return m_spill.empty() ? reinterpret_cast<const Field*>(m_inline) : m_spill.data();
+        }
+        const Field* end() const { return begin() + m_count; }
+        Field& back() { return begin()[m_count - 1]; }
+
+    private:
+        static constexpr std::size_t kInline = 20;
+        std::size_t m_count = 0;
+        // Raw storage: fields are trivially destructible and made on demand.
+        struct alignas(Field) Slot {
+            unsigned char bytes[sizeof(Field)];
+        };
+        Slot m_inline[kInline];
+        std::vector<Field> m_spill;
+    };
+    static_assert(std::is_trivially_destructible<Field>::value, "fields are kept in raw storage");
+
+    EntityFields& add(const Field& f);
+    FieldList m_fields;
 };
 
 // The subclass marker of the DXF groups that follow (AcDbText writes two).

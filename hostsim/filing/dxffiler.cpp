@@ -161,6 +161,20 @@ std::string formatDxfDouble(double v) {
     return s;
 }
 
+bool sameText(const std::string& utf8, const ACHAR* text) {
+    if (text == nullptr)
+        return utf8.empty();
+    std::size_t i = 0;
+    for (; i < utf8.size(); ++i) {
+        unsigned char c = static_cast<unsigned char>(utf8[i]);
+        if (c >= 0x80)
+            return utf8 == toUtf8(text);
+        if (text[i] == 0 || text[i] != static_cast<ACHAR>(c))
+            return false;
+    }
+    return text[i] == 0;
+}
+
 std::string DxfItem::valueText() const {
     switch (dxfKindOf(code)) {
         case DxfKind::kReal:
@@ -376,10 +390,49 @@ Acad::ErrorStatus DxfFiler::readResBufQuiet(resbuf* pRb) {
             break;
         }
         default:
-            m_strings.push_back(fromUtf8(it.text));
-            pRb->resval.rstring = &m_strings.back()[0];
+            pRb->resval.rstring = keepString(it.text);
     }
     return Acad::eOk;
+}
+
+void DxfFiler::reuse(AcDbDatabase* pDb) {
+    m_pDb = pDb;
+    m_items.clear();
+    m_pos = 0;
+    m_canPushBack = false;
+    resetFilerStatus();
+    // Keep the first block of strings for the next object.
+    if (m_stringBlocks.size() > 1)
+        m_stringBlocks.resize(1);
+    m_blockUsed = 0;
+    m_blockSize = m_stringBlocks.empty() ? 0 : kStringBlock;
+    m_longStrings.clear();
+    m_chunks.clear();
+}
+
+ACHAR* DxfFiler::keepString(const std::string& utf8) {
+    bool ascii = true;
+    for (char c : utf8)
+        if (static_cast<unsigned char>(c) >= 0x80) {
+            ascii = false;
+            break;
+        }
+    if (!ascii || utf8.size() >= kStringBlock / 4) {
+        m_longStrings.push_back(fromUtf8(utf8));
+        return &m_longStrings.back()[0];
+    }
+    std::size_t need = utf8.size() + 1;
+    if (m_blockSize - m_blockUsed < need) {
+        m_stringBlocks.emplace_back(new ACHAR[kStringBlock]);
+        m_blockUsed = 0;
+        m_blockSize = kStringBlock;
+    }
+    ACHAR* out = m_stringBlocks.back().get() + m_blockUsed;
+    for (std::size_t i = 0; i < utf8.size(); ++i)
+        out[i] = static_cast<ACHAR>(utf8[i]);
+    out[utf8.size()] = 0;
+    m_blockUsed += need;
+    return out;
 }
 
 Acad::ErrorStatus DxfFiler::pushBackItem() {
@@ -528,7 +581,7 @@ bool DxfFiler::atEOF() {
 bool DxfFiler::atSubclassData(const ACHAR* subClassName) {
     if (m_pos >= m_items.size() || m_items[m_pos].code != AcDb::kDxfSubclass || subClassName == nullptr)
         return false;
-    if (m_items[m_pos].text != toUtf8(subClassName))
+    if (!sameText(m_items[m_pos].text, subClassName))
         return false;
     ++m_pos;
     m_canPushBack = false;

@@ -5,6 +5,7 @@
 // an object wrote. Doubles are kept as doubles, so they round-trip exactly.
 #pragma once
 #include <deque>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -45,6 +46,8 @@ bool itemsFromTags(const std::vector<std::pair<int, std::string>>& tags, std::ve
 // Items to file tags: a point gives its x, y and z tags (z only for 3d codes).
 std::vector<std::pair<int, std::string>> tagsFromItems(const std::vector<DxfItem>& items);
 std::string formatDxfDouble(double v);
+// True when the host text equals the UTF-8 text; no conversion for ASCII.
+bool sameText(const std::string& utf8, const ACHAR* text);
 
 class DxfFiler : public AcDbDxfFiler {
 public:
@@ -58,6 +61,9 @@ public:
     std::size_t position() const { return m_pos; }
     void setPosition(std::size_t pos) { m_pos = pos; }
     void setDatabase(AcDbDatabase* pDb) { m_pDb = pDb; }
+    // Makes the filer empty and at its start for the next object: no items,
+    // status eOk, and the strings handed out for the previous object released.
+    void reuse(AcDbDatabase* pDb);
     // "code value" lines of the items, for tests and messages.
     std::vector<std::string> describe() const;
 
@@ -101,7 +107,12 @@ public:
     bool includesDefaultValues() const override { return false; }
 
 private:
+    static constexpr std::size_t kStringBlock = 16384;  // characters
+
     Acad::ErrorStatus put(const char* site, DxfItem item);
+    // A copy of the text for a result buffer, valid until reuse() or the
+    // filer's end.
+    ACHAR* keepString(const std::string& utf8);
 
     AcDb::FilerType m_type;
     AcDbDatabase* m_pDb;
@@ -110,8 +121,12 @@ private:
     std::size_t m_pos = 0;
     bool m_canPushBack = false;
     std::basic_string<ACHAR> m_error;
-    // Strings handed out in result buffers stay valid while the filer lives.
-    std::deque<std::basic_string<ACHAR>> m_strings;
+    // Strings handed out in result buffers: copied into large blocks, so that
+    // handing one out costs no allocation of its own.
+    std::vector<std::unique_ptr<ACHAR[]>> m_stringBlocks;
+    std::size_t m_blockUsed = 0;  // in the last block
+    std::size_t m_blockSize = 0;  // of the last block
+    std::deque<std::basic_string<ACHAR>> m_longStrings;
     std::deque<std::string> m_chunks;
 };
 

@@ -423,10 +423,15 @@ bool Registry::open(const std::string& path, std::string& message) {
         parse(text, problems);  // into memory: there is no sandbox yet
     openSandbox();
     m_written = this->text();
-    if (problems.empty())
+    if (problems.empty() && m_sandbox != nullptr)
         return true;
-    m_writable = false;
-    message = describeProblems(path, problems);
+    if (!problems.empty()) {
+        m_writable = false;
+        message = describeProblems(path, problems);
+    }
+    if (m_sandbox == nullptr)  // the file's keys are not in the registry either
+        message += std::string(message.empty() ? "" : "\n") +
+                   "cannot make a private registry key; the user's own registry is used";
     return false;
 }
 

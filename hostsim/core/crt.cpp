@@ -17,6 +17,7 @@
 
 namespace hs {
 
+#if !defined(_WIN32)
 namespace {
 
 // Rewrites a Microsoft-style format into the glibc form. For a wide format,
@@ -85,6 +86,40 @@ std::basic_string<Ch> translateFormat(const Ch* format, bool wide) {
 }
 
 }  // namespace
+#endif
+
+#if defined(_WIN32)
+
+// Windows has the Microsoft forms themselves: formats are used as given.
+std::string vformatNarrow(const char* format, va_list args) {
+    if (format == nullptr)
+        return std::string();
+    va_list copy;
+    va_copy(copy, args);
+    int n = _vscprintf(format, copy);
+    va_end(copy);
+    if (n < 0)
+        return std::string();
+    std::vector<char> buf(static_cast<size_t>(n) + 1);
+    _vsnprintf(buf.data(), buf.size(), format, args);
+    return std::string(buf.data(), static_cast<size_t>(n));
+}
+
+std::wstring vformatWideToWide(const wchar_t* format, va_list args) {
+    if (format == nullptr)
+        return std::wstring();
+    va_list copy;
+    va_copy(copy, args);
+    int n = _vscwprintf(format, copy);
+    va_end(copy);
+    if (n < 0)
+        return std::wstring();
+    std::vector<wchar_t> buf(static_cast<size_t>(n) + 1);
+    _vsnwprintf(buf.data(), buf.size(), format, args);
+    return std::wstring(buf.data(), static_cast<size_t>(n));
+}
+
+#else
 
 std::string vformatNarrow(const char* format, va_list args) {
     if (format == nullptr)
@@ -119,6 +154,8 @@ std::wstring vformatWideToWide(const wchar_t* format, va_list args) {
     }
 }
 
+#endif
+
 std::string vformatWide(const wchar_t* format, va_list args) {
     std::wstring w = vformatWideToWide(format, args);
     return wideToUtf8(w.data(), w.size());
@@ -127,6 +164,8 @@ std::string vformatWide(const wchar_t* format, va_list args) {
 }  // namespace hs
 
 // ---- C run-time -------------------------------------------------------------------------
+// Windows builds use the C run-time's own functions.
+#if !defined(_WIN32)
 
 extern "C" int _mbsicmp(const unsigned char* a, const unsigned char* b) {
     // ASCII letters fold; a lead byte of a double-byte character (GBK) takes
@@ -191,6 +230,8 @@ extern "C" int _snwprintf(wchar_t* buffer, size_t count, const wchar_t* format, 
         buffer[s.size()] = L'\0';
     return s.size() <= count ? static_cast<int>(s.size()) : -1;
 }
+
+#endif
 
 // ---- host printing -------------------------------------------------------------------------
 

@@ -65,6 +65,10 @@ const void* imageOf(const void* address) {
     return reinterpret_cast<const void*>(h);
 }
 
+void* mainImage() {
+    return reinterpret_cast<void*>(GetModuleHandleW(nullptr));
+}
+
 std::string executableDir() {
     std::wstring buf(32768, L'\0');
     DWORD n = GetModuleFileNameW(nullptr, buf.data(), static_cast<DWORD>(buf.size()));
@@ -121,6 +125,10 @@ const void* imageOf(const void* address) {
     if (address == nullptr || dladdr(const_cast<void*>(address), &info) == 0)
         return nullptr;
     return info.dli_fbase;
+}
+
+void* mainImage() {
+    return dlopen(nullptr, RTLD_LAZY | RTLD_NOLOAD);
 }
 
 std::string executableDir() {

@@ -15,6 +15,8 @@ void closeLibrary(void* library);
 // The base of the loaded image (executable or library) that holds this
 // address; null when none does.
 const void* imageOf(const void* address);
+// The loaded image of the program itself.
+void* mainImage();
 // The folder of the running executable, without a trailing separator.
 std::string executableDir();
 bool fileExists(const std::string& path);

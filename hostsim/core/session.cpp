@@ -18,6 +18,7 @@
 #include "hostsim/registry.h"
 #include "hostsim/text.h"
 #include "rx/rximp.h"
+#include "win/shell.h"
 
 namespace hs {
 
@@ -49,6 +50,10 @@ Session& Session::get() {
         registerDbClasses();
         registerEntityClasses();
         registerBuiltinCommands();
+        // Code linked into the program itself (tests) reaches the shell and
+        // the registry through hostsim as a loaded module does.
+        interceptShell(os::mainImage());
+        interceptRegistry(os::mainImage());
     }
     return *s_session;
 }

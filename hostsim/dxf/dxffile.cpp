@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -54,10 +55,13 @@ DxfResult writeDxfFile(const std::string& path, AcDbDatabase* pDb) {
             return {false, path + ": cannot write the file", {}};
         }
     }
-    if (std::rename(tmp.c_str(), path.c_str()) != 0) {
-        std::string why = std::strerror(errno);
+    // std::filesystem::rename replaces an existing file on every platform
+    // (std::rename does not on Windows).
+    std::error_code ec;
+    std::filesystem::rename(tmp, path, ec);
+    if (ec) {
         std::remove(tmp.c_str());
-        return {false, path + ": cannot write the file: " + why, {}};
+        return {false, path + ": cannot write the file: " + ec.message(), {}};
     }
     return result;
 }

@@ -14,6 +14,7 @@
 #include "hostsim/session.h"
 #include "hostsim/text.h"
 #include "rx/rximp.h"
+#include "win/shell.h"
 
 namespace hs {
 
@@ -154,6 +155,9 @@ bool Linker::load(const std::string& file, bool printit) {
         os::closeLibrary(handle);
         return false;
     }
+    // Its shell and registry calls go through hostsim (transcript, faults).
+    interceptShell(handle);
+    interceptRegistry(handle);
     auto m = std::make_unique<LoadedModule>();
     m->path = path;
     m->name = os::baseName(path);

@@ -18,9 +18,9 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <sstream>
 #include <stdexcept>
-#include <random>
 #include <thread>
 
 #if !defined(_WIN32)
@@ -197,8 +197,9 @@ int spawnAndWait(const std::vector<std::string>& args, const std::vector<std::st
     si.hStdOutput = out;
     si.hStdError = err;
     PROCESS_INFORMATION pi{};
-    BOOL started = CreateProcessW(wide(args[0]).c_str(), commandLine.data(), nullptr, nullptr, TRUE,
-                                  CREATE_UNICODE_ENVIRONMENT | CREATE_NO_WINDOW, env.data(), nullptr, &si, &pi);
+    BOOL started =
+        CreateProcessW(wide(args[0]).c_str(), commandLine.data(), nullptr, nullptr, TRUE,
+                       CREATE_UNICODE_ENVIRONMENT | CREATE_NO_WINDOW, env.data(), nullptr, &si, &pi);
     CloseHandle(in);
     CloseHandle(out);
     CloseHandle(err);

@@ -1,5 +1,8 @@
 // The module file exports exactly the two functions the host calls.
 #include <gtest/gtest.h>
+#if defined(_WIN32)
+#include <windows.h>
+#endif
 
 #include <cstdio>
 #include <set>
@@ -8,6 +11,27 @@
 #include "ivtest.h"
 
 namespace {
+#if defined(_WIN32)
+// The names in the DLL's export table, read from the mapped image.
+std::set<std::string> definedDynamicSymbols(const std::string& file) {
+    std::set<std::string> names;
+    HMODULE h = LoadLibraryExA(file.c_str(), nullptr, DONT_RESOLVE_DLL_REFERENCES);
+    if (h == nullptr)
+        return names;
+    auto base = reinterpret_cast<const unsigned char*>(h);
+    auto dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
+    auto nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
+    const IMAGE_DATA_DIRECTORY& dir = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_EXPORT];
+    if (dir.VirtualAddress != 0) {
+        auto exports = reinterpret_cast<const IMAGE_EXPORT_DIRECTORY*>(base + dir.VirtualAddress);
+        auto nameRvas = reinterpret_cast<const DWORD*>(base + exports->AddressOfNames);
+        for (DWORD i = 0; i < exports->NumberOfNames; ++i)
+            names.insert(reinterpret_cast<const char*>(base + nameRvas[i]));
+    }
+    FreeLibrary(h);
+    return names;
+}
+#else
 std::set<std::string> definedDynamicSymbols(const std::string& file) {
     std::set<std::string> names;
     std::string cmd = "nm -D --defined-only '" + file + "' 2>&1";
@@ -26,6 +50,7 @@ std::set<std::string> definedDynamicSymbols(const std::string& file) {
     pclose(p);
     return names;
 }
+#endif
 }  // namespace
 
 TEST(ModuleFile, ExportsOnlyTheEntryPointAndTheApiVersion) {

@@ -32,16 +32,18 @@ TEST(DynamicLinker, ReportsAFileThatCannotBeLoaded) {
 }
 
 TEST(DynamicLinker, RefusesToUnloadALockedModule) {
-    ivtest::Run run = runWith(testModule("mod_locked"), "ARX\nU mod_locked.so\nLOCKEDCMD\nARX\n?\n");
-    EXPECT_TRUE(run.contains("mod_locked.so is locked and cannot be unloaded.")) << run.transcript;
+    ivtest::Run run =
+        runWith(testModule("mod_locked"), "ARX\nU mod_locked" IV_TEST_MODULE_SUFFIX "\nLOCKEDCMD\nARX\n?\n");
+    EXPECT_TRUE(run.contains("mod_locked" IV_TEST_MODULE_SUFFIX " is locked and cannot be unloaded."))
+        << run.transcript;
     EXPECT_TRUE(run.contains("locked command ran")) << run.transcript;
-    EXPECT_TRUE(run.contains("Module mod_locked.so (locked)")) << run.transcript;
+    EXPECT_TRUE(run.contains("Module mod_locked" IV_TEST_MODULE_SUFFIX " (locked)")) << run.transcript;
     EXPECT_EQ(run.exitCode, 0) << run.transcript;
 }
 
 TEST(DynamicLinker, SendsInitialiseThenUnloadAndNamesTheModuleWhileLoading) {
     std::string path = testModule("mod_events");
-    ivtest::Run run = runWith(path, "ARX\nU mod_events.so\n");
+    ivtest::Run run = runWith(path, "ARX\nU mod_events" IV_TEST_MODULE_SUFFIX "\n");
     EXPECT_EQ(run.exitCode, 0) << run.transcript;
     EXPECT_TRUE(run.contains("[message 1]\n[app name " + path + "]\n")) << run.transcript;
     EXPECT_TRUE(run.contains("[message 2]\n")) << run.transcript;
@@ -49,7 +51,9 @@ TEST(DynamicLinker, SendsInitialiseThenUnloadAndNamesTheModuleWhileLoading) {
 }
 
 TEST(DynamicLinker, ReportsAndRemovesWhatAModuleLeftBehind) {
-    ivtest::Run run = runWith(testModule("mod_leaky"), "SETVAR\nCMDECHO\n1\nARX\nU mod_leaky.so\nLEAKYCMD\nSETVAR\nCMDECHO\n1\n");
+    ivtest::Run run =
+        runWith(testModule("mod_leaky"), "SETVAR\nCMDECHO\n1\nARX\nU mod_leaky" IV_TEST_MODULE_SUFFIX
+                                         "\nLEAKYCMD\nSETVAR\nCMDECHO\n1\n");
     EXPECT_NE(run.exitCode, 0) << "leftovers are host faults\n" << run.transcript;
     EXPECT_TRUE(run.contains("left the command LEAKYCMD registered")) << run.transcript;
     EXPECT_TRUE(run.contains("left an editor reactor attached")) << run.transcript;
@@ -63,9 +67,11 @@ TEST(DynamicLinker, LoadsAndUnloadsFromTheCommandLineOptions) {
     opts.loadModule = false;
     opts.modules = {testModule("mod_events"), testModule("mod_locked")};
     ivtest::Run run = ivtest::runHostsim("ARX\n?\n", opts);
-    EXPECT_TRUE(run.contains("Module mod_events.so\n  Group EVENTS:\n    EventsCommand (evc) transparent\n"))
+    EXPECT_TRUE(run.contains("Module mod_events" IV_TEST_MODULE_SUFFIX
+                             "\n  Group EVENTS:\n    EventsCommand (evc) transparent\n"))
         << run.transcript;
-    EXPECT_TRUE(run.contains("Module mod_locked.so (locked)\n  Group LOCKTEST:\n    LOCKEDCMD (LOCKEDCMD)\n"))
+    EXPECT_TRUE(run.contains("Module mod_locked" IV_TEST_MODULE_SUFFIX
+                             " (locked)\n  Group LOCKTEST:\n    LOCKEDCMD (LOCKEDCMD)\n"))
         << run.transcript;
 }
 

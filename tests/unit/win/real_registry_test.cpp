@@ -10,6 +10,7 @@
 #include "hostsim/faults.h"
 #include "hostsim/registry.h"
 #include "hostsim/session.h"
+#include "hostsim/text.h"
 #include "inprocess.h"
 #include "ivtest.h"
 #include "win/shell.h"
@@ -120,6 +121,16 @@ TEST(RealShell, TheModulesShellRequestsAreRecordedNotOpened) {
     EXPECT_GT(reinterpret_cast<std::uintptr_t>(r), 32u);
     ShellExecuteA(nullptr, nullptr, "https://example.test/a", nullptr, nullptr, SW_SHOWNORMAL);
     EXPECT_EQ(t.take(), "open https://example.test/w\nopen https://example.test/a\n");
+}
+
+TEST(RealShell, TheModuleLibrarysImportsAreRedirectedOnce) {
+    HMODULE module = LoadLibraryW(hs::utf8ToWide(ivtest::modulePath()).c_str());
+    ASSERT_NE(module, nullptr) << ivtest::modulePath();
+    EXPECT_EQ(hs::interceptShell(module), 1) << "the module calls ShellExecuteW";
+    EXPECT_GE(hs::interceptRegistry(module), 4) << "open, query, create and set, at least";
+    EXPECT_EQ(hs::interceptShell(module), 0) << "a second pass changes nothing";
+    EXPECT_EQ(hs::interceptRegistry(module), 0);
+    FreeLibrary(module);
 }
 
 #endif

@@ -2,9 +2,11 @@
 // structure helpers and the host application services.
 #include <algorithm>
 #include <cstring>
+#include <new>
 #include <set>
 
 #include "db/dbimp.h"
+#include "db/pool.h"
 #include "dbsymtb.h"
 #include "hostsim/dbapi.h"
 #include "hostsim/session.h"
@@ -50,12 +52,26 @@ AcDbStub* AcDbDatabase::Imp::newStub(std::uint64_t handle) {
 
 namespace hs {
 
-AcDbStub* StubTable::create(std::uint64_t handle) {
-    if (m_usedInBlock == kBlock) {
-        m_blocks.emplace_back(new AcDbStub[kBlock]);
-        m_usedInBlock = 0;
+StubTable::~StubTable() {
+    for (Block& b : m_blocks) {
+        for (std::size_t i = 0; i < b.used; ++i)
+            b.stubs[i].~AcDbStub();
+        freePoolBlock(b.stubs, b.bytes);
     }
-    AcDbStub* stub = &m_blocks.back()[m_usedInBlock++];
+}
+
+AcDbStub* StubTable::create(std::uint64_t handle) {
+    if (m_blocks.empty() || (m_blocks.back().used + 1) * sizeof(AcDbStub) > m_blocks.back().bytes) {
+        std::size_t bytes =
+            nextPoolBlockSize(m_blocks.empty() ? std::size_t(16) << 10 : m_blocks.back().bytes);
+        void* p = allocatePoolBlock(bytes);
+        if (p == nullptr)
+            throw std::bad_alloc();
+        m_blocks.push_back({static_cast<AcDbStub*>(p), bytes, 0});
+    }
+    Block& block = m_blocks.back();
+    AcDbStub* stub = new (&block.stubs[block.used]) AcDbStub();
+    ++block.used;
     stub->handle = AcDbHandle(handle);
     ++m_count;
     if (handle >= m_dense.size() && handle < 2 * m_count + 4096) {

@@ -62,6 +62,7 @@ namespace hs {
 class StubTable {
 public:
     StubTable() = default;
+    ~StubTable();
     StubTable(const StubTable&) = delete;
     StubTable& operator=(const StubTable&) = delete;
 
@@ -84,11 +85,14 @@ public:
     }
 
 private:
-    static constexpr std::size_t kBlock = 256;
+    struct Block {
+        AcDbStub* stubs;
+        std::size_t bytes;
+        std::size_t used;  // stubs made in it
+    };
     std::vector<AcDbStub*> m_dense;               // by handle
     std::map<std::uint64_t, AcDbStub*> m_sparse;  // handles from m_dense.size() on
-    std::vector<std::unique_ptr<AcDbStub[]>> m_blocks;
-    std::size_t m_usedInBlock = kBlock;
+    std::vector<Block> m_blocks;
     std::size_t m_count = 0;
 };
 

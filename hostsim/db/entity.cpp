@@ -1,10 +1,13 @@
 // AcDbEntity: the common properties (colour, layer, linetype, linetype
 // scale, lineweight, visibility), their filing, and the default geometry
 // hooks. AcCmColor lives here too.
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <new>
 
 #include "db/dbimp.h"
+#include "db/pool.h"
 #include "dbfiler.h"
 #include "dbsymtb.h"
 #include "filing/dxffiler.h"
@@ -113,12 +116,61 @@ Acad::ErrorStatus AcCmColor::dwgOut(AcDbDwgFiler* pOutputFiler) const {
 // ---- AcDbEntity ----
 
 struct AcDbEntity::Props {
+    // Entities are made and dropped in large numbers (reading a drawing,
+    // cloning, undo): their records come from a free list.
+    static void* operator new(std::size_t size) {
+#if HS_POOL_RECORDS
+        (void)size;
+        if (void* p = pool().take())
+            return p;
+        throw std::bad_alloc();
+#else
+        return ::operator new(size);
+#endif
+    }
+    static void operator delete(void* p) {
+#if HS_POOL_RECORDS
+        pool().give(p);
+#else
+        ::operator delete(p);
+#endif
+    }
+    static hs::RecordPool& pool() {
+        // Never destroyed: entities may still be deleted while the program ends.
+        static hs::RecordPool* s_pool = new hs::RecordPool(sizeof(Props));
+        return *s_pool;
+    }
+
     AcCmColor color;
     hs::tstring layer = ACRX_T("0");
-    hs::tstring linetype = ACRX_T("ByLayer");
     double linetypeScale = 1.0;
     AcDb::LineWeight lineWeight = AcDb::kLnWtByLayer;
     AcDb::Visibility visibility = AcDb::kVisible;
+
+    // Most entities keep the default linetype: it is not stored for each.
+    const hs::tstring& linetype() const {
+        static const hs::tstring kByLayer = ACRX_T("ByLayer");
+        return m_hasLinetype ? m_linetype : kByLayer;
+    }
+    void setLinetype(const ACHAR* name) {
+        m_linetype.assign(name != nullptr ? name : ACRX_T(""));
+        m_hasLinetype = true;
+    }
+    void setLinetype(const hs::tstring& name) {
+        m_linetype = name;
+        m_hasLinetype = true;
+    }
+    bool hasLinetype() const {
+        return m_hasLinetype;
+    }
+    void resetLinetype() {
+        m_linetype.clear();
+        m_hasLinetype = false;
+    }
+
+private:
+    hs::tstring m_linetype;
+    bool m_hasLinetype = false;
 };
 
 AcDbEntity::AcDbEntity() : m_pProps(new Props()) {}
@@ -263,13 +315,13 @@ Acad::ErrorStatus AcDbEntity::setLayer(AcDbObjectId newVal, Adesk::Boolean)
 
 ACHAR* AcDbEntity::linetype() const {
     assertReadEnabled();
-    return hs::newString(m_pProps->linetype.c_str());
+    return hs::newString(m_pProps->linetype().c_str());
 }
 
 AcDbObjectId AcDbEntity::linetypeId() const {
     assertReadEnabled();
     AcDbDatabase* pDb = namingDatabase(this);
-    return pDb != nullptr ? hs::findEntry(pDb->linetypeTableId(), m_pProps->linetype, false)
+    return pDb != nullptr ? hs::findEntry(pDb->linetypeTableId(), m_pProps->linetype(), false)
                           : AcDbObjectId::kNull;
 }
 
@@ -282,7 +334,7 @@ Acad::ErrorStatus AcDbEntity::setLinetype(const ACHAR* newVal, Adesk::Boolean) {
     if (es != Acad::eOk)
         return es;
     assertWriteEnabled();
-    m_pProps->linetype = name;
+    m_pProps->setLinetype(name);
     return Acad::eOk;
 }
 
@@ -295,7 +347,7 @@ Acad::ErrorStatus AcDbEntity::setLinetype(AcDbObjectId newVal, Adesk::Boolean) {
     if (es != Acad::eOk)
         return es;
     assertWriteEnabled();
-    m_pProps->linetype = name;
+    m_pProps->setLinetype(name);
     return Acad::eOk;
 }
 
@@ -368,7 +420,7 @@ Acad::ErrorStatus AcDbEntity::dwgOutFields(AcDbDwgFiler* pFiler) const {
     if (es != Acad::eOk)
         return es;
     pFiler->writeString(m_pProps->layer.c_str());
-    pFiler->writeString(m_pProps->linetype.c_str());
+    pFiler->writeString(m_pProps->linetype().c_str());
     m_pProps->color.dwgOut(pFiler);
     pFiler->writeDouble(m_pProps->linetypeScale);
     pFiler->writeInt16(static_cast<Adesk::Int16>(m_pProps->lineWeight));
@@ -390,7 +442,7 @@ Acad::ErrorStatus AcDbEntity::dwgInFields(AcDbDwgFiler* pFiler) {
     acdbFree(s);
     s = nullptr;
     if (pFiler->readString(&s) == Acad::eOk && s != nullptr)
-        p.linetype = s;
+        p.setLinetype(s);
     acdbFree(s);
     p.color.dwgIn(pFiler);
     pFiler->readDouble(&p.linetypeScale);
@@ -414,8 +466,8 @@ Acad::ErrorStatus AcDbEntity::dxfOutFields(AcDbDxfFiler* pFiler) const {
         return es;
     pFiler->writeString(AcDb::kDxfSubclass, ACRX_T("AcDbEntity"));
     pFiler->writeString(AcDb::kDxfLayerName, m_pProps->layer.c_str());
-    if (!hs::equalsNoCase(hs::toUtf8(m_pProps->linetype), "ByLayer"))
-        pFiler->writeString(AcDb::kDxfLinetypeName, m_pProps->linetype.c_str());
+    if (m_pProps->hasLinetype() && !hs::equalsNoCase(hs::toUtf8(m_pProps->linetype()), "ByLayer"))
+        pFiler->writeString(AcDb::kDxfLinetypeName, m_pProps->linetype().c_str());
     const AcCmColor& c = m_pProps->color;
     if (c.isByColor()) {
         pFiler->writeInt32(420, (Adesk::Int32(c.red()) << 16) | (Adesk::Int32(c.green()) << 8) | c.blue());
@@ -447,7 +499,7 @@ Acad::ErrorStatus AcDbEntity::dxfInFields(AcDbDxfFiler* pFiler) {
     Props& p = s_scratch;
     p.color = AcCmColor();
     p.layer.assign(ACRX_T("0"));
-    p.linetype.assign(ACRX_T("ByLayer"));
+    p.resetLinetype();
     p.linetypeScale = 1.0;
     p.lineWeight = AcDb::kLnWtByLayer;
     p.visibility = AcDb::kVisible;
@@ -462,7 +514,7 @@ Acad::ErrorStatus AcDbEntity::dxfInFields(AcDbDxfFiler* pFiler) {
                 p.layer = rb.resval.rstring;
                 break;
             case AcDb::kDxfLinetypeName:
-                p.linetype = rb.resval.rstring;
+                p.setLinetype(rb.resval.rstring);
                 break;
             case AcDb::kDxfColor:
                 // A negative colour means the layer is off (tables only); keep the index.
@@ -577,8 +629,8 @@ void AcDbEntity::list() const
         color = std::to_string(c.red()) + "," + std::to_string(c.green()) + "," + std::to_string(c.blue());
     if (!c.isByLayer())
         s.print("                  Color: " + color + "\n");
-    if (!hs::equalsNoCase(hs::toUtf8(m_pProps->linetype), "ByLayer"))
-        s.print("               Linetype: \"" + hs::toUtf8(m_pProps->linetype) + "\"\n");
+    if (!hs::equalsNoCase(hs::toUtf8(m_pProps->linetype()), "ByLayer"))
+        s.print("               Linetype: \"" + hs::toUtf8(m_pProps->linetype()) + "\"\n");
     if (m_pProps->linetypeScale != 1.0)
         s.print("        Linetype scale: " + hs::formatDxfDouble(m_pProps->linetypeScale) + "\n");
     if (m_pProps->lineWeight != AcDb::kLnWtByLayer)

@@ -3,6 +3,7 @@
 #include <new>
 
 #include "db/dbimp.h"
+#include "db/pool.h"
 #include "dbsymtb.h"
 #include "filing/dwgfiler.h"
 #include "filing/dxffiler.h"
@@ -143,11 +144,11 @@ Acad::ErrorStatus copyThroughFiling(const AcDbObject* pSrc, AcDb::FilerType type
 void* AcHeapOperators::operator new(size_t size) noexcept {
     if (hs::checkFault("AcHeapOperators::new") != Acad::eOk)
         return nullptr;
-    return ::operator new(size, std::nothrow);
+    return hs::poolAllocate(size);
 }
 
 void AcHeapOperators::operator delete(void* p) {
-    ::operator delete(p);
+    hs::poolFree(p);
 }
 
 void* AcHeapOperators::operator new[](size_t size) noexcept {

@@ -77,7 +77,7 @@ AcDbStub* StubTable::create(std::uint64_t handle) {
     if (handle >= m_dense.size() && handle < 2 * m_count + 4096) {
         // Close enough to the others: grow the vector and take over the
         // map's handles it now covers.
-        std::size_t size = std::max<std::size_t>(handle + 1, m_dense.size() + m_dense.size() / 2);
+        std::size_t size = std::max<std::size_t>(handle + 1, 2 * m_dense.size());
         m_dense.resize(size, nullptr);
         while (!m_sparse.empty() && m_sparse.begin()->first < size) {
             m_dense[m_sparse.begin()->first] = m_sparse.begin()->second;
@@ -119,6 +119,8 @@ void addEntry(AcDbObjectId ownerId, AcDbObjectId id) {
         owner->drawOrder.push_back(id);
     // Remember the well-known records of the default drawing by name.
     AcDbDatabase::Imp* imp = owner->pDb->hsImp();
+    if (ownerId != imp->blockTable && ownerId != imp->layerTable && ownerId != imp->linetypeTable)
+        return;  // an entity of a block, or an entry of another table
     const AcDbSymbolTableRecord* rec = AcDbSymbolTableRecord::cast(id.stub()->pObject);
     if (rec == nullptr)
         return;

@@ -47,15 +47,35 @@ namespace {
     return true;
 }
 
+// The handle in upper-case hexadecimal, as files write it.
+void appendHandle(std::string& out, std::uint64_t h) {
+    char buf[24];
+    char* end = buf + sizeof buf;
+    char* p = end;
+    do {
+        *--p = "0123456789ABCDEF"[h & 15];
+        h >>= 4;
+    } while (h != 0);
+    out.assign(p, static_cast<size_t>(end - p));
+}
+
 }  // namespace
 
 std::string TextCodec::decode(std::string_view raw) const {
-#if !HOSTSIM_WIDE
-    return std::string(raw);
-#else
-    if (isPlainAscii(raw))
-        return std::string(raw);
     std::string out;
+    decodeInto(raw, out);
+    return out;
+}
+
+void TextCodec::decodeInto(std::string_view raw, std::string& out) const {
+#if !HOSTSIM_WIDE
+    out.assign(raw);
+#else
+    if (isPlainAscii(raw)) {
+        out.assign(raw);
+        return;
+    }
+    out.clear();
     out.reserve(raw.size());
     for (size_t i = 0; i < raw.size(); ++i) {
         unsigned char c = static_cast<unsigned char>(raw[i]);
@@ -78,7 +98,6 @@ std::string TextCodec::decode(std::string_view raw) const {
         else
             appendUtf8(out, c);  // 8-bit text read as Latin-1
     }
-    return out;
 #endif
 }
 
@@ -169,7 +188,7 @@ Acad::ErrorStatus readObject(AcDbObject* pObj, AcDbDatabase* pDb, const RawTag* 
         return Acad::eInvalidDxfCode;
     };
     for (const RawTag* p = begin; p != end; ++p) {
-        DxfItem it;
+        DxfItem& it = items.emplace_back();
         it.code = p->code;
         switch (dxfKindOf(p->code)) {
             case DxfKind::kPoint:
@@ -210,16 +229,16 @@ Acad::ErrorStatus readObject(AcDbObject* pObj, AcDbDatabase* pDb, const RawTag* 
                 std::uint64_t h = 0;
                 if (!p->value.empty() && !parseHandle(p->value, h))
                     return bad(*p, "a handle");
-                it.text = formatHandle(h);
+                appendHandle(it.text, h);
+                it.integer = static_cast<long long>(h);  // spares parsing the text again
                 break;
             }
             case DxfKind::kBinary:
-                it.text = std::string(p->value);
+                it.text.assign(p->value);
                 break;
             default:
-                it.text = codec.decode(p->value);
+                codec.decodeInto(p->value, it.text);
         }
-        items.push_back(std::move(it));
     }
     Acad::ErrorStatus es = pObj->dxfInFields(&filer);
     if (es == Acad::eOk)

@@ -40,6 +40,7 @@ public:
     bool fileIsUtf8() const { return m_utf8; }
     // File text to UTF-8.
     std::string decode(std::string_view raw) const;
+    void decodeInto(std::string_view raw, std::string& out) const;
     // UTF-8 to file text.
     std::string encode(const std::string& utf8) const;
 

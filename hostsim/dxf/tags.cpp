@@ -3,6 +3,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <cstring>
 
 namespace hs {
 namespace dxf {
@@ -45,7 +46,20 @@ TagReader::TagReader(std::string_view text) : m_text(text) {
 bool TagReader::readLine(std::string_view& out) {
     if (m_pos >= m_text.size())
         return false;
-    size_t end = m_text.find('\n', m_pos);
+    const char* begin = m_text.data() + m_pos;
+    size_t left = m_text.size() - m_pos;
+    // Lines are short: look at a few characters before searching.
+    size_t end = std::string_view::npos;
+    for (size_t i = 0; i < left && i < 24; ++i)
+        if (begin[i] == '\n') {
+            end = m_pos + i;
+            break;
+        }
+    if (end == std::string_view::npos && left > 24) {
+        const void* hit = std::memchr(begin + 24, '\n', left - 24);
+        if (hit != nullptr)
+            end = static_cast<size_t>(static_cast<const char*>(hit) - m_text.data());
+    }
     size_t next = end;
     if (end == std::string_view::npos) {
         end = m_text.size();
@@ -62,6 +76,30 @@ bool TagReader::readLine(std::string_view& out) {
     return true;
 }
 
+namespace {
+
+// The group code of a line in its usual form: digits, perhaps a minus sign
+// and spaces before them, perhaps a carriage return after; the line end is
+// at `end`. False for anything else (the strict parser decides then).
+bool quickCode(const char* p, const char* end, long long& code) {
+    while (p != end && *p == ' ')
+        ++p;
+    bool negative = p != end && *p == '-';
+    if (negative)
+        ++p;
+    if (p == end || end - p > 5)
+        return false;
+    long long v = 0;
+    for (; p != end && *p >= '0' && *p <= '9'; ++p)
+        v = v * 10 + (*p - '0');
+    if (p != end && !(*p == '\r' && p + 1 == end))
+        return false;
+    code = negative ? -v : v;
+    return true;
+}
+
+}  // namespace
+
 bool TagReader::next(RawTag& tag) {
     if (m_havePushed) {
         m_havePushed = false;
@@ -75,7 +113,9 @@ bool TagReader::next(RawTag& tag) {
     if (!readLine(codeText))
         return false;
     long long code = 0;
-    if (!parseInt(codeText, code) || code < -5 || code > 1071) {
+    bool quick = !codeText.empty() && codeText.back() >= '0' && codeText.back() <= '9' &&
+                 quickCode(codeText.data(), codeText.data() + codeText.size(), code);
+    if ((!quick && !parseInt(codeText, code)) || code < -5 || code > 1071) {
         m_error = "line " + std::to_string(codeLine) + ": expected a group code, found \"" +
                   std::string(codeText.substr(0, 40)) + "\"";
         return false;

@@ -86,7 +86,9 @@ bool parseInt(const std::string& text, long long& v) {
 
 }  // namespace
 
-DxfKind dxfKindOf(int code) {
+namespace {
+
+DxfKind kindByRange(int code) {
     if (code == 5 || code == 105 || in(code, 320, 329) || in(code, 480, 481))
         return DxfKind::kHandle;
     if (in(code, 0, 9) || in(code, 100, 102) || in(code, 300, 309) || in(code, 410, 419) ||
@@ -111,6 +113,25 @@ DxfKind dxfKindOf(int code) {
     if (in(code, 160, 169))
         return DxfKind::kInt64;
     return DxfKind::kString;
+}
+
+// Asked for every item read or written: a table of the codes that exist.
+struct KindTable {
+    static constexpr int kFirst = -5, kLast = 1071;
+    DxfKind kinds[kLast - kFirst + 1];
+    KindTable() {
+        for (int c = kFirst; c <= kLast; ++c)
+            kinds[c - kFirst] = kindByRange(c);
+    }
+};
+
+}  // namespace
+
+DxfKind dxfKindOf(int code) {
+    static const KindTable table;
+    if (code >= KindTable::kFirst && code <= KindTable::kLast)
+        return table.kinds[code - KindTable::kFirst];
+    return kindByRange(code);
 }
 
 bool dxfIsPointCode(int code) {
@@ -371,7 +392,8 @@ Acad::ErrorStatus DxfFiler::readResBufQuiet(resbuf* pRb) {
             break;
         case DxfKind::kObjectId: {
             if (it.id.isNull() && !it.text.empty() && m_pDb != nullptr) {
-                std::uint64_t h = std::strtoull(it.text.c_str(), nullptr, 16);
+                std::uint64_t h = it.integer != 0 ? static_cast<std::uint64_t>(it.integer)
+                                                  : std::strtoull(it.text.c_str(), nullptr, 16);
                 if (h != 0)
                     m_pDb->getAcDbObjectId(it.id, true, AcDbHandle(h));
             }

@@ -26,7 +26,7 @@ struct DxfItem {
     std::string text;       // strings (UTF-8); handles in upper-case hex; binary data in hex
     double real = 0.0;      // kReal
     AcGePoint3d point;      // kPoint
-    long long integer = 0;  // kInt16, kInt32, kInt64, kBool
+    long long integer = 0;  // kInt16, kInt32, kInt64, kBool; the handle's value when read from a file
     AcDbObjectId id;        // kObjectId, once known (text holds the handle)
     int dims = 3;           // kPoint: 2 when the file gave no z (e.g. polyline vertices)
 

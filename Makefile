@@ -2,11 +2,17 @@
 #   make deps   install missing Debian packages (as root or through sudo)
 #   make demo   build release 19 and run the examples in hostsim
 #   make check  quick loop: default configuration (r19), build and test
-#   make test   the gate that CI runs: r19, r16, asan, r18 and r16b, then a summary
+#   make test   the gate that CI runs: the Linux configurations (r19, r16, asan,
+#               r18, r16b), the six Windows builds (win-a ... win-f; the x64
+#               ones run the suite under wine), the 32-bit Linux builds, then
+#               a summary table
 #   make test-full  the same as make test (kept for habit)
 JOBS ?= 2
-TEST_PRESETS ?= r19 r16 asan r18 r16b
-FULL_PRESETS ?= r19 r16 asan r18 r16b
+LINUX_PRESETS ?= r19 r16 asan r18 r16b
+WINDOWS_PRESETS ?= win-e win-c win-a win-b win-d win-f
+M32_PRESETS ?= r16-m32 r19-m32
+TEST_PRESETS ?= $(LINUX_PRESETS) $(WINDOWS_PRESETS) $(M32_PRESETS)
+FULL_PRESETS ?= $(TEST_PRESETS)
 
 .PHONY: deps demo check test test-full build-% test-%
 

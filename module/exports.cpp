@@ -25,7 +25,11 @@ extern "C" IV_EXPORT AcRx::AppRetCode acrxEntryPoint(AcRx::AppMsgCode msg, void*
     return AcRx::kRetOK;
 }
 
-// The release the module was built for, in the upper 16 bits.
+// The release the module was built for, in the upper 16 bits. The vendor
+// SDK supplies this function from its static library (exported through
+// Ironveil.def); every other build defines it here.
+#if !defined(IRONVEIL_VENDOR_SDK)
 extern "C" IV_EXPORT Adesk::UInt32 acrxGetApiVersion() {
     return IRONVEIL_API_VERSION;
 }
+#endif

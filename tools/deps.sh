@@ -5,6 +5,10 @@ set -euo pipefail
 packages=(cmake g++ make binutils pkg-config libgtest-dev libgmock-dev libbenchmark-dev python3 python3-ezdxf
           librsvg2-bin)
 packages+=(librecad clang-14 libclang-rt-14-dev)  # external DXF check (LibreCAD) and the DXF fuzz targets
+# Windows cross builds (mingw-w64), their x64 tests under wine, and the
+# 32-bit Linux builds.
+packages+=(g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix binutils-mingw-w64-x86-64 binutils-mingw-w64-i686
+           wine wine64 g++-multilib)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

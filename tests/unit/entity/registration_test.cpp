@@ -1,4 +1,6 @@
 // The watermark's run-time class as the host registers it.
+#include <cstdio>
+
 #include "wmtest.h"
 
 namespace {
@@ -18,6 +20,8 @@ TEST_F(WatermarkClass, IsRegisteredWithItsNamesVersionsAndApplicationString) {
     EXPECT_EQ(pClass->appNameCallbackPtr(), nullptr);
     int dwgVer = -1, maintVer = -1;
     pClass->getClassVersion(dwgVer, maintVer);
+    std::printf("release %d: QWK_WaterMark registered with drawing version %d, maintenance release %d\n",
+                IRONVEIL_RELEASE, dwgVer, maintVer);
 #if IRONVEIL_RELEASE == 16
     EXPECT_EQ(dwgVer, 25);
     EXPECT_EQ(maintVer, IRONVEIL_MAINT);

@@ -8,6 +8,8 @@
 #include <set>
 #include <string>
 
+#include "adesk.h"
+#include "core/os.h"
 #include "ivtest.h"
 
 namespace {
@@ -72,4 +74,24 @@ TEST(ModuleFile, CarriesTheNameOfItsRelease) {
     std::string expected = IRONVEIL_RELEASE == 16 ? "Ironveil.arx" : "Ironveil.dll";
     EXPECT_EQ(ivtest::modulePath().substr(ivtest::modulePath().size() - expected.size()), expected);
     EXPECT_TRUE(ivtest::fileExists(ivtest::modulePath()));
+}
+
+// The module file itself answers the host's release check with its release
+// in the upper 16 bits; the value is printed so each configuration's log shows it.
+TEST(ModuleFile, AnswersTheReleaseCheckWithItsRelease) {
+    std::string error;
+    void* library = hs::os::openLibrary(ivtest::modulePath(), error);
+    ASSERT_NE(library, nullptr) << error;
+    auto version = reinterpret_cast<Adesk::UInt32 (*)()>(hs::os::findSymbol(library, "acrxGetApiVersion"));
+    ASSERT_NE(version, nullptr);
+    const Adesk::UInt32 expected = IRONVEIL_RELEASE == 16   ? 0x100000u
+                                   : IRONVEIL_RELEASE == 18 ? 0x120000u
+                                                            : 0x130000u;
+    Adesk::UInt32 got = version();
+    std::printf("release %d%s, %d-bit: acrxGetApiVersion = 0x%X\n", IRONVEIL_RELEASE,
+                IRONVEIL_RELEASE == 16 ? (IRONVEIL_MAINT == 0 ? " (2004 SDK)" : " (2006 SDK)") : "",
+                static_cast<int>(sizeof(void*) * 8), static_cast<unsigned>(got));
+    EXPECT_EQ(got, expected);
+    EXPECT_EQ(version(), expected) << "the second call answers the same";
+    hs::os::closeLibrary(library);
 }

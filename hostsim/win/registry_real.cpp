@@ -256,7 +256,6 @@ void Registry::openSandbox() {
     if (createKey(parent, name.c_str(), &key) != ERROR_SUCCESS)
         return;
     m_sandbox = key;
-    m_sandboxName = name;
     if (const Key* cu = findIn(m_root, kCurrentUser))
         importTree(key, *cu, std::wstring());
     static bool s_atExit = false;
@@ -280,7 +279,6 @@ void Registry::closeSandbox() {
         dropSandbox(mine);
     }
     m_sandbox = nullptr;
-    m_sandboxName.clear();
 }
 
 void Registry::replaced() {

@@ -108,8 +108,7 @@ private:
     std::string m_path;
     bool m_writable = true;
     void* m_sandbox = nullptr;  // HKEY of the sandbox (Windows)
-    std::wstring m_sandboxName;
-    std::string m_written;  // file text as read or last written
+    std::string m_written;      // file text as read or last written
 };
 
 }  // namespace hs

@@ -90,6 +90,7 @@ bool parseArgs(int argc, char** argv, Options& o, std::string& error) {
     return true;
 }
 
+#if !defined(_WIN32)
 std::string defaultRegistryPath() {
     const char* xdg = std::getenv("XDG_CONFIG_HOME");
     std::string base;
@@ -101,6 +102,7 @@ std::string defaultRegistryPath() {
     }
     return base + "/hostsim/registry.reg";
 }
+#endif
 
 std::string defaultModule() {
 #if IRONVEIL_RELEASE == 16
@@ -120,12 +122,21 @@ int main(int argc, char** argv) {
         return 2;
     }
 
+    // The transcript is the same bytes on every system (no CR added on Windows).
+    hs::os::binaryStdout();
     hs::Session& session = hs::Session::get();
     session.imp().openUrls = o.openUrls;
 
+    // Windows has a registry of its own: without --registry hostsim uses the
+    // user's. Elsewhere the registry is a file, by default in the user's
+    // configuration folder.
     std::string message;
-    std::string registryPath = o.registry.empty() ? defaultRegistryPath() : o.registry;
-    if (!session.registry().open(registryPath, message))
+    std::string registryPath = o.registry;
+#if !defined(_WIN32)
+    if (registryPath.empty())
+        registryPath = defaultRegistryPath();
+#endif
+    if (!registryPath.empty() && !session.registry().open(registryPath, message))
         session.print("hostsim: " + message + "\n");
 
     if (o.script == "-") {
@@ -182,6 +193,7 @@ int main(int argc, char** argv) {
         }
     }
     session.shutdown();
+    session.registry().flush();
     if (session.faultCount() > 0) {
         session.print("hostsim: " + std::to_string(session.faultCount()) + " host fault(s).\n");
         std::fflush(stdout);

@@ -2,6 +2,7 @@
 #include "core/os.h"
 
 #if defined(_WIN32)
+#include <fcntl.h>
 #include <io.h>
 #include <windows.h>
 #else
@@ -10,6 +11,7 @@
 #include <unistd.h>
 #endif
 
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 
@@ -81,6 +83,11 @@ bool stdinIsTerminal() {
     return _isatty(0) != 0;
 }
 
+void binaryStdout() {
+    std::fflush(stdout);
+    _setmode(_fileno(stdout), _O_BINARY);
+}
+
 void quickExit(int status) {
     ExitProcess(static_cast<UINT>(status));
 }
@@ -144,6 +151,8 @@ std::string executableDir() {
 bool stdinIsTerminal() {
     return isatty(0) != 0;
 }
+
+void binaryStdout() {}
 
 void quickExit(int status) {
     _exit(status);

@@ -21,6 +21,8 @@ void* mainImage();
 std::string executableDir();
 bool fileExists(const std::string& path);
 bool stdinIsTerminal();
+// Standard output writes bytes as given (Windows would turn \n into \r\n).
+void binaryStdout();
 // Ends the process at once with this status, without running destructors.
 [[noreturn]] void quickExit(int status);
 // True when the path names a folder part ('/', or '\\' and drive letters on Windows).

@@ -2,7 +2,6 @@
 // their notifications, system variables and the current drawing.
 #include "hostsim/session.h"
 
-
 #include <cstdio>
 #include <exception>
 #include <iostream>
@@ -292,6 +291,9 @@ bool Session::runCommand(const std::string& typedName, bool nested) {
     });
     for (auto& f : std::vector<std::function<void(const std::string&, bool, int)>>(imp.events.ended))
         f(globalUtf8, nested, outcome);
+    // Where the module writes the system's registry directly (Windows), its
+    // changes reach the registry file once the command is over.
+    registry().flush();
     return true;
 }
 

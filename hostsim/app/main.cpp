@@ -104,11 +104,17 @@ std::string defaultRegistryPath() {
 }
 #endif
 
+// The module built beside hostsim, named as the system names files.
 std::string defaultModule() {
-#if IRONVEIL_RELEASE == 16
-    return hs::executableDir() + "/Ironveil.arx";
+#if defined(_WIN32)
+    const char* separator = "\\";
 #else
-    return hs::executableDir() + "/Ironveil.dll";
+    const char* separator = "/";
+#endif
+#if IRONVEIL_RELEASE == 16
+    return hs::executableDir() + separator + "Ironveil.arx";
+#else
+    return hs::executableDir() + separator + "Ironveil.dll";
 #endif
 }
 

@@ -96,6 +96,18 @@ std::string hostsimPath() {
 std::string modulePath() {
     return binDir() + "/" + IV_MODULE_FILE;
 }
+std::string nativePath(const std::string& path) {
+#if defined(_WIN32)
+    std::string out = path;
+    for (char& c : out)
+        if (c == '/')
+            c = '\\';
+    return out;
+#else
+    return path;
+#endif
+}
+
 std::string sourcePath(const std::string& relative) {
     return std::string(IV_SOURCE_DIR) + "/" + relative;
 }

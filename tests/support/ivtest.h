@@ -61,6 +61,8 @@ std::string binDir();                                 // build/<preset>/bin
 std::string hostsimPath();                            // the hostsim executable
 std::string modulePath();                             // the Ironveil module of this build
 std::string sourcePath(const std::string& relative);  // a file of the source tree
+// The path with the system's own separators ('\\' on Windows).
+std::string nativePath(const std::string& path);
 
 struct HostsimOptions {
     // Text of the registry file before the run (empty: no file at all).

@@ -129,7 +129,8 @@ TEST(Loading, WritesTheDemandLoadRecord) {
     ivtest::RegFile reg = ivtest::RegFile::load(run.registryPath);
     EXPECT_EQ(reg.value(appKey(), "DESCRIPTION"), "\"Quillwerk version 1.0\"") << run.registryText();
     EXPECT_EQ(reg.value(appKey(), "LOADCTRLS"), "dword:0000000c") << run.registryText();
-    EXPECT_EQ(reg.value(appKey(), "LOADER"), "\"" + ivtest::modulePath() + "\"") << run.registryText();
+    EXPECT_EQ(reg.value(appKey(), "LOADER"), ivtest::regString(ivtest::nativePath(ivtest::modulePath())))
+        << run.registryText();
     EXPECT_EQ(reg.value(appKey() + "\\Groups", "Quillwerk"), "\"Quillwerk\"") << run.registryText();
     EXPECT_FALSE(reg.hasKey(appKey() + "\\Commands")) << "the module names no commands in its record";
 }

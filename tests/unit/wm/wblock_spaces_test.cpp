@@ -124,7 +124,11 @@ TEST_F(WblockSpaces, WatermarksInEverySpaceAndBlockAreLeftOutOfTheWrittenFile) {
     delete pWritten;
 
     // ezdxf sees no watermark either; on the saved source the same count
-    // finds all three, so it is not blind to them.
+    // finds all three, so it is not blind to them. ezdxf is a Linux program:
+    // Windows builds (under wine) stop here, the Linux builds check it.
+#if defined(_WIN32)
+    GTEST_SKIP() << "ezdxf runs only in the Linux builds";
+#endif
     EXPECT_EQ(countWithEzdxf(path, dir), "0\n");
     const std::string source = dir.file("source.dxf");
     ASSERT_TRUE(hs::writeDxfFile(source, pDb).ok);

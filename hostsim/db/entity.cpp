@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <memory>
 #include <new>
 
 #include "db/dbimp.h"
@@ -148,29 +149,43 @@ struct AcDbEntity::Props {
     AcDb::Visibility visibility = AcDb::kVisible;
 
     // Most entities keep the default linetype: it is not stored for each.
+    Props() = default;
+    Props(const Props& o) {
+        *this = o;
+    }
+    Props(Props&&) = default;
+    Props& operator=(Props&&) = default;
+    Props& operator=(const Props& o) {
+        color = o.color;
+        layer = o.layer;
+        linetypeScale = o.linetypeScale;
+        lineWeight = o.lineWeight;
+        visibility = o.visibility;
+        m_linetype.reset(o.m_linetype ? new hs::tstring(*o.m_linetype) : nullptr);
+        return *this;
+    }
     const hs::tstring& linetype() const {
         static const hs::tstring kByLayer = ACRX_T("ByLayer");
-        return m_hasLinetype ? m_linetype : kByLayer;
+        return m_linetype ? *m_linetype : kByLayer;
     }
     void setLinetype(const ACHAR* name) {
-        m_linetype.assign(name != nullptr ? name : ACRX_T(""));
-        m_hasLinetype = true;
+        setLinetype(hs::tstring(name != nullptr ? name : ACRX_T("")));
     }
     void setLinetype(const hs::tstring& name) {
-        m_linetype = name;
-        m_hasLinetype = true;
+        if (m_linetype)
+            *m_linetype = name;
+        else
+            m_linetype.reset(new hs::tstring(name));
     }
     bool hasLinetype() const {
-        return m_hasLinetype;
+        return m_linetype != nullptr;
     }
     void resetLinetype() {
-        m_linetype.clear();
-        m_hasLinetype = false;
+        m_linetype.reset();
     }
 
 private:
-    hs::tstring m_linetype;
-    bool m_hasLinetype = false;
+    std::unique_ptr<hs::tstring> m_linetype;
 };
 
 AcDbEntity::AcDbEntity() : m_pProps(new Props()) {}

@@ -41,7 +41,7 @@ void freePoolBlock(void* p, std::size_t bytes) {
 }
 
 RecordPool::RecordPool(std::size_t recordSize)
-    : m_size(((recordSize > sizeof(Node) ? recordSize : sizeof(Node)) + 15) / 16 * 16) {}
+    : m_size(((recordSize > sizeof(Node) ? recordSize : sizeof(Node)) + 7) / 8 * 8) {}
 
 void* RecordPool::take() {
     if (m_free != nullptr) {
@@ -75,30 +75,33 @@ void RecordPool::give(void* p) {
     g_freeBytes += m_size;
 }
 
+#if HS_POOL_RECORDS
 namespace {
 
-// Sizes up to this come from the pools, in steps of 16 bytes.
+// Sizes up to this come from the pools, in steps of 8 bytes.
 constexpr std::size_t kLargestPooled = 1024;
-constexpr std::size_t kClasses = kLargestPooled / 16;
-// Each allocation starts with its class, 0 for one from the heap; the header
-// keeps the object aligned as the heap would.
-constexpr std::size_t kHeader = 16;
+constexpr std::size_t kStep = 8;
+constexpr std::size_t kClasses = kLargestPooled / kStep;
+// Each allocation starts with its class, 0 for one from the heap. Database
+// objects hold pointers, integers and doubles: 8 bytes align them.
+constexpr std::size_t kHeader = 8;
 
 RecordPool* poolOfClass(std::size_t sizeClass) {
     // Never destroyed: objects may still be deleted while the program ends.
     static RecordPool** pools = new RecordPool*[kClasses + 1]();
     RecordPool*& pool = pools[sizeClass];
     if (pool == nullptr)
-        pool = new RecordPool(sizeClass * 16);
+        pool = new RecordPool(sizeClass * kStep);
     return pool;
 }
 
 }  // namespace
+#endif
 
 void* poolAllocate(std::size_t size) {
 #if HS_POOL_RECORDS
     std::size_t total = size + kHeader;
-    std::size_t sizeClass = total <= kLargestPooled ? (total + 15) / 16 : 0;
+    std::size_t sizeClass = total <= kLargestPooled ? (total + kStep - 1) / kStep : 0;
     unsigned char* p = nullptr;
     if (sizeClass != 0)
         p = static_cast<unsigned char*>(poolOfClass(sizeClass)->take());

@@ -57,7 +57,8 @@ private:
 };
 
 // Any size, for the objects' operator new and delete: small sizes come from
-// one pool per 16 bytes, larger ones from the heap. Null when out of memory.
+// one pool per 8 bytes (aligned to 8), larger ones from the heap. Null when
+// out of memory.
 void* poolAllocate(std::size_t size);
 void poolFree(void* p);
 

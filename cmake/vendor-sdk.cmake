@@ -37,7 +37,11 @@ file(GLOB IRONVEIL_SOURCES
   ${CMAKE_SOURCE_DIR}/command/*.cpp ${CMAKE_SOURCE_DIR}/guard/*.cpp)
 add_library(ironveil MODULE ${IRONVEIL_SOURCES} ${CMAKE_SOURCE_DIR}/module/Ironveil.def)
 target_compile_definitions(ironveil PRIVATE IRONVEIL_VENDOR_SDK=1 IRONVEIL_RELEASE=${IRONVEIL_RELEASE}
-  IRONVEIL_MAINT=${IRONVEIL_MAINT} $<$<VERSION_GREATER:${IRONVEIL_RELEASE},16>:UNICODE _UNICODE>)
+  IRONVEIL_MAINT=${IRONVEIL_MAINT})
+if(IRONVEIL_RELEASE GREATER 16)
+  # Wide text: ACHAR is wchar_t and Windows is called through its W functions.
+  target_compile_definitions(ironveil PRIVATE UNICODE _UNICODE)
+endif()
 target_include_directories(ironveil PRIVATE ${CMAKE_SOURCE_DIR} ${sdk}/inc ${sdk}/inc-${arch})
 target_link_directories(ironveil PRIVATE ${sdk_libdir})
 target_link_libraries(ironveil PRIVATE ${sdk_libs} advapi32 shell32)

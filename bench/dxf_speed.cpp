@@ -5,10 +5,13 @@
 // drawing takes against its file size.
 //
 //   bench_dxf_speed [folder-for-the-files] [--no-ezdxf] [--lines N]
-//                   [--only lines|marks] [--rounds N]
+//                   [--only lines|marks] [--rounds N] [--file DRAWING.dxf]
+//                   [--keep]
 //
 // --rounds sets the reads per drawing (the first, then the best of the
-// others); --only and --rounds help profiling.
+// others); --only and --rounds help profiling. --file measures reading a
+// drawing of your own instead of the two made here; --keep leaves the
+// drawings made here in the folder.
 #include <malloc.h>
 
 #include <algorithm>
@@ -19,6 +22,7 @@
 #include <fstream>
 #include <string>
 
+#include "core/os.h"
 #include "db/pool.h"
 #include "dbents.h"
 #include "dbsymtb.h"
@@ -37,7 +41,7 @@ double seconds(std::chrono::steady_clock::time_point since) {
 // drawing read into records freed earlier takes that memory as much as new.
 size_t heapInUse() {
     struct mallinfo2 mi = mallinfo2();
-    return mi.uordblks + mi.hblkhd - hs::poolFreeBytes();
+    return mi.uordblks + mi.hblkhd + hs::poolMappedBytes() - hs::poolFreeBytes();
 }
 
 void appendAll(AcDbDatabase* pDb, const std::vector<AcDbEntity*>& ents) {
@@ -108,16 +112,12 @@ double ezdxfRead(const std::string& path) {
 }
 
 int g_rounds = 3;
+bool g_keep = false;  // keep the drawings written for ezdxf
 
-void measure(const char* name, AcDbDatabase* pDb, const std::string& folder, bool withEzdxf) {
-    auto t0 = std::chrono::steady_clock::now();
-    std::string text;
-    hs::DxfResult w = hs::writeDxfText(pDb, text);
-    double writeS = seconds(t0);
-    if (!w.ok) {
-        std::printf("%s: writing failed: %s\n", name, w.message.c_str());
-        return;
-    }
+// Reads the text g_rounds times and prints the speed; writeS < 0 when the
+// text was not written here.
+void measureRead(const char* name, const std::string& text, double writeS, const std::string& folder,
+                 bool withEzdxf, const std::string& existingFile) {
     double mb = text.size() / 1e6;
     // The first read is the one a program opening a drawing sees: the memory
     // for the drawing is new to the process. Later reads may reuse the memory
@@ -149,26 +149,45 @@ void measure(const char* name, AcDbDatabase* pDb, const std::string& folder, boo
         }
         delete pRead;
     }
+    std::string written;
+    if (writeS >= 0) {
+        char buf[64];
+        std::snprintf(buf, sizeof buf, "write %7.3f s %8.1f MB/s   ", writeS, mb / writeS);
+        written = buf;
+    }
     std::printf(
-        "%-28s %8.1f MB   write %7.3f s %8.1f MB/s   read %7.3f s %8.1f MB/s (processor time %.3f s, "
+        "%-28s %8.1f MB   %sread %7.3f s %8.1f MB/s (processor time %.3f s, "
         "%.1f MB/s)   memory %.2f x file\n",
-        name, mb, writeS, mb / writeS, firstS, mb / firstS, firstCpu, mb / firstCpu,
+        name, mb, written.c_str(), firstS, mb / firstS, firstCpu, mb / firstCpu,
         static_cast<double>(loaded) / text.size());
     if (g_rounds > 1)
         std::printf("%-28s read again, best of %d: %7.3f s %8.1f MB/s\n", "", g_rounds - 1, bestS,
                     mb / bestS);
     if (withEzdxf) {
-        std::string path = folder + "/" + name + ".dxf";
-        if (writeFile(path, text)) {
+        std::string path = existingFile.empty() ? folder + "/" + name + ".dxf" : existingFile;
+        if (!existingFile.empty() || writeFile(path, text)) {
             double ez = ezdxfRead(path);
             if (ez > 0)
                 std::printf("%-28s ezdxf read %7.3f s %8.1f MB/s   hostsim is %.1f x faster\n", "", ez,
                             mb / ez, ez / firstS);
             else
                 std::printf("%-28s ezdxf could not be run\n", "");
-            std::remove(path.c_str());
+            if (existingFile.empty() && !g_keep)
+                std::remove(path.c_str());
         }
     }
+}
+
+void measure(const char* name, AcDbDatabase* pDb, const std::string& folder, bool withEzdxf) {
+    auto t0 = std::chrono::steady_clock::now();
+    std::string text;
+    hs::DxfResult w = hs::writeDxfText(pDb, text);
+    double writeS = seconds(t0);
+    if (!w.ok) {
+        std::printf("%s: writing failed: %s\n", name, w.message.c_str());
+        return;
+    }
+    measureRead(name, text, writeS, folder, withEzdxf, "");
 }
 
 }  // namespace
@@ -177,7 +196,7 @@ int main(int argc, char** argv) {
     std::string folder = "/tmp";
     bool withEzdxf = true;
     int lines = 200000;
-    std::string only;
+    std::string only, file;
     for (int i = 1; i < argc; ++i) {
         std::string a = argv[i];
         if (a == "--no-ezdxf")
@@ -186,6 +205,10 @@ int main(int argc, char** argv) {
             lines = std::atoi(argv[++i]);
         else if (a == "--only" && i + 1 < argc)
             only = argv[++i];
+        else if (a == "--keep")
+            g_keep = true;
+        else if (a == "--file" && i + 1 < argc)
+            file = argv[++i];
         else if (a == "--rounds" && i + 1 < argc)
             g_rounds = std::max(1, std::atoi(argv[++i]));
         else
@@ -196,6 +219,17 @@ int main(int argc, char** argv) {
     QWK_WaterMark::rxInit();
     acrxBuildClassHierarchy();
 
+    if (!file.empty()) {
+        std::ifstream in(file, std::ios::binary | std::ios::ate);
+        std::string text(in ? static_cast<size_t>(in.tellg()) : 0, '\0');
+        in.seekg(0);
+        if (!in || !in.read(text.data(), static_cast<std::streamsize>(text.size()))) {
+            std::printf("%s: cannot be read\n", file.c_str());
+            return 1;
+        }
+        measureRead(hs::os::baseName(file).c_str(), text, -1, folder, withEzdxf, file);
+        return 0;
+    }
     if (only.empty() || only == "lines") {
         AcDbDatabase* pLines = linesDrawing(lines);
         measure((std::to_string(lines) + " lines").c_str(), pLines, folder, withEzdxf);

@@ -5,34 +5,174 @@
 
 #if defined(__linux__)
 #include <sys/mman.h>
+
+#include <atomic>
+#include <cstdint>
+#include <condition_variable>
+#include <mutex>
+#include <system_error>
+#include <thread>
+#include <vector>
+#define HS_BLOCK_RESERVE 1
+#else
+#define HS_BLOCK_RESERVE 0
 #endif
 
 namespace hs {
 
 namespace {
 std::size_t g_freeBytes = 0;
+
+#if HS_BLOCK_RESERVE
+std::atomic<std::size_t> g_mappedBytes{0};
+
+// A block of kPoolBlockBytes aligned to its size, straight from the system
+// (so that it can be a huge page and takes no more address space than it
+// needs), or null.
+void* newLargeBlock() {
+    std::size_t span = 2 * kPoolBlockBytes;
+    void* map = mmap(nullptr, span, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (map == MAP_FAILED)
+        return nullptr;
+    std::uintptr_t start = reinterpret_cast<std::uintptr_t>(map);
+    std::uintptr_t aligned = (start + kPoolBlockBytes - 1) & ~(std::uintptr_t(kPoolBlockBytes) - 1);
+    if (aligned > start)
+        munmap(map, aligned - start);
+    if (std::uintptr_t tail = start + span - (aligned + kPoolBlockBytes))
+        munmap(reinterpret_cast<void*>(aligned + kPoolBlockBytes), tail);
+    void* p = reinterpret_cast<void*>(aligned);
+#if defined(MADV_HUGEPAGE)
+    madvise(p, kPoolBlockBytes, MADV_HUGEPAGE);  // a hint: without it the block is still usable
+#endif
+    g_mappedBytes += kPoolBlockBytes;
+    return p;
+}
+
+void deleteLargeBlock(void* p) {
+    munmap(p, kPoolBlockBytes);
+    g_mappedBytes -= kPoolBlockBytes;
+}
+
+// Large blocks made ready ahead of need. The system clears a page when it is
+// first touched, and while a large drawing is read that is about a third of
+// the time; a helper thread touches the next blocks on another processor
+// while this one fills the current block. Blocks a database gives back wait
+// here for the next drawing, up to a few. Never destroyed: the helper waits
+// on it until the program ends.
+class BlockReserve {
+public:
+    static BlockReserve& get() {
+        static BlockReserve* s_reserve = new BlockReserve();
+        return *s_reserve;
+    }
+
+    // A ready block, or null when none is ready (the caller makes its own).
+    void* take() {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        void* p = nullptr;
+        if (!m_ready.empty()) {
+            p = m_ready.back();
+            m_ready.pop_back();
+            m_bytes -= kPoolBlockBytes;
+        }
+        // Records are being made in large blocks: have the next ones ready.
+        m_wanted = kAhead;
+        startHelper();
+        m_wake.notify_one();
+        return p;
+    }
+
+    // Keeps a block given back for later, unless enough wait already.
+    bool keep(void* p) {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        if (m_ready.size() >= kKept)
+            return false;
+        m_ready.push_back(p);
+        m_bytes += kPoolBlockBytes;
+        return true;
+    }
+
+    std::size_t bytes() const { return m_bytes.load(); }
+
+private:
+    static constexpr std::size_t kAhead = 2;  // blocks made ready ahead of need
+    static constexpr std::size_t kKept = 8;   // blocks given back that are kept
+
+    void startHelper() {
+        if (m_started)
+            return;
+        m_started = true;
+        try {
+            std::thread([this] { run(); }).detach();
+        } catch (const std::system_error&) {
+            // No thread: blocks are made when needed, as without the reserve.
+        }
+    }
+
+    void run() {
+        std::unique_lock<std::mutex> lock(m_mutex);
+        for (;;) {
+            m_wake.wait(lock, [this] { return m_ready.size() < m_wanted; });
+            lock.unlock();
+            void* p = newLargeBlock();
+            if (p != nullptr) {
+                m_bytes += kPoolBlockBytes;
+                // One write per page makes the system provide and clear it now.
+                volatile unsigned char* bytes = static_cast<unsigned char*>(p);
+                for (std::size_t i = 0; i < kPoolBlockBytes; i += 4096)
+                    bytes[i] = 0;
+            }
+            lock.lock();
+            if (p == nullptr) {
+                m_wanted = 0;  // out of memory: stop until blocks are taken again
+                continue;
+            }
+            m_ready.push_back(p);
+        }
+    }
+
+    std::mutex m_mutex;
+    std::condition_variable m_wake;
+    std::vector<void*> m_ready;
+    std::size_t m_wanted = 0;
+    std::atomic<std::size_t> m_bytes{0};
+    bool m_started = false;
+};
+#endif
 }  // namespace
 
+std::size_t poolMappedBytes() {
+#if HS_BLOCK_RESERVE
+    return g_mappedBytes.load();
+#else
+    return 0;
+#endif
+}
+
 std::size_t poolFreeBytes() {
+#if HS_BLOCK_RESERVE
+    return g_freeBytes + BlockReserve::get().bytes();
+#else
     return g_freeBytes;
+#endif
 }
 
 void* allocatePoolBlock(std::size_t bytes) {
-#if defined(__linux__) && defined(MADV_HUGEPAGE)
+#if HS_BLOCK_RESERVE
     if (bytes == kPoolBlockBytes) {
-        void* p = ::operator new(bytes, std::align_val_t(kPoolBlockBytes), std::nothrow);
-        if (p != nullptr)
-            madvise(p, bytes, MADV_HUGEPAGE);  // a hint: without it the block is still usable
-        return p;
+        if (void* p = BlockReserve::get().take())
+            return p;
+        return newLargeBlock();
     }
 #endif
     return ::operator new(bytes, std::nothrow);
 }
 
 void freePoolBlock(void* p, std::size_t bytes) {
-#if defined(__linux__) && defined(MADV_HUGEPAGE)
+#if HS_BLOCK_RESERVE
     if (bytes == kPoolBlockBytes) {
-        ::operator delete(p, std::align_val_t(kPoolBlockBytes));
+        if (!BlockReserve::get().keep(p))
+            deleteLargeBlock(p);
         return;
     }
 #endif

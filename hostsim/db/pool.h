@@ -65,5 +65,8 @@ void poolFree(void* p);
 // Bytes of records given back and waiting in the free lists of all pools, to
 // be taken again before new blocks are made (for measuring memory).
 std::size_t poolFreeBytes();
+// Bytes of the large blocks taken straight from the system, which the C
+// heap's own figures do not count (0 where blocks come from the heap).
+std::size_t poolMappedBytes();
 
 }  // namespace hs

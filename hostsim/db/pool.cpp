@@ -7,8 +7,8 @@
 #include <sys/mman.h>
 
 #include <atomic>
-#include <cstdint>
 #include <condition_variable>
+#include <cstdint>
 #include <mutex>
 #include <system_error>
 #include <thread>

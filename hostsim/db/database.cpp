@@ -60,6 +60,16 @@ StubTable::~StubTable() {
     }
 }
 
+void StubTable::reserve(std::uint64_t handles) {
+    if (handles <= m_dense.size())
+        return;
+    m_dense.resize(static_cast<std::size_t>(handles), nullptr);
+    while (!m_sparse.empty() && m_sparse.begin()->first < handles) {
+        m_dense[m_sparse.begin()->first] = m_sparse.begin()->second;
+        m_sparse.erase(m_sparse.begin());
+    }
+}
+
 AcDbStub* StubTable::create(std::uint64_t handle) {
     if (m_blocks.empty() || (m_blocks.back().used + 1) * sizeof(AcDbStub) > m_blocks.back().bytes) {
         std::size_t bytes =
@@ -77,12 +87,7 @@ AcDbStub* StubTable::create(std::uint64_t handle) {
     if (handle >= m_dense.size() && handle < 2 * m_count + 4096) {
         // Close enough to the others: grow the vector and take over the
         // map's handles it now covers.
-        std::size_t size = std::max<std::size_t>(handle + 1, 2 * m_dense.size());
-        m_dense.resize(size, nullptr);
-        while (!m_sparse.empty() && m_sparse.begin()->first < size) {
-            m_dense[m_sparse.begin()->first] = m_sparse.begin()->second;
-            m_sparse.erase(m_sparse.begin());
-        }
+        reserve(std::max<std::size_t>(handle + 1, 2 * m_dense.size()));
     }
     if (handle < m_dense.size())
         m_dense[handle] = stub;
@@ -399,6 +404,10 @@ std::uint64_t handseed(AcDbDatabase* pDb) {
 
 void setHandseed(AcDbDatabase* pDb, std::uint64_t next) {
     pDb->hsImp()->nextHandle = std::max(next, pDb->hsImp()->nextHandle);
+}
+
+void reserveHandles(AcDbDatabase* pDb, std::uint64_t count) {
+    pDb->hsImp()->stubs.reserve(count);
 }
 
 std::shared_ptr<void>& attachment(AcDbDatabase* pDb, const std::string& name) {

@@ -72,6 +72,8 @@ public:
         auto it = m_sparse.find(handle);
         return it == m_sparse.end() ? nullptr : it->second;
     }
+    // Room in the index for handles below `handles`.
+    void reserve(std::uint64_t handles);
     // A new stub for a handle that has none.
     AcDbStub* create(std::uint64_t handle);
     // Calls f(stub) for every stub in handle order.

@@ -28,9 +28,13 @@ namespace hs {
 constexpr std::size_t kPoolBlockBytes = std::size_t(2) << 20;
 void* allocatePoolBlock(std::size_t bytes);
 void freePoolBlock(void* p, std::size_t bytes);
-// The size of the next block after one of `bytes`.
+// The size of the next block after one of `bytes`: a small drawing takes
+// 64 KB and then 256 KB per record size; beyond that, large blocks, which
+// are made ready ahead of need.
 inline std::size_t nextPoolBlockSize(std::size_t bytes) {
-    return bytes == 0 ? std::size_t(64) << 10 : bytes < kPoolBlockBytes ? 2 * bytes : kPoolBlockBytes;
+    return bytes == 0                         ? std::size_t(64) << 10
+           : bytes < (std::size_t(256) << 10) ? 4 * bytes
+                                              : kPoolBlockBytes;
 }
 
 // Records of one size, handed out and taken back through a free list. The

@@ -24,6 +24,8 @@ bool is(const RawTag& t, int code, std::string_view value) {
     if (t.code != code)
         return false;
     std::string_view v = t.value;
+    if (v.size() == value.size())  // the usual case: no spaces around the value
+        return v == value;
     while (!v.empty() && (v.back() == ' ' || v.back() == '\t'))
         v.remove_suffix(1);
     while (!v.empty() && (v.front() == ' ' || v.front() == '\t'))
@@ -204,6 +206,8 @@ bool Reader::readHeader() {
         } else if (pVar->name == "$HANDSEED" && t.code == 5) {
             if (!parseHandle(t.value, m_fileSeed))
                 warn(t.line, "$HANDSEED is not a handle; a new one is used");
+            else  // no file holds more objects than a tenth of its lines
+                hs::reserveHandles(m_pDb, std::min<std::uint64_t>(m_fileSeed, m_r.size() / 20));
         }
     }
     return failEnd("group 0 ENDSEC");

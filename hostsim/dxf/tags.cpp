@@ -100,6 +100,70 @@ bool quickCode(const char* p, const char* end, long long& code) {
 
 }  // namespace
 
+namespace {
+
+// The offset of the first '\n' in [p, end), or end - p. Values are mostly
+// short: eight bytes are looked at in one step.
+inline size_t lineLength(const char* p, const char* end) {
+    const char* q = p;
+    while (end - q >= 8) {
+        std::uint64_t w;
+        std::memcpy(&w, q, 8);
+        std::uint64_t x = w ^ 0x0A0A0A0A0A0A0A0AULL;  // a zero byte where w has '\n'
+        std::uint64_t found = (x - 0x0101010101010101ULL) & ~x & 0x8080808080808080ULL;
+        if (found != 0) {
+            // Every '\n' is flagged; a byte next to one may be flagged
+            // too, so the flagged bytes are checked in order.
+            unsigned char bytes[8];
+            std::memcpy(bytes, &found, 8);
+            for (int i = 0; i < 8; ++i)
+                if (bytes[i] != 0 && q[i] == '\n')
+                    return static_cast<size_t>(q - p) + static_cast<size_t>(i);
+        }
+        q += 8;
+    }
+    while (q != end && *q != '\n')
+        ++q;
+    return static_cast<size_t>(q - p);
+}
+
+}  // namespace
+
+bool TagReader::nextQuick(RawTag& tag) {
+    // The usual form: spaces, one to four digits, LF or CRLF; then the value
+    // line. Anything else is left to the strict path.
+    const char* begin = m_text.data();
+    const char* end = begin + m_text.size();
+    const char* p = begin + m_pos;
+    while (p != end && *p == ' ')
+        ++p;
+    int code = 0;
+    const char* digits = p;
+    while (p != end && *p >= '0' && *p <= '9' && p - digits < 4)
+        code = code * 10 + (*p++ - '0');
+    if (p == digits || p == end)
+        return false;
+    if (*p == '\r')
+        ++p;
+    if (p == end || *p != '\n' || code > 1071)
+        return false;
+    const char* value = p + 1;
+    if (value == end)
+        return false;  // no value line: the strict path reports it
+    size_t length = lineLength(value, end);
+    const char* next = value + length;
+    if (length > 0 && value[length - 1] == '\r')
+        --length;
+    tag.code = code;
+    tag.value = std::string_view(value, length);
+    tag.line = m_line;
+    m_line += 2;
+    m_pos = next == end ? m_text.size() : static_cast<size_t>(next + 1 - begin);
+    m_last = tag;
+    m_haveLast = true;
+    return true;
+}
+
 bool TagReader::next(RawTag& tag) {
     if (m_havePushed) {
         m_havePushed = false;
@@ -108,6 +172,8 @@ bool TagReader::next(RawTag& tag) {
     }
     if (!m_error.empty())
         return false;
+    if (m_pos < m_text.size() && nextQuick(tag))
+        return true;
     std::string_view codeText;
     int codeLine = m_line;
     if (!readLine(codeText))
@@ -179,6 +245,25 @@ bool parseDouble(std::string_view text, double& value) {
 }
 
 bool parseHandle(std::string_view text, std::uint64_t& value) {
+    // Handles are mostly short upper-case hexadecimal without spaces.
+    if (!text.empty() && text.size() <= 16) {
+        std::uint64_t v = 0;
+        size_t i = 0;
+        for (; i < text.size(); ++i) {
+            unsigned char c = static_cast<unsigned char>(text[i]);
+            unsigned digit = c >= '0' && c <= '9'   ? c - '0'
+                             : c >= 'A' && c <= 'F' ? c - 'A' + 10
+                             : c >= 'a' && c <= 'f' ? c - 'a' + 10
+                                                    : 16;
+            if (digit == 16)
+                break;
+            v = v << 4 | digit;
+        }
+        if (i == text.size()) {
+            value = v;
+            return true;
+        }
+    }
     text = trim(text);
     if (text.empty() || text.size() > 16)
         return false;

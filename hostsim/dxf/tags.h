@@ -54,9 +54,12 @@ public:
     // Line number of the next unread line.
     int line() const { return m_line; }
     bool atEnd() const { return m_pos >= m_text.size() && !m_havePushed; }
+    std::size_t size() const { return m_text.size(); }
 
 private:
     bool readLine(std::string_view& out);
+    // next() for a tag in the usual form; false (nothing read) otherwise.
+    bool nextQuick(RawTag& tag);
 
     std::string_view m_text;
     size_t m_pos = 0;

@@ -2,6 +2,7 @@
 // other objects had before.
 #include <algorithm>
 
+#include "db/pool.h"
 #include "dbents.h"
 #include "dbtest.h"
 
@@ -86,5 +87,37 @@ TEST_F(HandleIndex, ObjectsMadeInTheMemoryOfDeletedOnesStartClean) {
         EXPECT_EQ(p->linetypeScale(), 1.0);
         EXPECT_TRUE(p->objectId().isNull());
         delete p;
+    }
+}
+
+TEST_F(HandleIndex, LargeDrawingsMadeAndDroppedInTurnReuseTheirMemory) {
+    // Enough objects for several large blocks of records; each drawing is
+    // checked whole, then deleted, and the next takes the memory again.
+    const int kCount = 60000;
+    std::size_t firstPeak = 0;
+    for (int round = 0; round < 4; ++round) {
+        AcDbDatabase* pDb = new AcDbDatabase(true, true);
+        std::vector<AcDbObjectId> ids;
+        ids.reserve(kCount);
+        for (int i = 0; i < kCount; ++i) {
+            AcDbObjectId id;
+            AcDbLine* p = new AcDbLine(AcGePoint3d(i, round, 0), AcGePoint3d(i + 1, round, 0));
+            ASSERT_EQ(hs::addObject(pDb, p, hs::modelSpaceId(pDb), AcDbHandle(), id), Acad::eOk);
+            p->close();
+            ids.push_back(id);
+        }
+        for (int i = 0; i < kCount; i += 599) {
+            AcDbLine* p = nullptr;
+            ASSERT_EQ(acdbOpenObject(p, ids[static_cast<size_t>(i)], AcDb::kForRead), Acad::eOk);
+            EXPECT_EQ(p->startPoint(), AcGePoint3d(i, round, 0));
+            p->close();
+        }
+        std::size_t peak = hs::poolMappedBytes();
+        if (round == 0)
+            firstPeak = peak;
+        // Later drawings take the blocks kept from earlier ones (a few more
+        // may be ready ahead of need).
+        EXPECT_LE(peak, firstPeak + 4 * hs::kPoolBlockBytes) << "round " << round;
+        delete pDb;
     }
 }

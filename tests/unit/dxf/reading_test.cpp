@@ -1,5 +1,7 @@
 // Opening DXF files written by other programs: what becomes database
 // objects, what is kept as it was, and how a damaged file is reported.
+#include <cstring>
+
 #include "dxf/kept_entity.h"
 #include "dxftest.h"
 
@@ -197,6 +199,21 @@ TEST_F(DxfReading, NewHandlesStartAboveEveryHandleOfTheFile) {
     EXPECT_GE(hs::handseed(db.get()), 0x300u);
     AcDbObjectId id = addLine(db.get(), 0, 0, 1, 1);
     EXPECT_GE(id.handle().value(), 0x300u);
+}
+
+TEST_F(DxfReading, AHugeHandleSeedIsKeptWithoutMakingRoomForThatManyObjects) {
+    // The seed says how far handles go, not how many objects there are: a
+    // seed near the top of the range must not size anything by it.
+    std::string text = r2000Drawing();
+    size_t at = text.find("$HANDSEED\n  5\n300\n");
+    ASSERT_NE(at, std::string::npos);
+    text.replace(at, std::strlen("$HANDSEED\n  5\n300\n"), "$HANDSEED\n  5\nFFFFFFFFFFFFFF0\n");
+    DbPtr db = read(text);
+    ASSERT_TRUE(db);
+    EXPECT_EQ(modelSpaceClasses(db.get()).size(), 3u);
+    EXPECT_GE(hs::handseed(db.get()), 0xFFFFFFFFFFFFFF0u);
+    AcDbObjectId id = addLine(db.get(), 0, 0, 1, 1);
+    EXPECT_GE(id.handle().value(), 0xFFFFFFFFFFFFFF0u);
 }
 
 TEST_F(DxfReading, AFileWithoutEofIsAnErrorNamingTheLine) {

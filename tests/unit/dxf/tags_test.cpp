@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstring>
 #include <limits>
 #include <random>
@@ -116,6 +117,59 @@ TEST(TagReader, NeverReadsPastTheEndOfArbitraryBytes) {
     }
 }
 
+TEST(TagReader, ReadsEveryValueLengthLineEndAndCodeFormAlike) {
+    // Values of every length around the reader's word-wide line search,
+    // codes written in the forms programs use, both line ends, and the last
+    // value with and without a line end: each tag comes back with its code,
+    // its exact value and the line of its code.
+    std::mt19937 rng(3);
+    const char* codeForms[] = {"%3d", "%d", "%6d", "%d  ", "+%d"};
+    for (const char* eol : {"\n", "\r\n"}) {
+        for (bool finalEol : {true, false}) {
+            std::string text;
+            std::vector<std::pair<int, std::string>> expected;
+            for (int length = 0; length <= 40; ++length) {
+                int code = static_cast<int>(rng() % 1072);
+                std::string value;
+                for (int i = 0; i < length; ++i)
+                    value.push_back("abcXYZ 0.5-\t\r{}"[rng() % 16]);
+                if (!value.empty() && value.back() == '\r')
+                    value.back() = 'r';  // a final CR is part of the line end
+                char codeText[16];
+                std::snprintf(codeText, sizeof codeText, codeForms[length % 5], code);
+                text += codeText;
+                text += eol;
+                text += value;
+                text += eol;
+                expected.emplace_back(code, value);
+            }
+            if (!finalEol)
+                text.resize(text.size() - std::strlen(eol));
+            std::string error;
+            std::vector<RawTag> tags = readAll(text, &error);
+            EXPECT_TRUE(error.empty()) << error;
+            ASSERT_EQ(tags.size(), expected.size());
+            for (size_t i = 0; i < tags.size(); ++i) {
+                EXPECT_EQ(tags[i].code, expected[i].first) << i;
+                EXPECT_EQ(tags[i].value, expected[i].second) << i;
+                EXPECT_EQ(tags[i].line, static_cast<int>(2 * i + 1)) << i;
+            }
+        }
+    }
+}
+
+TEST(TagReader, ReportsAMissingValueAfterManyGoodTags) {
+    std::string text;
+    for (int i = 0; i < 20; ++i)
+        text += " 10\n1.5\n";
+    text += "  0\n";  // the last code has no value line
+    std::string error;
+    std::vector<RawTag> tags = readAll(text, &error);
+    EXPECT_EQ(tags.size(), 20u);
+    EXPECT_NE(error.find("line 42"), std::string::npos) << error;
+    EXPECT_NE(error.find("group code 0"), std::string::npos) << error;
+}
+
 TEST(Numbers, DoublesAreWrittenSoTheyReadBackBitForBit) {
     std::mt19937_64 rng(11);
     const double samples[] = {0.1,    1.0 / 3.0, -2.5e-300, 1e308, 123456789.123456789,
@@ -150,6 +204,15 @@ TEST(Numbers, IntegersAndHandlesParseStrictly) {
     EXPECT_EQ(h, 0x1Fu);
     EXPECT_FALSE(parseHandle("G1", h));
     EXPECT_FALSE(parseHandle("12345678901234567", h));
+    EXPECT_TRUE(parseHandle("ab1f", h));
+    EXPECT_EQ(h, 0xAB1Fu);
+    EXPECT_TRUE(parseHandle(" 2A ", h));
+    EXPECT_EQ(h, 0x2Au);
+    EXPECT_TRUE(parseHandle("FFFFFFFFFFFFFFFF", h));
+    EXPECT_EQ(h, ~std::uint64_t(0));
+    EXPECT_FALSE(parseHandle("", h));
+    EXPECT_FALSE(parseHandle("1F-", h));
+    EXPECT_FALSE(parseHandle("0x1F", h));
     EXPECT_EQ(formatHandle(0xABCu), "ABC");
     double d = 0;
     EXPECT_FALSE(parseDouble("1.5x", d));

@@ -143,7 +143,7 @@ struct WblockRun {
 
     void copyTable(AcDbObjectId srcTable, AcDbObjectId dstTable, bool refresh) {
         idMap[srcTable.stub()] = dstTable;
-        for (const AcDbObjectId& id : srcTable.stub()->entries) {
+        for (const AcDbObjectId& id : srcTable.stub()->entries()) {
             if (id.stub()->erased)
                 continue;
             AcDbObjectId dstId = findEntry(dstTable, recordName(id), false);
@@ -160,22 +160,22 @@ struct WblockRun {
     void copyEntities(AcDbObjectId srcBtr, AcDbObjectId dstBtr, const std::unordered_set<AcDbStub*>* only) {
         std::unordered_map<AcDbStub*, AcDbObjectId> copies;
         AcDbStub* src = srcBtr.stub();
-        for (const AcDbObjectId& id : src->entries) {
+        for (const AcDbObjectId& id : src->entries()) {
             if (id.stub()->erased || (only != nullptr && only->count(id.stub()) == 0))
                 continue;
             AcDbObjectId newId;
-            if (copyObject(id, dstBtr, newId) == Acad::eOk && !src->drawOrder.empty())
+            if (copyObject(id, dstBtr, newId) == Acad::eOk && !src->drawOrder().empty())
                 copies[id.stub()] = newId;
         }
-        if (src->drawOrder.empty())
+        if (src->drawOrder().empty())
             return;
         std::vector<AcDbObjectId> order;
-        for (const AcDbObjectId& id : src->drawOrder) {
+        for (const AcDbObjectId& id : src->drawOrder()) {
             auto it = copies.find(id.stub());
             if (it != copies.end())
                 order.push_back(it->second);
         }
-        dstBtr.stub()->drawOrder = order;
+        dstBtr.stub()->drawOrder() = order;
     }
 };
 
@@ -206,7 +206,7 @@ AcDbDatabase* wblockClone(AcDbDatabase* pSrc, const std::vector<AcDbObjectId>* e
     }
     run.idMap[src->blockTable.stub()] = dst->blockTable;
     std::vector<std::pair<AcDbObjectId, AcDbObjectId>> blocks;  // source, target
-    for (const AcDbObjectId& id : src->blockTable.stub()->entries) {
+    for (const AcDbObjectId& id : src->blockTable.stub()->entries()) {
         if (id.stub()->erased)
             continue;
         AcDbObjectId target;

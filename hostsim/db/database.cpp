@@ -119,9 +119,9 @@ void addEntry(AcDbObjectId ownerId, AcDbObjectId id) {
     if (ownerId.isNull())
         return;
     AcDbStub* owner = ownerId.stub();
-    owner->entries.push_back(id);
-    if (!owner->drawOrder.empty() && id.stub()->pObject != nullptr && AcDbEntity::cast(id.stub()->pObject))
-        owner->drawOrder.push_back(id);
+    owner->entries().push_back(id);
+    if (!owner->drawOrder().empty() && id.stub()->pObject != nullptr && AcDbEntity::cast(id.stub()->pObject))
+        owner->drawOrder().push_back(id);
     // Remember the well-known records of the default drawing by name.
     AcDbDatabase::Imp* imp = owner->pDb->hsImp();
     if (ownerId != imp->blockTable && ownerId != imp->layerTable && ownerId != imp->linetypeTable)
@@ -168,7 +168,7 @@ AcDbObjectId findEntry(AcDbObjectId tableId, const tstring& name, bool includeEr
     if (tableId.isNull())
         return AcDbObjectId::kNull;
     std::string want = upper(toUtf8(name));
-    for (const AcDbObjectId& id : tableId.stub()->entries) {
+    for (const AcDbObjectId& id : tableId.stub()->entries()) {
         if (!includeErased && id.stub()->erased)
             continue;
         if (upper(toUtf8(recordName(id))) == want)
@@ -368,7 +368,7 @@ std::vector<AcDbObjectId> entitiesOf(AcDbObjectId blockRecordId, bool includeEra
     std::vector<AcDbObjectId> out;
     if (blockRecordId.isNull())
         return out;
-    for (const AcDbObjectId& id : blockRecordId.stub()->entries)
+    for (const AcDbObjectId& id : blockRecordId.stub()->entries())
         if (includeErased || !id.stub()->erased)
             out.push_back(id);
     return out;

@@ -21,15 +21,30 @@ public:
     AcDbObjectId owner;
     AcDbObject* pObject = nullptr;  // null for a handle referred to before its object exists
     AcRxClass* pClass = nullptr;
+    int readers = 0;  // open-for-read count
     bool erased = false;
-    int readers = 0;      // open-for-read count
-    bool writer = false;  // open for write
-    bool isNew = true;    // not yet closed since it was added
-    // Entries of a symbol table or entities of a block table record, in order.
-    std::vector<AcDbObjectId> entries;
-    // Draw order of a block table record; empty while it is the record order.
-    std::vector<AcDbObjectId> drawOrder;
+    bool writer = false;                                  // open for write
+    bool isNew = true;                                    // not yet closed since it was added
     std::size_t openSlot = static_cast<std::size_t>(-1);  // place in the database's open set
+
+    // Entries of a symbol table or entities of a block table record, in order.
+    std::vector<AcDbObjectId>& entries() { return lists().entries; }
+    // Draw order of a block table record; empty while it is the record order.
+    std::vector<AcDbObjectId>& drawOrder() { return lists().drawOrder; }
+
+private:
+    // Only tables and block table records own entries: the lists are made
+    // when first asked for, so that the records of a large drawing stay small.
+    struct Lists {
+        std::vector<AcDbObjectId> entries;
+        std::vector<AcDbObjectId> drawOrder;
+    };
+    Lists& lists() {
+        if (!m_pLists)
+            m_pLists.reset(new Lists());
+        return *m_pLists;
+    }
+    std::unique_ptr<Lists> m_pLists;
 };
 
 namespace hs {
@@ -151,8 +166,8 @@ struct EntryCursor {
     AcDbStub* owner = nullptr;
     long pos = 0;
 
-    long size() const { return static_cast<long>(owner->entries.size()); }
-    bool erasedAt(long i) const { return owner->entries[static_cast<size_t>(i)].stub()->erased; }
+    long size() const { return static_cast<long>(owner->entries().size()); }
+    bool erasedAt(long i) const { return owner->entries()[static_cast<size_t>(i)].stub()->erased; }
     void start(bool atBeginning, bool skipDeleted) {
         pos = atBeginning ? 0 : size() - 1;
         settle(atBeginning, skipDeleted);
@@ -169,7 +184,7 @@ struct EntryCursor {
     }
     bool done() const { return pos < 0 || pos >= size(); }
     AcDbObjectId current() const {
-        return done() ? AcDbObjectId::kNull : owner->entries[static_cast<size_t>(pos)];
+        return done() ? AcDbObjectId::kNull : owner->entries()[static_cast<size_t>(pos)];
     }
 };
 

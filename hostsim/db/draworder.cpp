@@ -13,7 +13,7 @@ namespace hs {
 namespace {
 
 std::vector<AcDbObjectId> fullOrder(AcDbStub* owner) {
-    return owner->drawOrder.empty() ? owner->entries : owner->drawOrder;
+    return owner->drawOrder().empty() ? owner->entries() : owner->drawOrder();
 }
 
 std::vector<AcDbObjectId> live(const std::vector<AcDbObjectId>& ids) {
@@ -40,13 +40,13 @@ void move(const std::vector<AcDbObjectId>& ids, bool toBack) {
             (isMoving ? moved : rest).push_back(id);
         }
         undoRecordDrawOrder(owner);
-        owner->drawOrder.clear();
+        owner->drawOrder().clear();
         if (toBack) {
-            owner->drawOrder = moved;
-            owner->drawOrder.insert(owner->drawOrder.end(), rest.begin(), rest.end());
+            owner->drawOrder() = moved;
+            owner->drawOrder().insert(owner->drawOrder().end(), rest.begin(), rest.end());
         } else {
-            owner->drawOrder = rest;
-            owner->drawOrder.insert(owner->drawOrder.end(), moved.begin(), moved.end());
+            owner->drawOrder() = rest;
+            owner->drawOrder().insert(owner->drawOrder().end(), moved.begin(), moved.end());
         }
     }
 }
@@ -68,9 +68,9 @@ void bringToFront(const std::vector<AcDbObjectId>& ids) {
 }
 
 bool drawOrderDiffers(AcDbObjectId blockRecordId) {
-    if (blockRecordId.isNull() || blockRecordId.stub()->drawOrder.empty())
+    if (blockRecordId.isNull() || blockRecordId.stub()->drawOrder().empty())
         return false;
-    return live(blockRecordId.stub()->drawOrder) != live(blockRecordId.stub()->entries);
+    return live(blockRecordId.stub()->drawOrder()) != live(blockRecordId.stub()->entries());
 }
 
 void setDrawOrder(AcDbObjectId blockRecordId, const std::vector<AcDbObjectId>& order) {
@@ -83,11 +83,11 @@ void setDrawOrder(AcDbObjectId blockRecordId, const std::vector<AcDbObjectId>& o
         if (!id.isNull() && id.stub()->owner.stub() == owner && seen.insert(id.stub()).second)
             next.push_back(id);
     // Entities the order does not name keep their record order, on top.
-    for (const AcDbObjectId& id : owner->entries)
+    for (const AcDbObjectId& id : owner->entries())
         if (seen.insert(id.stub()).second)
             next.push_back(id);
     undoRecordDrawOrder(owner);
-    owner->drawOrder = next;
+    owner->drawOrder() = next;
 }
 
 }  // namespace hs

@@ -170,7 +170,7 @@ Acad::ErrorStatus AcDbBlockTableRecordIterator::getEntity(AcDbEntity*& pEntity, 
 }
 
 Acad::ErrorStatus AcDbBlockTableRecordIterator::seek(AcDbObjectId id) {
-    const auto& entries = m_pImp->owner->entries;
+    const auto& entries = m_pImp->owner->entries();
     for (size_t i = 0; i < entries.size(); ++i) {
         if (entries[i] == id) {
             m_pImp->pos = static_cast<long>(i);

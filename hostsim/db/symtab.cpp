@@ -128,7 +128,7 @@ bool AcDbSymbolTable::has(AcDbObjectId id) const {
     assertReadEnabled();
     if (hsStub() == nullptr)
         return false;
-    for (const AcDbObjectId& e : hsStub()->entries)
+    for (const AcDbObjectId& e : hsStub()->entries())
         if (e == id && !e.stub()->erased)
             return true;
     return false;

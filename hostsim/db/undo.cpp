@@ -72,7 +72,7 @@ void swapState(UndoRecord& rec, AcDbObject* pObj, const char* what) {
 void apply(UndoRecord& rec, bool undo) {
     const char* what = undo ? "undo the change of" : "redo the change of";
     if (rec.kind == UndoRecord::kDrawOrder) {
-        std::swap(rec.order, rec.id.stub()->drawOrder);
+        std::swap(rec.order, rec.id.stub()->drawOrder());
         return;
     }
     AcDbObject* pObj = nullptr;
@@ -158,7 +158,7 @@ void undoRecordDrawOrder(AcDbStub* pRecord) {
     if (log == nullptr)
         return;
     auto rec = std::make_shared<UndoRecord>();
-    rec->order = pRecord->drawOrder;
+    rec->order = pRecord->drawOrder();
     add(*log, UndoRecord::kDrawOrder, AcDbObjectId(pRecord), rec);
 }
 

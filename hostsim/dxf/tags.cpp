@@ -112,6 +112,11 @@ inline size_t lineLength(const char* p, const char* end) {
         std::uint64_t x = w ^ 0x0A0A0A0A0A0A0A0AULL;  // a zero byte where w has '\n'
         std::uint64_t found = (x - 0x0101010101010101ULL) & ~x & 0x8080808080808080ULL;
         if (found != 0) {
+#if defined(__GNUC__) && defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+            // The lowest flagged byte is the first '\n' (a borrow can only
+            // flag bytes above a zero byte).
+            return static_cast<size_t>(q - p) + static_cast<size_t>(__builtin_ctzll(found) / 8);
+#endif
             // Every '\n' is flagged; a byte next to one may be flagged
             // too, so the flagged bytes are checked in order.
             unsigned char bytes[8];
@@ -154,12 +159,13 @@ bool TagReader::nextQuick(RawTag& tag) {
     const char* next = value + length;
     if (length > 0 && value[length - 1] == '\r')
         --length;
-    tag.code = code;
-    tag.value = std::string_view(value, length);
-    tag.line = m_line;
+    // Both copies are set field by field: copying one to the other right
+    // after its stores would wait for them.
+    tag.code = m_last.code = code;
+    tag.value = m_last.value = std::string_view(value, length);
+    tag.line = m_last.line = m_line;
     m_line += 2;
     m_pos = next == end ? m_text.size() : static_cast<size_t>(next + 1 - begin);
-    m_last = tag;
     m_haveLast = true;
     return true;
 }

@@ -5,6 +5,7 @@
 #include <cstdarg>
 #include <map>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "aced.h"
@@ -25,7 +26,7 @@ public:
     AcRxObject* at(const ACHAR* key) const override {
         if (key == nullptr)
             return nullptr;
-        auto it = m_byName.find(key);
+        auto it = m_byName.find(Key(key));
         return it == m_byName.end() ? nullptr : m_byId[it->second].second;
     }
     AcRxObject* at(Adesk::UInt32 id) const override {
@@ -35,7 +36,7 @@ public:
     AcRxObject* atPut(const ACHAR* key, AcRxObject* pObject, Adesk::UInt32& retId) override {
         if (key == nullptr)
             return nullptr;
-        auto it = m_byName.find(key);
+        auto it = m_byName.find(Key(key));
         if (it != m_byName.end()) {
             retId = it->second;
             AcRxObject* old = m_byId[it->second].second;
@@ -50,7 +51,7 @@ public:
     AcRxObject* remove(const ACHAR* key) override {
         if (key == nullptr)
             return nullptr;
-        auto it = m_byName.find(key);
+        auto it = m_byName.find(Key(key));
         if (it == m_byName.end())
             return nullptr;
         AcRxObject* old = m_byId[it->second].second;
@@ -58,7 +59,9 @@ public:
         m_byName.erase(it);
         return old;
     }
-    bool has(const ACHAR* entryName) const override { return entryName && m_byName.count(entryName) != 0; }
+    bool has(const ACHAR* entryName) const override {
+        return entryName && m_byName.find(Key(entryName)) != m_byName.end();
+    }
     Adesk::UInt32 numEntries() const override { return static_cast<Adesk::UInt32>(m_byName.size()); }
 
     std::vector<AcRxObject*> entries() const {
@@ -69,7 +72,9 @@ public:
     }
 
 private:
-    std::map<tstring, Adesk::UInt32> m_byName;
+    // Looked up by a view of the caller's text: a lookup makes no string.
+    using Key = std::basic_string_view<ACHAR>;
+    std::map<tstring, Adesk::UInt32, std::less<>> m_byName;
     std::vector<std::pair<tstring, AcRxObject*>> m_byId;
 };
 

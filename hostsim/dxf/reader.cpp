@@ -206,7 +206,7 @@ bool Reader::readHeader() {
         } else if (pVar->name == "$HANDSEED" && t.code == 5) {
             if (!parseHandle(t.value, m_fileSeed))
                 warn(t.line, "$HANDSEED is not a handle; a new one is used");
-            else  // no file holds more objects than a tenth of its lines
+            else  // room for the file's handles, within what a file of its size can hold
                 hs::reserveHandles(m_pDb, std::min<std::uint64_t>(m_fileSeed, m_r.size() / 20));
         }
     }

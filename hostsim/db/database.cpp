@@ -406,6 +406,10 @@ void setHandseed(AcDbDatabase* pDb, std::uint64_t next) {
     pDb->hsImp()->nextHandle = std::max(next, pDb->hsImp()->nextHandle);
 }
 
+std::size_t handleCount(AcDbDatabase* pDb) {
+    return pDb->hsImp()->stubs.count();
+}
+
 void reserveHandles(AcDbDatabase* pDb, std::uint64_t count) {
     pDb->hsImp()->stubs.reserve(count);
 }

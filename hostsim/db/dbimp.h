@@ -87,6 +87,8 @@ public:
         auto it = m_sparse.find(handle);
         return it == m_sparse.end() ? nullptr : it->second;
     }
+    // Stubs made, for objects and for handles referred to.
+    std::size_t count() const { return m_count; }
     // Room in the index for handles below `handles`.
     void reserve(std::uint64_t handles);
     // A new stub for a handle that has none.

@@ -37,23 +37,33 @@ DxfResult readDxfFile(const std::string& path, AcDbDatabase*& pDb) {
 }
 
 DxfResult writeDxfFile(const std::string& path, AcDbDatabase* pDb) {
-    std::string text;
-    DxfResult result = writeDxfText(pDb, text);
-    if (!result.ok) {
-        result.message = path + ": " + result.message;
-        return result;
-    }
     std::string tmp = path + ".tmp";
+    DxfResult result;
     {
         std::ofstream out(tmp, std::ios::binary | std::ios::trunc);
         if (!out)
             return {false, path + ": cannot write the file: " + std::strerror(errno), {}};
-        out.write(text.data(), static_cast<std::streamsize>(text.size()));
-        out.flush();
-        if (!out) {
-            std::remove(tmp.c_str());
-            return {false, path + ": cannot write the file", {}};
+        std::string ioError;
+        result = writeDxfPieces(pDb, [&](std::string_view piece) {
+            out.write(piece.data(), static_cast<std::streamsize>(piece.size()));
+            if (!out)
+                ioError = std::strerror(errno);
+            return static_cast<bool>(out);
+        });
+        if (result.ok) {
+            out.flush();
+            if (!out)
+                ioError = std::strerror(errno);
         }
+        if (!ioError.empty()) {
+            result.ok = false;
+            result.message = "cannot write the file: " + ioError;
+        }
+    }
+    if (!result.ok) {
+        std::remove(tmp.c_str());
+        result.message = path + ": " + result.message;
+        return result;
     }
     // std::filesystem::rename replaces an existing file on every platform
     // (std::rename does not on Windows).

@@ -48,7 +48,8 @@ size_t findCode(const Tags& tags, int code, size_t from = 1) {
 
 class Writer {
 public:
-    Writer(AcDbDatabase* pDb, std::string& out) : m_pDb(pDb), m_out(out), m_w(out) {}
+    Writer(AcDbDatabase* pDb, std::string& out, const DxfSink* pSink = nullptr)
+        : m_pDb(pDb), m_out(out), m_w(out), m_pSink(pSink) {}
     DxfResult run();
 
 private:
@@ -67,6 +68,16 @@ private:
     void writeEntity(AcDbObjectId id, bool paperSpace);
     void writeKept(Tags tags, std::uint64_t handle, std::uint64_t owner);
     void writeTags(const Tags& tags);
+    // With a sink, hands the text made so far to it once there is enough
+    // (or all of it); after a failure the text is dropped.
+    void spill(bool all) {
+        if (m_pSink == nullptr || (!all && m_out.size() < kSpillBytes))
+            return;
+        if (m_error.empty() && !m_out.empty() && !(*m_pSink)(m_out))
+            fail("the file could not be written");
+        m_out.clear();
+    }
+    static constexpr std::size_t kSpillBytes = std::size_t(1) << 20;
     bool fail(const std::string& message) {
         if (m_error.empty())
             m_error = message;
@@ -81,6 +92,7 @@ private:
     AcDbDatabase* m_pDb;
     std::string& m_out;
     TagWriter m_w;
+    const DxfSink* m_pSink;
     DrawingData* m_data = nullptr;
     TextCodec m_codec;
     FilerCache m_filers;
@@ -374,6 +386,7 @@ void Writer::writeEntity(AcDbObjectId id, bool paperSpace) {
             writeDbObject(pEnt, type, paperSpace);
     }
     pEnt->close();
+    spill(false);
 }
 
 void Writer::writeDbTable(const std::string& name, AcDbObjectId tableId) {
@@ -471,7 +484,13 @@ DxfResult Writer::run() {
         return result;
     }
     prepare();
-    m_out.reserve(m_out.size() + 1024 * 1024);
+    // Most objects take well under 256 bytes of a file. Room reserved and
+    // not written is address space only: the system provides the pages
+    // when they are first written.
+    if (m_pSink != nullptr)
+        m_out.reserve(2 * kSpillBytes);
+    else
+        m_out.reserve(m_out.size() + 1024 * 1024 + hs::handleCount(m_pDb) * 256);
     writeHeader();
     writeClasses();
     writeTables();
@@ -485,6 +504,7 @@ DxfResult Writer::run() {
         m_w.write(0, "ENDSEC");
     }
     m_w.write(0, "EOF");
+    spill(true);
     result.ok = m_error.empty();
     result.message = m_error;
     return result;
@@ -495,6 +515,12 @@ DxfResult Writer::run() {
 
 DxfResult writeDxfText(AcDbDatabase* pDb, std::string& text) {
     dxf::Writer writer(pDb, text);
+    return writer.run();
+}
+
+DxfResult writeDxfPieces(AcDbDatabase* pDb, const DxfSink& sink) {
+    std::string buffer;
+    dxf::Writer writer(pDb, buffer, &sink);
     return writer.run();
 }
 

@@ -32,6 +32,9 @@ Acad::ErrorStatus addObject(AcDbDatabase* pDb, AcDbObject* pObj, AcDbObjectId ow
                             AcDbObjectId& newId);
 std::uint64_t handseed(AcDbDatabase* pDb);
 void setHandseed(AcDbDatabase* pDb, std::uint64_t next);
+// The number of handles the database has records for (its objects and
+// handles referred to before their objects were added).
+std::size_t handleCount(AcDbDatabase* pDb);
 // Makes room in the handle index for handles below `count` (a file's handle
 // seed), so that reading its objects does not grow the index step by step.
 void reserveHandles(AcDbDatabase* pDb, std::uint64_t count);

@@ -1,5 +1,6 @@
 // Reading and writing DXF drawing files.
 #pragma once
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -26,5 +27,10 @@ DxfResult writeDxfFile(const std::string& path, AcDbDatabase* pDb);
 // The same on text in memory (tests, benchmarks, fuzzing).
 DxfResult readDxfText(std::string_view text, AcDbDatabase*& pDb);
 DxfResult writeDxfText(AcDbDatabase* pDb, std::string& text);
+// Writes the file in pieces of about a megabyte, each handed to the sink as
+// soon as it is made, so that a large drawing is never held whole as text.
+// A sink that returns false ends the writing with an error.
+using DxfSink = std::function<bool(std::string_view)>;
+DxfResult writeDxfPieces(AcDbDatabase* pDb, const DxfSink& sink);
 
 }  // namespace hs

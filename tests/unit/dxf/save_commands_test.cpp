@@ -93,3 +93,53 @@ TEST_F(SaveCommands, AFolderThatDoesNotExistIsReportedNotSaved) {
     EXPECT_NE(out.find("cannot write"), std::string::npos) << out;
     EXPECT_EQ(rec_.events.back(), "abortSave");
 }
+
+// A drawing large enough that its file is written in several pieces.
+class LargeSave : public DxfTest {
+protected:
+    void SetUp() override {
+        DxfTest::SetUp();
+        db_.reset(new AcDbDatabase(true, true));
+        for (int i = 0; i < 20000; ++i)
+            addLine(db_.get(), i * 0.1, 1.0 / 3.0, i * 0.1 + 1.0 / 7.0, 2.0);
+    }
+    DbPtr db_;
+    ivtest::TempDir dir_;
+};
+
+TEST_F(LargeSave, TheFileWrittenInPiecesIsTheWholeDrawing) {
+    std::string path = dir_.file("large.dxf");
+    ASSERT_TRUE(hs::writeDxfFile(path, db_.get()).ok);
+    std::string inMemory;
+    ASSERT_TRUE(hs::writeDxfText(db_.get(), inMemory).ok);
+    std::string onDisk = ivtest::readFile(path);
+    EXPECT_GT(onDisk.size(), 2u << 20);
+    EXPECT_TRUE(onDisk == inMemory) << onDisk.size() << " bytes against " << inMemory.size();
+    EXPECT_FALSE(ivtest::fileExists(path + ".tmp"));
+}
+
+TEST_F(LargeSave, AFailureAfterPiecesWereWrittenKeepsTheOldFileAndLeavesNoTemporary) {
+    std::string path = dir_.file("kept.dxf");
+    ivtest::writeFile(path, "old contents");
+    // The entity near the end fails, when most of the file is written.
+    hs::armFault("AcDbEntity::dxfOutFields", Acad::eOutOfMemory, /*skip=*/19000);
+    hs::DxfResult result = hs::writeDxfFile(path, db_.get());
+    EXPECT_FALSE(result.ok);
+    EXPECT_NE(result.message.find(path), std::string::npos) << result.message;
+    EXPECT_EQ(ivtest::readFile(path), "old contents");
+    EXPECT_FALSE(ivtest::fileExists(path + ".tmp"));
+}
+
+TEST_F(LargeSave, ASinkThatFailsEndsTheWritingWithAnError) {
+    int calls = 0;
+    size_t bytes = 0;
+    hs::DxfResult result = hs::writeDxfPieces(db_.get(), [&](std::string_view piece) {
+        ++calls;
+        bytes += piece.size();
+        return calls < 2;  // the second piece cannot be written
+    });
+    EXPECT_FALSE(result.ok);
+    EXPECT_NE(result.message.find("could not be written"), std::string::npos) << result.message;
+    EXPECT_EQ(calls, 2);  // nothing is offered after the failure
+    EXPECT_GE(bytes, 1u << 20);
+}

@@ -7,13 +7,20 @@
 #include <windows.h>
 #else
 #include <dlfcn.h>
+#include <fcntl.h>
 #include <limits.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
+#include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
+#include <fstream>
 
 #include "hostsim/text.h"
 
@@ -172,5 +179,115 @@ bool fileExists(const std::string& path) {
 }
 
 #endif
+
+// ---- FileText ----
+
+FileText::~FileText() {
+    release();
+}
+
+void FileText::release() {
+#if !defined(_WIN32)
+    if (m_pMap != nullptr)
+        munmap(m_pMap, m_mapBytes);
+#endif
+    m_pMap = nullptr;
+    m_pMapped = nullptr;
+    m_size = 0;
+    m_mapBytes = 0;
+    m_copy.clear();
+}
+
+namespace {
+
+// Reads the file through the C++ library into `out`.
+bool readThroughStream(const std::string& path, std::string& out, std::string& error) {
+    // A folder opens as a stream on some systems and then has no sensible size.
+    std::error_code ec;
+    if (std::filesystem::is_directory(std::filesystem::u8path(path), ec)) {
+        error = "cannot open the file: it is a folder";
+        return false;
+    }
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        error = std::string("cannot open the file: ") + std::strerror(errno);
+        return false;
+    }
+    in.seekg(0, std::ios::end);
+    std::streamoff size = in.tellg();
+    in.seekg(0, std::ios::beg);
+    if (size < 0 || static_cast<std::uint64_t>(size) > out.max_size()) {
+        error = "cannot read the file";
+        return false;
+    }
+    try {
+        out.resize(static_cast<size_t>(size));
+    } catch (const std::bad_alloc&) {
+        error = "cannot read the file: not enough memory";
+        return false;
+    }
+    if (size > 0)
+        in.read(&out[0], size);
+    if (!in) {
+        error = "cannot read the file";
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+bool FileText::load(const std::string& path, std::string& error) {
+    release();
+#if defined(__linux__)
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        error = std::string("cannot open the file: ") + std::strerror(errno);
+        return false;
+    }
+    struct stat st;
+    constexpr std::size_t kHuge = std::size_t(2) << 20;
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || static_cast<std::uint64_t>(st.st_size) < 2 * kHuge) {
+        // Small files, and anything that is not a plain file, the usual way.
+        ::close(fd);
+        return readThroughStream(path, m_copy, error);
+    }
+    std::size_t size = static_cast<std::size_t>(st.st_size);
+    std::size_t rounded = (size + kHuge - 1) & ~(kHuge - 1);
+    std::size_t mapBytes = rounded + kHuge;  // room to align the start
+    void* map = mmap(nullptr, mapBytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (map == MAP_FAILED) {
+        ::close(fd);
+        return readThroughStream(path, m_copy, error);
+    }
+    char* start = reinterpret_cast<char*>((reinterpret_cast<std::uintptr_t>(map) + kHuge - 1) & ~(kHuge - 1));
+#if defined(MADV_HUGEPAGE)
+    madvise(start, rounded, MADV_HUGEPAGE);  // a hint: the buffer works without it
+#endif
+    m_pMap = map;
+    m_mapBytes = mapBytes;
+    m_pMapped = start;
+    std::size_t got = 0;
+    while (got < size) {
+        ssize_t n = ::read(fd, start + got, size - got);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0) {
+            error = std::string("cannot read the file: ") + std::strerror(errno);
+            ::close(fd);
+            release();
+            return false;
+        }
+        if (n == 0)
+            break;  // the file became shorter while it was read: what is there is read
+        got += static_cast<std::size_t>(n);
+    }
+    ::close(fd);
+    m_size = got;
+    return true;
+#else
+    return readThroughStream(path, m_copy, error);
+#endif
+}
 
 }  // namespace hs::os

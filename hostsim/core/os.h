@@ -4,7 +4,9 @@
 // POSIX builds use dlopen and /proc; Windows builds use LoadLibrary and the
 // module functions of the Win32 API.
 #pragma once
+#include <cstddef>
 #include <string>
+#include <string_view>
 
 namespace hs::os {
 
@@ -29,5 +31,31 @@ void binaryStdout();
 bool hasFolder(const std::string& path);
 // The file name without its folders.
 std::string baseName(const std::string& path);
+
+// The whole contents of a file, read into memory. A large file goes into
+// memory taken straight from the system in huge pages where it has them: a
+// buffer of ordinary pages takes a page fault every 4 KB as the file is
+// copied in, which for a large drawing costs as much as reading it.
+class FileText {
+public:
+    FileText() = default;
+    ~FileText();
+    FileText(const FileText&) = delete;
+    FileText& operator=(const FileText&) = delete;
+
+    // False with the reason ("cannot open the file: ...") when it cannot.
+    bool load(const std::string& path, std::string& error);
+    std::string_view text() const {
+        return m_pMapped != nullptr ? std::string_view(m_pMapped, m_size) : m_copy;
+    }
+
+private:
+    void release();
+    char* m_pMapped = nullptr;  // large files (Linux)
+    std::size_t m_size = 0;
+    void* m_pMap = nullptr;  // the mapping that holds m_pMapped
+    std::size_t m_mapBytes = 0;
+    std::string m_copy;  // everything else
+};
 
 }  // namespace hs::os

@@ -9,26 +9,18 @@
 #include <fstream>
 #include <sstream>
 
+#include "core/os.h"
 #include "dxf/drawing_data.h"
 
 namespace hs {
 
 DxfResult readDxfFile(const std::string& path, AcDbDatabase*& pDb) {
     pDb = nullptr;
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        return {false, path + ": cannot open the file: " + std::strerror(errno), {}};
-    std::string text;
-    in.seekg(0, std::ios::end);
-    std::streamoff size = in.tellg();
-    in.seekg(0, std::ios::beg);
-    if (size > 0) {
-        text.resize(static_cast<size_t>(size));
-        in.read(&text[0], size);
-    }
-    if (!in)
-        return {false, path + ": cannot read the file", {}};
-    DxfResult result = readDxfText(text, pDb);
+    os::FileText file;
+    std::string error;
+    if (!file.load(path, error))
+        return {false, path + ": " + error, {}};
+    DxfResult result = readDxfText(file.text(), pDb);
     if (!result.ok)
         result.message = path + ": " + result.message;
     else if (dxf::DrawingData* pData = dxf::drawingData(pDb, true))

@@ -100,9 +100,10 @@ protected:
     void SetUp() override {
         DxfTest::SetUp();
         db_.reset(new AcDbDatabase(true, true));
-        for (int i = 0; i < 20000; ++i)
+        for (int i = 0; i < kLines; ++i)
             addLine(db_.get(), i * 0.1, 1.0 / 3.0, i * 0.1 + 1.0 / 7.0, 2.0);
     }
+    static constexpr int kLines = 30000;  // a file of about 5 MB
     DbPtr db_;
     ivtest::TempDir dir_;
 };
@@ -116,13 +117,22 @@ TEST_F(LargeSave, TheFileWrittenInPiecesIsTheWholeDrawing) {
     EXPECT_GT(onDisk.size(), 2u << 20);
     EXPECT_TRUE(onDisk == inMemory) << onDisk.size() << " bytes against " << inMemory.size();
     EXPECT_FALSE(ivtest::fileExists(path + ".tmp"));
+    // Opened again (a file this large is read into a buffer of its own).
+    AcDbDatabase* pBack = nullptr;
+    hs::DxfResult back = hs::readDxfFile(path, pBack);
+    ASSERT_TRUE(back.ok) << back.message;
+    DbPtr owned(pBack);
+    EXPECT_EQ(hs::entitiesOf(hs::modelSpaceId(pBack)).size(), static_cast<size_t>(kLines));
+    std::string again;
+    ASSERT_TRUE(hs::writeDxfText(pBack, again).ok);
+    EXPECT_TRUE(again == inMemory);
 }
 
 TEST_F(LargeSave, AFailureAfterPiecesWereWrittenKeepsTheOldFileAndLeavesNoTemporary) {
     std::string path = dir_.file("kept.dxf");
     ivtest::writeFile(path, "old contents");
     // The entity near the end fails, when most of the file is written.
-    hs::armFault("AcDbEntity::dxfOutFields", Acad::eOutOfMemory, /*skip=*/19000);
+    hs::armFault("AcDbEntity::dxfOutFields", Acad::eOutOfMemory, /*skip=*/kLines - 1000);
     hs::DxfResult result = hs::writeDxfFile(path, db_.get());
     EXPECT_FALSE(result.ok);
     EXPECT_NE(result.message.find(path), std::string::npos) << result.message;

@@ -180,6 +180,40 @@ bool fileExists(const std::string& path) {
 
 #endif
 
+// ---- huge pages ----
+
+#if defined(__linux__)
+void* mapHugeAligned(std::size_t bytes) {
+    // Map a huge page more than asked, then give back the unaligned ends.
+    std::size_t span = bytes + kHugePageBytes;
+    void* map = mmap(nullptr, span, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (map == MAP_FAILED)
+        return nullptr;
+    std::uintptr_t start = reinterpret_cast<std::uintptr_t>(map);
+    std::uintptr_t aligned = (start + kHugePageBytes - 1) & ~(std::uintptr_t(kHugePageBytes) - 1);
+    if (aligned > start)
+        munmap(map, aligned - start);
+    if (std::uintptr_t tail = start + span - (aligned + bytes))
+        munmap(reinterpret_cast<void*>(aligned + bytes), tail);
+    void* p = reinterpret_cast<void*>(aligned);
+#if defined(MADV_HUGEPAGE)
+    madvise(p, bytes, MADV_HUGEPAGE);  // a hint: the memory works without it
+#endif
+    return p;
+}
+
+void unmapHugeAligned(void* p, std::size_t bytes) {
+    if (p != nullptr)
+        munmap(p, bytes);
+}
+#else
+void* mapHugeAligned(std::size_t) {
+    return nullptr;
+}
+
+void unmapHugeAligned(void*, std::size_t) {}
+#endif
+
 // ---- FileText ----
 
 FileText::~FileText() {
@@ -187,11 +221,7 @@ FileText::~FileText() {
 }
 
 void FileText::release() {
-#if !defined(_WIN32)
-    if (m_pMap != nullptr)
-        munmap(m_pMap, m_mapBytes);
-#endif
-    m_pMap = nullptr;
+    unmapHugeAligned(m_pMapped, m_mapBytes);
     m_pMapped = nullptr;
     m_size = 0;
     m_mapBytes = 0;
@@ -246,27 +276,21 @@ bool FileText::load(const std::string& path, std::string& error) {
         return false;
     }
     struct stat st;
-    constexpr std::size_t kHuge = std::size_t(2) << 20;
-    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || static_cast<std::uint64_t>(st.st_size) < 2 * kHuge) {
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) ||
+        static_cast<std::uint64_t>(st.st_size) < 2 * kHugePageBytes) {
         // Small files, and anything that is not a plain file, the usual way.
         ::close(fd);
         return readThroughStream(path, m_copy, error);
     }
     std::size_t size = static_cast<std::size_t>(st.st_size);
-    std::size_t rounded = (size + kHuge - 1) & ~(kHuge - 1);
-    std::size_t mapBytes = rounded + kHuge;  // room to align the start
-    void* map = mmap(nullptr, mapBytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-    if (map == MAP_FAILED) {
+    std::size_t rounded = (size + kHugePageBytes - 1) & ~(kHugePageBytes - 1);
+    char* start = static_cast<char*>(mapHugeAligned(rounded));
+    if (start == nullptr) {
         ::close(fd);
         return readThroughStream(path, m_copy, error);
     }
-    char* start = reinterpret_cast<char*>((reinterpret_cast<std::uintptr_t>(map) + kHuge - 1) & ~(kHuge - 1));
-#if defined(MADV_HUGEPAGE)
-    madvise(start, rounded, MADV_HUGEPAGE);  // a hint: the buffer works without it
-#endif
-    m_pMap = map;
-    m_mapBytes = mapBytes;
     m_pMapped = start;
+    m_mapBytes = rounded;
     std::size_t got = 0;
     while (got < size) {
         ssize_t n = ::read(fd, start + got, size - got);

@@ -32,6 +32,14 @@ bool hasFolder(const std::string& path);
 // The file name without its folders.
 std::string baseName(const std::string& path);
 
+// The size of a huge page where the system has them (2 MB on x86 Linux).
+constexpr std::size_t kHugePageBytes = std::size_t(2) << 20;
+// Memory of `bytes` (a multiple of kHugePageBytes) aligned to a huge page,
+// taken straight from the system and marked for huge pages. Null when it
+// cannot be had, and always off Linux; give it back with unmapHugeAligned.
+void* mapHugeAligned(std::size_t bytes);
+void unmapHugeAligned(void* p, std::size_t bytes);
+
 // The whole contents of a file, read into memory. A large file goes into
 // memory taken straight from the system in huge pages where it has them: a
 // buffer of ordinary pages takes a page fault every 4 KB as the file is
@@ -51,9 +59,8 @@ public:
 
 private:
     void release();
-    char* m_pMapped = nullptr;  // large files (Linux)
+    char* m_pMapped = nullptr;  // large files (Linux), from mapHugeAligned
     std::size_t m_size = 0;
-    void* m_pMap = nullptr;  // the mapping that holds m_pMapped
     std::size_t m_mapBytes = 0;
     std::string m_copy;  // everything else
 };

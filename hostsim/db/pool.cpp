@@ -3,12 +3,12 @@
 
 #include <new>
 
+#include "core/os.h"
+
 // Large blocks come straight from the system on Linux. Not in sanitizer
 // builds: the leak checker does not look for pointers in such memory, so
 // objects the blocks point to would be reported as lost.
 #if defined(__linux__) && HS_POOL_RECORDS
-#include <sys/mman.h>
-
 #include <atomic>
 #include <condition_variable>
 #include <cstdint>
@@ -33,26 +33,14 @@ std::atomic<std::size_t> g_mappedBytes{0};
 // (so that it can be a huge page and takes no more address space than it
 // needs), or null.
 void* newLargeBlock() {
-    std::size_t span = 2 * kPoolBlockBytes;
-    void* map = mmap(nullptr, span, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-    if (map == MAP_FAILED)
-        return nullptr;
-    std::uintptr_t start = reinterpret_cast<std::uintptr_t>(map);
-    std::uintptr_t aligned = (start + kPoolBlockBytes - 1) & ~(std::uintptr_t(kPoolBlockBytes) - 1);
-    if (aligned > start)
-        munmap(map, aligned - start);
-    if (std::uintptr_t tail = start + span - (aligned + kPoolBlockBytes))
-        munmap(reinterpret_cast<void*>(aligned + kPoolBlockBytes), tail);
-    void* p = reinterpret_cast<void*>(aligned);
-#if defined(MADV_HUGEPAGE)
-    madvise(p, kPoolBlockBytes, MADV_HUGEPAGE);  // a hint: without it the block is still usable
-#endif
-    g_mappedBytes += kPoolBlockBytes;
+    void* p = os::mapHugeAligned(kPoolBlockBytes);
+    if (p != nullptr)
+        g_mappedBytes += kPoolBlockBytes;
     return p;
 }
 
 void deleteLargeBlock(void* p) {
-    munmap(p, kPoolBlockBytes);
+    os::unmapHugeAligned(p, kPoolBlockBytes);
     g_mappedBytes -= kPoolBlockBytes;
 }
 

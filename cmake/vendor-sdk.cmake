@@ -36,8 +36,10 @@ file(GLOB IRONVEIL_SOURCES
   ${CMAKE_SOURCE_DIR}/module/*.cpp ${CMAKE_SOURCE_DIR}/settings/*.cpp ${CMAKE_SOURCE_DIR}/entity/*.cpp
   ${CMAKE_SOURCE_DIR}/command/*.cpp ${CMAKE_SOURCE_DIR}/guard/*.cpp)
 add_library(ironveil MODULE ${IRONVEIL_SOURCES} ${CMAKE_SOURCE_DIR}/module/Ironveil.def)
-target_compile_definitions(ironveil PRIVATE IRONVEIL_VENDOR_SDK=1 IRONVEIL_RELEASE=${IRONVEIL_RELEASE}
-  IRONVEIL_MAINT=${IRONVEIL_MAINT})
+# The maintenance release the class is registered with comes from the SDK's
+# own headers (AcDb::kMReleaseCurrent), so builds A and B differ only in the
+# SDK folder given.
+target_compile_definitions(ironveil PRIVATE IRONVEIL_VENDOR_SDK=1 IRONVEIL_RELEASE=${IRONVEIL_RELEASE})
 if(IRONVEIL_RELEASE GREATER 16)
   # Wide text: ACHAR is wchar_t and Windows is called through its W functions.
   target_compile_definitions(ironveil PRIVATE UNICODE _UNICODE)

@@ -47,6 +47,19 @@ void arrayWaterMark(AcDbObjectId oId, int lines, int columns, int facts, AcGePoi
     const double e = std::fabs(H / (double)lines) * (double)facts * 0.01;
     const double targetWidth = e * w / h;
     const double scale = e / h;
+    const double columnDistance = std::fabs(W - targetWidth) / (double)(columns - 1);
+    const double rowDistance = std::fabs(H - e) / (double)(lines - 1);
+    // Sizes beyond the range of doubles (or so small they vanish) would reach
+    // the host's array command as inf or nan and the drawing as garbage.
+    if (!(e > 0.0) || !std::isfinite(e) || !(scale > 0.0) || !std::isfinite(scale) || !(targetWidth >= 0.0) ||
+        !std::isfinite(targetWidth) || !std::isfinite(columnDistance) || !std::isfinite(rowDistance) ||
+        !std::isfinite(W) || !std::isfinite(Ptll.x + (double)(columns - 1) * columnDistance + targetWidth) ||
+        !std::isfinite(Ptll.y + (double)(lines - 1) * rowDistance + e)) {
+        acutPrintf(ACRX_T(
+            "\nThe watermark cannot be fitted into the rectangle; it is left where it was created.\n"));
+        pEnt->close();
+        return;
+    }
 
     AcGePoint3d Ptll3d(Ptll.x, Ptll.y, 0.0);
     AcGeVector3d transVec = Ptll3d - aMin;
@@ -57,12 +70,12 @@ void arrayWaterMark(AcDbObjectId oId, int lines, int columns, int facts, AcGePoi
     pEnt->transformBy(xform2);
     pEnt->close();
 
-    ads_name ename, ssname;
-    acdbGetAdsName(ename, oId);
-    acedSSAdd(ename, nullptr, ssname);
-
-    const double columnDistance = std::fabs(W - targetWidth) / (double)(columns - 1);
-    const double rowDistance = std::fabs(H - e) / (double)(lines - 1);
+    // Without a name for the entity or a set holding it there is nothing to
+    // give the array command.
+    ads_name ename = {0, 0};
+    ads_name ssname = {0, 0};
+    if (acdbGetAdsName(ename, oId) != Acad::eOk || acedSSAdd(ename, nullptr, ssname) != RTNORM)
+        return;
 
     resbuf* rb =
         acutBuildList(RTSTR, ACRX_T("-array"), RTPICKS, ssname, RTSTR, ACRX_T(""), RTSTR, ACRX_T("R"),

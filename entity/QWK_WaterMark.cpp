@@ -52,6 +52,10 @@ AcDbEntity* ivCreateEntityOfClass(const ACHAR* className) {
     AcRxClass* pClass = (AcRxClass*)pDict->at(className);
     if (pClass == nullptr || !pClass->isDerivedFrom(AcDbEntity::desc()))
         return nullptr;
+    // A watermark never holds a watermark: the command cannot make one, and
+    // a file that nests them would have the readers recurse without end.
+    if (QWK_WaterMark::desc() != nullptr && pClass->isDerivedFrom(QWK_WaterMark::desc()))
+        return nullptr;
     AcRxObject* pObj = pClass->create();
     AcDbEntity* pEnt = AcDbEntity::cast(pObj);
     if (pEnt == nullptr)
@@ -62,6 +66,13 @@ AcDbEntity* ivCreateEntityOfClass(const ACHAR* className) {
 // ---- run-time class ----------------------------------------------------------
 
 ACRX_DEFINE_MEMBERS(QWK_WaterMark);
+
+#if IRONVEIL_RELEASE == 16
+// Release 16 builds are made against the 2004 SDK (maintenance release 0) or
+// the 2006 SDK (76); any other SDK is refused rather than guessed at.
+static_assert(AcDb::kMReleaseCurrent == 0 || AcDb::kMReleaseCurrent == 76,
+              "release 16 builds need the 2004 or the 2006 SDK");
+#endif
 
 void QWK_WaterMark::rxInit() {
     ACRX_STATIC_CHECK(QWK_WaterMark);

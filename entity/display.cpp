@@ -35,15 +35,39 @@ Acad::ErrorStatus QWK_WaterMark::IV_HOOK(getGeomExtents, subGetGeomExtents)(AcDb
     return Acad::eOk;
 }
 
+// All or nothing: every clone is transformed on a copy first, and the copies
+// take the clones' places only when each of them accepted the transform, so
+// a clone that refuses leaves the whole watermark as it was.
 Acad::ErrorStatus QWK_WaterMark::IV_HOOK(transformBy, subTransformBy)(const AcGeMatrix3d& xform) {
     assertWriteEnabled();
-    for (int i = 0; i < m_count; i++) {
-        assert(m_pEnt[i]);
-        Acad::ErrorStatus es = m_pEnt[i]->transformBy(xform);
+    AcDbEntity* transformed[kMaxClones] = {};
+    Acad::ErrorStatus es = Acad::eOk;
+    int done = 0;
+    for (; done < m_count; done++) {
+        assert(m_pEnt[done]);
+        AcRxObject* pObj = m_pEnt[done]->clone();
+        transformed[done] = AcDbEntity::cast(pObj);
+        if (transformed[done] == nullptr) {
+            delete pObj;
+            es = Acad::eOutOfMemory;
+            break;
+        }
+        es = transformed[done]->transformBy(xform);
         if (es != Acad::eOk) {
             ivPrintErrorLine(kLineTransformBy, es);
-            return es;
+            done++;
+            break;
         }
+    }
+    if (es != Acad::eOk) {
+        for (int i = 0; i < done; i++)
+            delete transformed[i];
+        return es;
+    }
+    for (int i = 0; i < m_count; i++) {
+        if (m_pEnt[i]->objectId() == AcDbObjectId::kNull)
+            delete m_pEnt[i];
+        m_pEnt[i] = transformed[i];
     }
     return Acad::eOk;
 }
@@ -66,9 +90,10 @@ Acad::ErrorStatus QWK_WaterMark::IV_HOOK(getTransformedCopy, subGetTransformedCo
             delete pCopy;
             return es;
         }
-        bool stored = pCopy->set_pEntity(entTmp);
-        delete entTmp;
-        if (!stored) {
+        // Stored as it comes: each clone keeps its own colour, which after
+        // a reopen need not be the watermark's recorded colour index.
+        if (!pCopy->storeClone(entTmp)) {
+            delete entTmp;
             delete pCopy;
             return Acad::eOutOfMemory;
         }

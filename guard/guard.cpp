@@ -40,27 +40,45 @@ void KeelCommandReactor::beginWblock(AcDbDatabase*, AcDbDatabase*) {}
 
 void KeelCommandReactor::endDeepClone(AcDbIdMapping&) {}
 
+// Commands nest: a transparent command typed at a prompt of UNDO, or a
+// command a module runs with acedCmd, starts and ends inside it. The guard
+// belongs to the undo or redo that opened it and closes only when that
+// command ends, is cancelled or fails.
+void KeelCommandReactor::commandClosed() {
+    if (m_guardDepth == 0 || m_commandDepth <= m_guardDepth) {
+        g_bAllowErase = false;
+        m_guardDepth = 0;
+    }
+    if (m_commandDepth > 0)
+        m_commandDepth--;
+}
+
 void KeelCommandReactor::commandWillStart(const ACHAR* cmdStr) {
+    m_commandDepth++;
     if (cmdStr == nullptr)
         return;
     // The whole name counts, in any case; another command never closes it.
     if (ivStricmp(cmdStr, ACRX_T("undo")) == 0 || ivStricmp(cmdStr, ACRX_T("redo")) == 0 ||
-        ivStricmp(cmdStr, ACRX_T("mredo")) == 0 || ivStricmp(cmdStr, ACRX_T("u")) == 0)
+        ivStricmp(cmdStr, ACRX_T("mredo")) == 0 || ivStricmp(cmdStr, ACRX_T("u")) == 0) {
+        // An undo inside an open undo leaves the guard to the outer one.
+        if (m_guardDepth == 0 || !g_bAllowErase)
+            m_guardDepth = m_commandDepth;
         g_bAllowErase = true;
+    }
 }
 
 void KeelCommandReactor::commandEnded(const ACHAR*) {
-    g_bAllowErase = false;
+    commandClosed();
 }
 
 // A cancelled or failed undo must not leave watermarks erasable by the next
 // command, so these close the guard as well.
 void KeelCommandReactor::commandCancelled(const ACHAR*) {
-    g_bAllowErase = false;
+    commandClosed();
 }
 
 void KeelCommandReactor::commandFailed(const ACHAR*) {
-    g_bAllowErase = false;
+    commandClosed();
 }
 
 void KeelCommandReactor::lispWillStart(const ACHAR*) {}

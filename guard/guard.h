@@ -22,6 +22,14 @@ public:
     void commandFailed(const ACHAR* cmdStr) override;
     void lispWillStart(const ACHAR* firstLine) override;
     void lispEnded() override;
+
+private:
+    // Ends one level of command nesting; closes the guard when the command
+    // that opened it (or any command, while no undo holds it) is done.
+    void commandClosed();
+
+    int m_commandDepth = 0;  // commands started and not yet ended
+    int m_guardDepth = 0;    // the depth of the undo or redo that opened the guard, 0 for none
 };
 
 extern KeelCommandReactor* g_pCommandReactor;

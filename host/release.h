@@ -1,20 +1,18 @@
 // The one table of what differs between the builds. The build defines
-// IRONVEIL_RELEASE (16, 18 or 19) and, for release 16, IRONVEIL_MAINT
-// (76 for the 2006 SDK, 0 for the 2004 SDK).
+// IRONVEIL_RELEASE (16, 18 or 19). The two release 16 builds differ only in
+// the SDK they are compiled against: its headers give the maintenance
+// release (76 in the 2006 SDK, 0 in the 2004 SDK).
 #pragma once
 
 #ifndef IRONVEIL_RELEASE
 #define IRONVEIL_RELEASE 19
-#endif
-#if IRONVEIL_RELEASE == 16 && !defined(IRONVEIL_MAINT)
-#define IRONVEIL_MAINT 76
 #endif
 
 #if IRONVEIL_RELEASE == 16
 #define IRONVEIL_WIDE_TEXT 0
 #define IRONVEIL_API_VERSION 0x100000
 #define IRONVEIL_CLASS_DWG_VERSION 25
-#define IRONVEIL_CLASS_MAINT_VERSION IRONVEIL_MAINT
+#define IRONVEIL_CLASS_MAINT_VERSION AcDb::kMReleaseCurrent
 // Release 16 builds name the entity source by its absolute path.
 #define IRONVEIL_ERROR_PATH_IS_ABSOLUTE 1
 #elif IRONVEIL_RELEASE == 18

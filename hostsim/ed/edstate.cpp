@@ -186,17 +186,19 @@ extern "C" int acedSSName(const ads_name ss, long i, ads_name entres) {
     hs::SelectionSetRecord* rec = hs::findSet(ss);
     if (rec == nullptr || entres == nullptr || i < 0 || static_cast<size_t>(i) >= rec->ids.size())
         return RTERROR;
-    ads_name n;
-    if (acdbGetAdsName(n, rec->ids[static_cast<size_t>(i)]) != Acad::eOk)
+    // Named directly: a fault armed for acdbGetAdsName is the caller's own.
+    AcDbObjectId id = rec->ids[static_cast<size_t>(i)];
+    if (id.isNull())
         return RTERROR;
-    ads_name_set(n, entres);
+    entres[0] = hs::nameIndex(id);
+    entres[1] = hs::kEntityNameTag;
     return RTNORM;
 }
 
 // With no set: a new set holding the entity (or an empty set without one).
 // With a set: the entity is added to it and the result names that set.
 extern "C" int acedSSAdd(const ads_name ename, const ads_name sname, ads_name result) {
-    if (result == nullptr)
+    if (result == nullptr || hs::checkFault("acedSSAdd") != Acad::eOk)
         return RTERROR;
     AcDbObjectId id;
     bool haveEntity = ename != nullptr && !ads_name_nil(ename);

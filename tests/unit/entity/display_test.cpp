@@ -1,5 +1,6 @@
 // What the host sees of a watermark: drawing, listing, extents, transforms,
 // transformed copies and grips, all answered through the clones.
+#include "filing/dwgfiler.h"
 #include "wmtest.h"
 
 namespace {
@@ -138,16 +139,39 @@ TEST_F(WatermarkDisplay, TransformMovesEveryClone) {
         EXPECT_EQ(wmtest::lineAt(*wm, i)->startPoint(), AcGePoint3d(10, 20 + i, 0));
 }
 
-TEST_F(WatermarkDisplay, ATransformRefusedByTheSecondCloneStopsThereWithLine150) {
+TEST_F(WatermarkDisplay, ATransformRefusedByTheSecondCloneLeavesEveryCloneAsItWasWithLine150) {
     std::unique_ptr<QWK_WaterMark> wm(threeLines());
     hs::armFault("AcDbEntity::transformBy", Acad::eNotApplicable, /*skip=*/1);
     AcGeMatrix3d move;
     move.setToTranslation(AcGeVector3d(10, 0, 0));
     EXPECT_EQ(wm->transformBy(move), Acad::eNotApplicable);
-    EXPECT_EQ(wmtest::lineAt(*wm, 0)->startPoint(), AcGePoint3d(10, 0, 0));
+    EXPECT_EQ(wmtest::lineAt(*wm, 0)->startPoint(), AcGePoint3d(0, 0, 0)) << "all or nothing";
     EXPECT_EQ(wmtest::lineAt(*wm, 1)->startPoint(), AcGePoint3d(0, 1, 0));
     EXPECT_EQ(wmtest::lineAt(*wm, 2)->startPoint(), AcGePoint3d(0, 2, 0));
     EXPECT_EQ(printed(), wmtest::errorLine(150, Acad::eNotApplicable));
+}
+
+TEST_F(WatermarkDisplay, AShapeTheCircleCannotTakeLeavesTheLineUnscaledToo) {
+    // A line takes a non-uniform scaling, a circle does not.
+    QWK_WaterMark wm;
+    wmtest::fill(
+        wm, {wmtest::newLine(0, 0, 10, 5), new AcDbCircle(AcGePoint3d(3, 3, 0), AcGeVector3d::kZAxis, 1)});
+    clearPrinted();
+    AcGeMatrix3d stretch;
+    stretch.entry[0][0] = 2.0;
+    Acad::ErrorStatus es = wm.transformBy(stretch);
+    EXPECT_NE(es, Acad::eOk);
+    EXPECT_EQ(wmtest::lineAt(wm, 0)->endPoint(), AcGePoint3d(10, 5, 0));
+    const AcDbCircle* pCircle = AcDbCircle::cast(wm.entityAt(1));
+    ASSERT_NE(pCircle, nullptr);
+    EXPECT_EQ(pCircle->center(), AcGePoint3d(3, 3, 0));
+    EXPECT_EQ(printed(), wmtest::errorLine(150, es));
+    // A transform every clone takes moves them all.
+    AcGeMatrix3d move;
+    move.setToTranslation(AcGeVector3d(1, 0, 0));
+    ASSERT_EQ(wm.transformBy(move), Acad::eOk);
+    EXPECT_EQ(wmtest::lineAt(wm, 0)->endPoint(), AcGePoint3d(11, 5, 0));
+    EXPECT_EQ(AcDbCircle::cast(wm.entityAt(1))->center(), AcGePoint3d(4, 3, 0));
 }
 
 TEST_F(WatermarkDisplay, TheTransformedCopyHoldsTransformedClonesAndKeepsTheLook) {
@@ -172,6 +196,31 @@ TEST_F(WatermarkDisplay, TheTransformedCopyHoldsTransformedClonesAndKeepsTheLook
         EXPECT_NE(pWm->entityAt(i), wm->entityAt(i));
     }
     EXPECT_EQ(wmtest::lineAt(*wm, 1)->endPoint(), AcGePoint3d(1, 1, 0)) << "the source is unchanged";
+}
+
+TEST_F(WatermarkDisplay, TheTransformedCopyOfAReadWatermarkKeepsItsClonesColour) {
+    // A watermark read back from a file has its colour index at 250 (it is not
+    // filed) while its clones keep the colour they were given.
+    std::unique_ptr<QWK_WaterMark> wm(threeLines());
+    wm->set_ColorIndex(3);
+    hs::DwgFiler filer;
+    ASSERT_EQ(wm->dwgOutFields(&filer), Acad::eOk);
+    filer.rewind();
+    QWK_WaterMark read;
+    ASSERT_EQ(read.dwgInFields(&filer), Acad::eOk);
+    ASSERT_EQ(read.count(), 3);
+    ASSERT_EQ(read.entityAt(0)->colorIndex(), 3);
+    AcGeMatrix3d move;
+    move.setToTranslation(AcGeVector3d(5, 0, 0));
+    AcDbEntity* pCopy = nullptr;
+    ASSERT_EQ(read.getTransformedCopy(move, pCopy), Acad::eOk);
+    std::unique_ptr<AcDbEntity> copy(pCopy);
+    QWK_WaterMark* pWm = QWK_WaterMark::cast(pCopy);
+    ASSERT_NE(pWm, nullptr);
+    for (int i = 0; i < 3; i++) {
+        EXPECT_EQ(pWm->entityAt(i)->colorIndex(), 3) << "clone " << i;
+        EXPECT_EQ(wmtest::lineAt(*pWm, i)->startPoint(), AcGePoint3d(5, i, 0));
+    }
 }
 
 TEST_F(WatermarkDisplay, ACloneWithoutATransformedCopyFailsTheCopySilently) {

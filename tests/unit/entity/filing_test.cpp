@@ -368,3 +368,58 @@ TEST_F(WatermarkFiling, ANewerDxfVersionLeavesTheClonesHeld) {
     EXPECT_EQ((int)wm.dxfInFields(&filer), 301);
     EXPECT_EQ(wm.count(), 1);
 }
+
+TEST_F(WatermarkFiling, AWatermarkIsNeverTakenAsAClone) {
+    // DWG: a watermark's class name where a clone's belongs.
+    hs::DwgFiler dwg;
+    writeHeader(dwg, 1, 1);
+    dwg.writeString(ACRX_T("QWK_WaterMark"));
+    ASSERT_EQ(src.dwgOutFields(&dwg), Acad::eOk);
+    dwg.rewind();
+    QWK_WaterMark fromDwg;
+    clearPrinted();
+    Acad::ErrorStatus es = fromDwg.dwgInFields(&dwg);
+    EXPECT_NE(es, Acad::eOk);
+    EXPECT_EQ(fromDwg.count(), 0);
+    EXPECT_EQ(printed(), wmtest::errorLine(550, es));
+
+    // DXF: the same, with the nested watermark as an embedded object.
+    std::vector<hs::DxfItem> items = dxfOfBase();
+    items.push_back(hs::DxfItem::str(100, "QWK_WaterMark"));
+    items.push_back(hs::DxfItem::num(70, 1));
+    items.push_back(hs::DxfItem::num(70, 1));
+    items.push_back(hs::DxfItem::str(300, "QWK_WaterMark"));
+    items.push_back(hs::DxfItem::str(101, "Embedded Object"));
+    std::vector<hs::DxfItem> inner = dxfOf(src);
+    items.insert(items.end(), inner.begin(), inner.end());
+    hs::DxfFiler dxf(AcDb::kFileFiler, nullptr, items);
+    QWK_WaterMark fromDxf;
+    clearPrinted();
+    es = fromDxf.dxfInFields(&dxf);
+    EXPECT_NE(es, Acad::eOk);
+    EXPECT_EQ(fromDxf.count(), 0);
+    EXPECT_EQ(printed(), wmtest::errorLine(464, es));
+}
+
+TEST_F(WatermarkFiling, ThousandsOfNestedWatermarksAreRefusedAtTheFirstLevel) {
+    // Read level by level these would exhaust the stack.
+    const int depth = 8000;
+    std::vector<hs::DxfItem> level = dxfOfBase();
+    level.push_back(hs::DxfItem::str(100, "QWK_WaterMark"));
+    level.push_back(hs::DxfItem::num(70, 1));
+    level.push_back(hs::DxfItem::num(70, 1));
+    level.push_back(hs::DxfItem::str(300, "QWK_WaterMark"));
+    level.push_back(hs::DxfItem::str(101, "Embedded Object"));
+    std::vector<hs::DxfItem> items;
+    items.reserve(level.size() * depth);
+    for (int i = 0; i < depth; i++)
+        items.insert(items.end(), level.begin(), level.end());
+    std::vector<hs::DxfItem> innermost = dxfOf(src);
+    items.insert(items.end(), innermost.begin(), innermost.end());
+    hs::DxfFiler filer(AcDb::kFileFiler, nullptr, items);
+    QWK_WaterMark wm;
+    int before = CountedLine::s_live;
+    EXPECT_NE(wm.dxfInFields(&filer), Acad::eOk);
+    EXPECT_EQ(wm.count(), 0);
+    EXPECT_EQ(CountedLine::s_live, before) << "nothing made on the way is left behind";
+}

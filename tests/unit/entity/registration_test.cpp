@@ -25,6 +25,8 @@ TEST_F(WatermarkClass, IsRegisteredWithItsNamesVersionsAndApplicationString) {
 #if IRONVEIL_RELEASE == 16
     EXPECT_EQ(dwgVer, 25);
     EXPECT_EQ(maintVer, IRONVEIL_MAINT);
+    // The value is the SDK's own, not one the build passes beside it.
+    EXPECT_EQ(maintVer, static_cast<int>(AcDb::kMReleaseCurrent));
 #elif IRONVEIL_RELEASE == 18
     EXPECT_EQ(dwgVer, 29);
     EXPECT_EQ(maintVer, 6);

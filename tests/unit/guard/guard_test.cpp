@@ -60,6 +60,45 @@ TEST_F(EraseGuard, AnyCommandEndingClosesIt) {
     }
 }
 
+TEST_F(EraseGuard, ACommandNestedInAnUndoDoesNotCloseItTheUndoEndingDoes) {
+    // A transparent command typed at a prompt of UNDO starts and ends inside it.
+    reactor.commandWillStart(ACRX_T("UNDO"));
+    reactor.commandWillStart(ACRX_T("SETVAR"));
+    reactor.commandEnded(ACRX_T("SETVAR"));
+    EXPECT_TRUE(g_bAllowErase);
+    reactor.commandWillStart(ACRX_T("qwkHelp"));
+    reactor.commandCancelled(ACRX_T("qwkHelp"));
+    reactor.commandWillStart(ACRX_T("ZOOM"));
+    reactor.commandFailed(ACRX_T("ZOOM"));
+    EXPECT_TRUE(g_bAllowErase);
+    reactor.commandEnded(ACRX_T("UNDO"));
+    EXPECT_FALSE(g_bAllowErase);
+    // The count is back at the start: the next command's end closes as before.
+    g_bAllowErase = true;
+    reactor.commandWillStart(ACRX_T("LINE"));
+    reactor.commandEnded(ACRX_T("LINE"));
+    EXPECT_FALSE(g_bAllowErase);
+}
+
+TEST_F(EraseGuard, AnUndoNestedInAnotherCommandClosesWhenItEnds) {
+    reactor.commandWillStart(ACRX_T("SCRIPTED"));
+    reactor.commandWillStart(ACRX_T("U"));
+    EXPECT_TRUE(g_bAllowErase);
+    reactor.commandEnded(ACRX_T("U"));
+    EXPECT_FALSE(g_bAllowErase);
+    reactor.commandEnded(ACRX_T("SCRIPTED"));
+    EXPECT_FALSE(g_bAllowErase);
+}
+
+TEST_F(EraseGuard, AnEndHeardWithoutItsStartStillClosesIt) {
+    // The reactor is attached inside a command (ARX loading the module).
+    reactor.commandEnded(ACRX_T("ARX"));
+    reactor.commandEnded(ACRX_T("ARX"));
+    reactor.commandWillStart(ACRX_T("UNDO"));
+    reactor.commandEnded(ACRX_T("UNDO"));
+    EXPECT_FALSE(g_bAllowErase);
+}
+
 TEST_F(EraseGuard, ACancelledOrFailedCommandClosesIt) {
     reactor.commandWillStart(ACRX_T("U"));
     reactor.commandCancelled(ACRX_T("U"));

@@ -1,6 +1,6 @@
 // The write-block scrub: every watermark of the written database is erased,
-// in model space, paper space and block definitions; the walk stops where the
-// host refuses, as far as the refusal reaches and no further.
+// in model space, paper space and block definitions, on locked layers too; a
+// record or entity the host refuses to open is passed over and the walk goes on.
 #include "../entity/wmtest.h"
 #include "guard/guard.h"
 #include "hostsim/dbapi.h"
@@ -54,6 +54,26 @@ protected:
         pEnt->close();
         return id;
     }
+    void setLayerLocked(const ACHAR* name, bool locked) {
+        AcDbLayerTable* pLayers = nullptr;
+        ASSERT_EQ(pDb->getSymbolTable(pLayers, AcDb::kForRead), Acad::eOk);
+        AcDbLayerTableRecord* pLayer = nullptr;
+        ASSERT_EQ(pLayers->getAt(name, pLayer, AcDb::kForWrite), Acad::eOk);
+        pLayer->setIsLocked(locked);
+        pLayer->close();
+        pLayers->close();
+    }
+    bool layerLocked(const ACHAR* name) {
+        AcDbLayerTable* pLayers = nullptr;
+        EXPECT_EQ(pDb->getSymbolTable(pLayers, AcDb::kForRead), Acad::eOk);
+        AcDbLayerTableRecord* pLayer = nullptr;
+        EXPECT_EQ(pLayers->getAt(name, pLayer, AcDb::kForRead), Acad::eOk);
+        bool locked = pLayer != nullptr && pLayer->isLocked();
+        if (pLayer != nullptr)
+            pLayer->close();
+        pLayers->close();
+        return locked;
+    }
     std::string erasedMarks() const {
         std::string s;
         for (AcDbObjectId id : {modelMark1, modelMark2, paperMark, logoMark})
@@ -104,10 +124,10 @@ TEST_F(WblockScrub, NoTableIteratorMeansNothingHappens) {
     EXPECT_EQ(erasedMarks(), "----");
 }
 
-TEST_F(WblockScrub, ARecordThatCannotBeOpenedEndsTheWholeWalk) {
+TEST_F(WblockScrub, ARecordThatCannotBeOpenedIsPassedOverAndTheNextScrubbed) {
     hs::armFault("AcDbBlockTableIterator::getRecord", Acad::eWasOpenForWrite, /*skip=*/1);
     reactor.endWblock(pDb);
-    EXPECT_EQ(erasedMarks(), "EE--");
+    EXPECT_EQ(erasedMarks(), "EE-E");
 }
 
 TEST_F(WblockScrub, ARecordWithoutEntityIteratorIsSkippedAndTheNextScrubbed) {
@@ -116,11 +136,21 @@ TEST_F(WblockScrub, ARecordWithoutEntityIteratorIsSkippedAndTheNextScrubbed) {
     EXPECT_EQ(erasedMarks(), "--EE");
 }
 
-TEST_F(WblockScrub, AnEntityThatCannotBeOpenedEndsItsOwnRecordOnly) {
-    // The second entity of model space (its first watermark) cannot be opened.
-    hs::armFault("AcDbBlockTableRecordIterator::getEntity", Acad::eOnLockedLayer, /*skip=*/1);
+TEST_F(WblockScrub, AnEntityThatCannotBeOpenedIsPassedOverAndTheWalkGoesOn) {
+    // The second entity of model space (its first watermark) cannot be
+    // opened; the watermark after it in the same record is still found.
+    hs::armFault("AcDbBlockTableRecordIterator::getEntity", Acad::eWasOpenForWrite, /*skip=*/1);
     reactor.endWblock(pDb);
-    EXPECT_EQ(erasedMarks(), "--EE");
+    EXPECT_EQ(erasedMarks(), "-EEE");
+}
+
+TEST_F(WblockScrub, WatermarksOnLockedLayersAreErasedAndTheLayersStayLocked) {
+    setLayerLocked(ACRX_T("0"), true);
+    reactor.endWblock(pDb);
+    EXPECT_EQ(erasedMarks(), "EEEE");
+    EXPECT_FALSE(modelLine.isErased());
+    EXPECT_TRUE(layerLocked(ACRX_T("0"))) << "the written drawing keeps its layer states";
+    EXPECT_FALSE(g_bAllowErase);
 }
 
 TEST_F(WblockScrub, AFailedEraseIsIgnoredAndTheWalkGoesOn) {

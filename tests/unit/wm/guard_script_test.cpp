@@ -88,3 +88,30 @@ TEST_F(WmScript, WblockOfADrawingWithoutWatermarksWritesEveryEntity) {
     EXPECT_GT(source->entities, 50);
     EXPECT_EQ(written->entities, source->entities);
 }
+
+TEST_F(WmScript, WblockOfADrawingWithLockedLayersWritesNoWatermark) {
+    // Everything is on layer 0, locked before the write-block.
+    ivtest::TempDir dir;
+    ivtest::Run run = ivtest::runHostsim(
+        kMake + "-LAYER\nLO\n0\n\n-WBLOCK\n" + dir.file("written.dxf") + "\n*\n", savingRun());
+    ASSERT_EQ(run.exitCode, 0) << run.transcript;
+    std::unique_ptr<Drawing> written = readDrawing(dir.file("written.dxf"));
+    ASSERT_EQ(written->error, "");
+    EXPECT_TRUE(written->marks.empty()) << run.transcript;
+    EXPECT_EQ(written->entities, 1) << "the source line is written";
+    EXPECT_EQ(readDrawing(run.savePath)->marks.size(), 6u) << "the drawing keeps them";
+}
+
+TEST_F(WmScript, ATransparentCommandAtUndosPromptDoesNotStopTheUndo) {
+    for (const char* transparent : {"'SETVAR\nCMDECHO\n1\n", "'qwkHelp\n"}) {
+        ivtest::Run run = ivtest::runHostsim(kMake + "UNDO\n" + transparent + "1\n", savingRun());
+        ASSERT_EQ(run.exitCode, 0) << run.transcript;
+        EXPECT_FALSE(run.contains("Cannot undo")) << run.transcript;
+        EXPECT_TRUE(readDrawing(run.savePath)->marks.empty()) << transparent << run.transcript;
+        // And the guard closes with the undo: the next erase leaves watermarks.
+        ivtest::Run after = ivtest::runHostsim(
+            kMake + line(0, 0, 1, 1) + "UNDO\n" + transparent + "1\nERASE\nALL\n\n", savingRun());
+        ASSERT_EQ(after.exitCode, 0) << after.transcript;
+        EXPECT_EQ(readDrawing(after.savePath)->marks.size(), 6u) << transparent << after.transcript;
+    }
+}

@@ -113,3 +113,31 @@ TEST_F(WmScript, AFailedArrayListLeavesTheFittedWatermarkAlone) {
     ASSERT_EQ(d->marks.size(), 1u);
     EXPECT_NE(d->at(20, 10), nullptr);
 }
+
+TEST_F(WmScript, ALayoutBeyondTheRangeOfNumbersLeavesTheWatermarkWhereItWasMade) {
+    // A long flat source in a huge rectangle: its fitted width would be infinite.
+    ivtest::Run run =
+        ivtest::runHostsim(line(0, 0, 1000, 1) + wm("0,0", "1e308,1e308", "2\n3\n50\n"), savingRun());
+    ASSERT_EQ(run.exitCode, 0) << run.transcript;
+    EXPECT_EQ(
+        run.count("The watermark cannot be fitted into the rectangle; it is left where it was created."), 1)
+        << run.transcript;
+    EXPECT_FALSE(run.contains("inf")) << run.transcript;
+    std::unique_ptr<Drawing> d = readDrawing(run.savePath);
+    ASSERT_EQ(d->marks.size(), 1u) << "no array";
+    EXPECT_EQ(d->marks[0].min, AcGePoint3d(0, 0, 0));
+    EXPECT_EQ(d->marks[0].max, AcGePoint3d(1000, 1, 0));
+    EXPECT_EQ(d->entities, 2) << "the source line and one watermark";
+}
+
+TEST_F(WmScript, NoNameOrNoSetForTheWatermarkSkipsTheArray) {
+    for (const char* fault : {"acdbGetAdsName 3", "acedSSAdd 3"}) {
+        ivtest::Run run = ivtest::runHostsim(
+            kSource + "HSFAULT " + std::string(fault) + "\n" + wm("20,10", "100,50"), savingRun());
+        ASSERT_EQ(run.exitCode, 0) << fault << "\n" << run.transcript;
+        EXPECT_FALSE(run.contains("Enter the type of array")) << fault << "\n" << run.transcript;
+        std::unique_ptr<Drawing> d = readDrawing(run.savePath);
+        ASSERT_EQ(d->marks.size(), 1u) << fault << "\n" << run.transcript;
+        EXPECT_NE(d->at(20, 10), nullptr) << "the watermark is fitted into the first cell";
+    }
+}

@@ -22,9 +22,12 @@ enum {
 };
 
 // The path the error line names: release 16 gives the absolute path of this
-// source file (the build passes sources by absolute path), later releases a
-// fixed relative path.
-#if IRONVEIL_ERROR_PATH_IS_ABSOLUTE
+// source file, later releases a fixed relative path. The build passes the
+// absolute path itself: a compiler cache may hand the compiler a relative one,
+// which __FILE__ would then name.
+#if IRONVEIL_ERROR_PATH_IS_ABSOLUTE && defined(IRONVEIL_ENTITY_SOURCE_PATH)
+const ACHAR kErrorPath[] = IRONVEIL_ENTITY_SOURCE_PATH;
+#elif IRONVEIL_ERROR_PATH_IS_ABSOLUTE
 const ACHAR kErrorPath[] = __FILE__;
 #else
 const ACHAR kErrorPath[] = ACRX_T(IRONVEIL_ERROR_PATH_RELATIVE);

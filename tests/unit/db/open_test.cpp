@@ -47,7 +47,7 @@ TEST_F(OpenRules, UpgradeOpenWorksForTheOnlyReaderAndNotWhenOthersRead) {
     ProbeEntity* b = nullptr;
     ASSERT_EQ(acdbOpenObject(a, id, AcDb::kForRead), Acad::eOk);
     ASSERT_EQ(acdbOpenObject(b, id, AcDb::kForRead), Acad::eOk);
-    EXPECT_EQ(a->upgradeOpen(), Acad::eWasOpenForRead);
+    EXPECT_EQ(a->upgradeOpen(), Acad::eHadMultipleReaders);
     b->close();
     EXPECT_EQ(a->upgradeOpen(), Acad::eOk);
     EXPECT_TRUE(a->isWriteEnabled());

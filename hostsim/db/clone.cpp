@@ -52,6 +52,45 @@ bool isCloned(const AcDbIdMapping& map, AcDbObjectId id) {
     return map.compute(pair) && pair.isCloned();
 }
 
+// A symbol table record into the destination's table: mapped onto the
+// record of the same name there, or cloned.
+Acad::ErrorStatus cloneRecord(AcDbObjectId srcRec, AcDbObjectId dstTable, AcDbIdMapping& map) {
+    if (srcRec.isNull() || dstTable.isNull() || srcRec.stub()->pObject == nullptr)
+        return Acad::eOk;
+    AcDbIdPair known(srcRec, AcDbObjectId::kNull, false);
+    if (map.compute(known))
+        return Acad::eOk;
+    map.assign(AcDbIdPair(srcRec.stub()->owner, dstTable, false));
+    AcDbObjectId existing = findEntry(dstTable, recordName(srcRec), false);
+    if (!existing.isNull())
+        return map.assign(AcDbIdPair(srcRec, existing, false));
+    if (const AcDbLayerTableRecord* pLayer = AcDbLayerTableRecord::cast(srcRec.stub()->pObject)) {
+        AcDbObjectId lt = pLayer->hsLinetypeId();
+        if (!lt.isNull())
+            cloneRecord(lt, dstTable.database()->linetypeTableId(), map);
+    }
+    return withOpen(dstTable, AcDb::kForWrite, [&](AcDbObject* pTable) {
+        return withOpen(srcRec, AcDb::kForRead, [&](AcDbObject* pRec) {
+            AcDbObject* pClone = nullptr;
+            Acad::ErrorStatus es = pRec->wblockClone(pTable, pClone, map, false);
+            closeIfOpen(pClone);
+            return es;
+        });
+    });
+}
+
+// An entity's layer and linetype are hard pointers in the host's files: a
+// wblock clone into another database takes their records along.
+Acad::ErrorStatus cloneEntityRecords(const AcDbEntity* pEnt, AcDbIdMapping& map, AcDbDatabase* pDest) {
+    AcDbDatabase* pSrcDb = pEnt->database();
+    if (pSrcDb == nullptr || pSrcDb == pDest)
+        return Acad::eOk;
+    Acad::ErrorStatus es = cloneRecord(pEnt->linetypeId(), pDest->linetypeTableId(), map);
+    if (es == Acad::eOk)
+        es = cloneRecord(pEnt->layerId(), pDest->layerTableId(), map);
+    return es;
+}
+
 }  // namespace
 
 void discardClone(AcDbObject* pClone) {
@@ -90,6 +129,13 @@ Acad::ErrorStatus defaultClone(const AcDbObject* pSrc, AcRxObject* pOwnerRx, AcD
     }
     if (ownerId.isNull())
         return Acad::eInvalidOwnerObject;
+
+    if (wblock)
+        if (const AcDbEntity* pSrcEnt = AcDbEntity::cast(pSrc)) {
+            Acad::ErrorStatus es = cloneEntityRecords(pSrcEnt, map, pDest);
+            if (es != Acad::eOk)
+                return es;
+        }
 
     AcRxClass* cls = pSrc->isA();
     AcRxObject* pMade = cls != nullptr ? cls->create() : nullptr;

@@ -252,3 +252,54 @@ TEST_F(DrawOrder, WblockKeepsTheDrawOrder) {
     EXPECT_EQ(values, (std::vector<double>{2.0, 1.0}));
     delete pOut;
 }
+
+TEST_F(Copying, WblockCloneObjectsTakesTheLayerAndItsLinetypeAlongIntoAnotherDatabase) {
+    AcDbObjectId walls = addLayer("WALLS");
+    AcDbObjectId src = addProbe(4.0);
+    ProbeEntity* p = nullptr;
+    ASSERT_EQ(acdbOpenObject(p, src, AcDb::kForWrite), Acad::eOk);
+    ASSERT_EQ(p->setLayer(walls), Acad::eOk);
+    p->close();
+    AcDbDatabase target;
+    AcDbObjectIdArray ids;
+    ids.append(src);
+    AcDbObjectId owner = hs::modelSpaceId(&target);
+    AcDbIdMapping map;
+    ASSERT_EQ(db->wblockCloneObjects(ids, owner, map, AcDb::kDrcIgnore), Acad::eOk);
+    EXPECT_EQ(map.deepCloneContext(), AcDb::kDcWblkObjects);
+    std::vector<AcDbObjectId> model = hs::entitiesOf(owner);
+    ASSERT_EQ(model.size(), 1u);
+    EXPECT_EQ(valueOf(model[0]), 4.0);
+    AcDbLayerTable* pLayers = nullptr;
+    ASSERT_EQ(target.getLayerTable(pLayers, AcDb::kForRead), Acad::eOk);
+    EXPECT_TRUE(pLayers->has(ACRX_T("WALLS")));
+    pLayers->close();
+    AcDbEntity* pEnt = nullptr;
+    ASSERT_EQ(acdbOpenAcDbEntity(pEnt, model[0], AcDb::kForRead), Acad::eOk);
+    EXPECT_EQ(pEnt->layerId().database(), &target);
+    pEnt->close();
+    EXPECT_TRUE(hs::openObjects().empty());
+}
+
+TEST_F(Copying, TheIdMapKeepsItsPairsInOrderAndIteratesThem) {
+    AcDbObjectId a = addProbe(1.0), b = addProbe(2.0);
+    AcDbIdMapping map;
+    ASSERT_EQ(map.assign(AcDbIdPair(a, b, true, true)), Acad::eOk);
+    ASSERT_EQ(map.assign(AcDbIdPair(b, a, false)), Acad::eOk);
+    AcDbIdPair pair(a, AcDbObjectId::kNull, false);
+    ASSERT_TRUE(map.compute(pair));
+    EXPECT_EQ(pair.value(), b);
+    EXPECT_TRUE(pair.isPrimary());
+    AcDbIdMappingIter it(map);
+    std::vector<AcDbObjectId> keys;
+    for (it.start(); !it.done(); it.next()) {
+        AcDbIdPair p;
+        ASSERT_TRUE(it.getMap(p));
+        keys.push_back(p.key());
+    }
+    EXPECT_EQ(keys, (std::vector<AcDbObjectId>{a, b}));
+    EXPECT_TRUE(map.del(a));
+    EXPECT_FALSE(map.compute(pair));
+    AcDbDatabase* pDest = nullptr;
+    EXPECT_EQ(map.destDb(pDest), Acad::eNoDatabase);
+}

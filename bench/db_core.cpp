@@ -39,7 +39,8 @@ int main(int argc, char** argv) {
     std::printf("append %d lines: %.3f s (%.2f us per entity)\n", n, append, append * 1e6 / n);
 
     start = std::chrono::steady_clock::now();
-    AcDbDatabase* pOut = hs::wblockClone(pDb, nullptr);
+    AcDbDatabase* pOut = nullptr;
+    pDb->wblock(pOut);
     double wblock = secondsSince(start);
     std::printf("wblock clone of the whole drawing: %.3f s (%.2f us per entity), %zu entities written\n",
                 wblock, wblock * 1e6 / n, hs::entitiesOf(hs::modelSpaceId(pOut)).size());
@@ -52,8 +53,9 @@ int main(int argc, char** argv) {
     start = std::chrono::steady_clock::now();
     AcGeMatrix3d shift = AcGeMatrix3d::translation(AcGeVector3d(0, 5, 0));
     for (int i = 0; i < copies; ++i) {
-        AcDbObjectId newId;
-        hs::deepCloneEntity(ids[static_cast<size_t>(i)], shift, newId);
+        std::vector<AcDbObjectId> made;
+        int failed = 0;
+        hs::copyEntities({ids[static_cast<size_t>(i)]}, shift, made, failed);
     }
     double clone = secondsSince(start);
     std::printf("deep clone of %d lines: %.3f s (%.2f us per copy)\n", copies, clone, clone * 1e6 / copies);

@@ -33,7 +33,8 @@ struct Timing {
 Timing wblock(AcDbDatabase* pDb, KeelCommandReactor* pReactor, const std::string& path) {
     Timing t;
     auto start = std::chrono::steady_clock::now();
-    AcDbDatabase* pOut = hs::wblockClone(pDb, nullptr);
+    AcDbDatabase* pOut = nullptr;
+    pDb->wblock(pOut);
     t.clone = secondsSince(start);
     start = std::chrono::steady_clock::now();
     if (pReactor)

@@ -36,6 +36,8 @@ HS_DB_CLASS(AcDbBlockTableRecord, AcDbSymbolTableRecord, ACRX_T("BLOCK_RECORD"),
 HS_DB_CLASS(AcDbLayerTableRecord, AcDbSymbolTableRecord, ACRX_T("LAYER"), &make<AcDbLayerTableRecord>)
 HS_DB_CLASS(AcDbLinetypeTableRecord, AcDbSymbolTableRecord, ACRX_T("LTYPE"), &make<AcDbLinetypeTableRecord>)
 HS_DB_CLASS(AcDbDatabase, AcRxObject, nullptr, nullptr)
+HS_DB_CLASS(AcDbIdMapping, AcRxObject, nullptr, nullptr)
+HS_DB_CLASS(AcDbIdMappingIter, AcRxObject, nullptr, nullptr)
 
 namespace hs {
 
@@ -62,6 +64,8 @@ void registerDbClasses() {
     AcDbLayerTableRecord::rxInit();
     AcDbLinetypeTableRecord::rxInit();
     AcDbDatabase::rxInit();
+    AcDbIdMapping::rxInit();
+    AcDbIdMappingIter::rxInit();
     acrxBuildClassHierarchy();
 
     registerUndoListeners();

@@ -291,7 +291,38 @@ Acad::ErrorStatus AcDbDatabase::setClayer(AcDbObjectId objId) {
     return Acad::eOk;
 }
 AcDbObjectId AcDbDatabase::celtype() const {
-    return m_pImp->ltByLayer;
+    return m_pImp->celtype.isNull() ? m_pImp->ltByLayer : m_pImp->celtype;
+}
+Acad::ErrorStatus AcDbDatabase::setCeltype(AcDbObjectId objId) {
+    if (objId.isNull() || objId.database() != this || !AcDbLinetypeTableRecord::cast(objId.stub()->pObject))
+        return Acad::eInvalidInput;
+    m_pImp->celtype = objId;
+    return Acad::eOk;
+}
+AcCmColor AcDbDatabase::cecolor() const {
+    return m_pImp->cecolor;
+}
+Acad::ErrorStatus AcDbDatabase::setCecolor(const AcCmColor& color) {
+    m_pImp->cecolor = color;
+    return Acad::eOk;
+}
+double AcDbDatabase::celtscale() const {
+    return m_pImp->celtscale;
+}
+Acad::ErrorStatus AcDbDatabase::setCeltscale(double scale) {
+    if (!(scale > 0.0))
+        return Acad::eInvalidInput;
+    m_pImp->celtscale = scale;
+    return Acad::eOk;
+}
+AcDb::LineWeight AcDbDatabase::celweight() const {
+    return m_pImp->celweight;
+}
+Acad::ErrorStatus AcDbDatabase::setCelweight(AcDb::LineWeight weight) {
+    if (weight < AcDb::kLnWtByLwDefault || weight > AcDb::kLnWt211)
+        return Acad::eInvalidInput;
+    m_pImp->celweight = weight;
+    return Acad::eOk;
 }
 AcDbObjectId AcDbDatabase::byLayerLinetype() const {
     return m_pImp->ltByLayer;
@@ -432,6 +463,11 @@ Acad::ErrorStatus addObject(AcDbDatabase* pDb, AcDbObject* pObj, AcDbObjectId ow
     }
     AcDbStub* stub = attachObject(pDb, pObj, ownerId, handle.value());
     newId = AcDbObjectId(stub);
+    // A new entity takes the database's current properties for those never
+    // set (an object read from a file keeps what the file says).
+    if (handle.isNull())
+        if (AcDbEntity* pEnt = AcDbEntity::cast(pObj))
+            pEnt->hsApplyDatabaseDefaults(pDb, /*onlyUnset=*/true);
     AcDbDatabase::Imp* imp = pDb->hsImp();
     if (ownerId.isNull()) {
         if (AcDbBlockTable::cast(pObj))

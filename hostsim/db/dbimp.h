@@ -3,9 +3,11 @@
 // draw order and the undo log. Internal to hostsim/db.
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
@@ -25,6 +27,7 @@ public:
     bool erased = false;
     bool writer = false;                                  // open for write
     bool isNew = true;                                    // not yet closed since it was added
+    bool inFlux = false;                                  // a clone whose ids are not translated yet
     std::size_t openSlot = static_cast<std::size_t>(-1);  // place in the database's open set
 
     // Entries of a symbol table or entities of a block table record, in order.
@@ -152,6 +155,12 @@ public:
     AcDbObjectId modelSpace, paperSpace;
     AcDbObjectId layerZero, ltByLayer, ltByBlock, ltContinuous;
     AcDbObjectId clayer;
+    // Current properties of new entities (CECOLOR, CELTYPE, CELTSCALE, CELWEIGHT).
+    AcCmColor cecolor;
+    AcDbObjectId celtype;  // null: ByLayer
+    double celtscale = 1.0;
+    AcDb::LineWeight celweight = AcDb::kLnWtByLayer;
+    bool forceWblockCopy = false;  // asked for by a reactor at wblockNotice
     std::map<std::string, std::shared_ptr<void>> attachments;
     hs::UndoLog undo;
     hs::OpenSet open;  // objects open for read or write
@@ -160,7 +169,44 @@ public:
     AcDbStub* newStub(std::uint64_t handle);
 };
 
+// The state of one clone operation, kept with its map.
+class AcDbIdMapping::Imp {
+public:
+    std::vector<AcDbIdPair> pairs;  // in the order they were assigned
+    std::unordered_map<AcDbStub*, std::size_t> index;
+    AcDbDatabase* pOrig = nullptr;
+    AcDbDatabase* pDest = nullptr;
+    AcDb::DeepCloneType context = AcDb::kDcObjects;
+    AcDb::DuplicateRecordCloning drc = AcDb::kDrcNotApplicable;
+    bool begun = false;                                   // beginDeepClone sent
+    bool finished = false;                                // translated, endDeepClone sent
+    bool aborted = false;                                 // abortDeepClone sent
+    std::unordered_set<AcDbDatabase*> wblockObjectsSent;  // sources told with beginWblockObjects
+};
+
 namespace hs {
+
+// ---- cloning (clone.cpp) ----
+// Runs fn on the object, opening it for read when nobody has it open.
+Acad::ErrorStatus withOpen(AcDbObjectId id, AcDb::OpenMode mode,
+                           const std::function<Acad::ErrorStatus(AcDbObject*)>& fn);
+// The default clone of deepClone and wblockClone.
+Acad::ErrorStatus defaultClone(const AcDbObject* pSrc, AcRxObject* pOwner, AcDbObject*& pClone,
+                               AcDbIdMapping& map, bool isPrimary, bool wblock);
+// Sends beginDeepClone once for the map (its destination set first).
+void cloneBegin(AcDbIdMapping& map);
+// Clones each object as primary under the owner (deepClone, or wblockClone
+// with wblock), closing the clones. Stops at the first failure unless
+// failed is given, which then counts the objects that could not be cloned.
+Acad::ErrorStatus clonePrimaries(const std::vector<AcDbObjectId>& ids, AcDbObjectId owner, AcDbIdMapping& map,
+                                 bool wblock, int* failed = nullptr);
+// beginDeepCloneXlation, the translation pass, endDeepClone; or
+// abortDeepClone when a reactor stops it.
+Acad::ErrorStatus cloneFinish(AcDbIdMapping& map);
+// abortDeepClone, once.
+void cloneAbort(AcDbIdMapping& map);
+// Erases a clone that could not be completed (no erase hook: it never was a whole object).
+void discardClone(AcDbObject* pClone);
 
 // Walks the entries of a table or block table record (live: entries added
 // during the walk are seen).

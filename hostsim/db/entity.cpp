@@ -147,6 +147,10 @@ struct AcDbEntity::Props {
     double linetypeScale = 1.0;
     AcDb::LineWeight lineWeight = AcDb::kLnWtByLayer;
     AcDb::Visibility visibility = AcDb::kVisible;
+    // The properties set since the entity was made (the others take the
+    // database's current values when it is added to a database).
+    enum { kColorSet = 1, kLayerSet = 2, kLinetypeSet = 4, kScaleSet = 8, kWeightSet = 16, kAllSet = 31 };
+    unsigned char setMask = 0;
 
     // Most entities keep the default linetype: it is not stored for each.
     Props() = default;
@@ -161,6 +165,7 @@ struct AcDbEntity::Props {
         linetypeScale = o.linetypeScale;
         lineWeight = o.lineWeight;
         visibility = o.visibility;
+        setMask = o.setMask;
         m_linetype.reset(o.m_linetype ? new hs::tstring(*o.m_linetype) : nullptr);
         return *this;
     }
@@ -227,6 +232,7 @@ Acad::ErrorStatus AcDbEntity::setColor(const AcCmColor& color, Adesk::Boolean) {
         return es;
     assertWriteEnabled();
     m_pProps->color = color;
+    m_pProps->setMask |= Props::kColorSet;
     return Acad::eOk;
 }
 
@@ -243,6 +249,7 @@ Acad::ErrorStatus AcDbEntity::setColorIndex(Adesk::UInt16 color, Adesk::Boolean)
         return Acad::eInvalidInput;
     assertWriteEnabled();
     m_pProps->color.setColorIndex(color);
+    m_pProps->setMask |= Props::kColorSet;
     return Acad::eOk;
 }
 
@@ -307,6 +314,7 @@ Acad::ErrorStatus AcDbEntity::setLayer(const char* newVal, Adesk::Boolean)
         return es;
     assertWriteEnabled();
     m_pProps->layer = name;
+    m_pProps->setMask |= Props::kLayerSet;
     return Acad::eOk;
 }
 
@@ -325,6 +333,7 @@ Acad::ErrorStatus AcDbEntity::setLayer(AcDbObjectId newVal, Adesk::Boolean)
         return es;
     assertWriteEnabled();
     m_pProps->layer = name;
+    m_pProps->setMask |= Props::kLayerSet;
     return Acad::eOk;
 }
 
@@ -350,6 +359,7 @@ Acad::ErrorStatus AcDbEntity::setLinetype(const ACHAR* newVal, Adesk::Boolean) {
         return es;
     assertWriteEnabled();
     m_pProps->setLinetype(name);
+    m_pProps->setMask |= Props::kLinetypeSet;
     return Acad::eOk;
 }
 
@@ -363,6 +373,7 @@ Acad::ErrorStatus AcDbEntity::setLinetype(AcDbObjectId newVal, Adesk::Boolean) {
         return es;
     assertWriteEnabled();
     m_pProps->setLinetype(name);
+    m_pProps->setMask |= Props::kLinetypeSet;
     return Acad::eOk;
 }
 
@@ -379,6 +390,7 @@ Acad::ErrorStatus AcDbEntity::setLinetypeScale(double newval, Adesk::Boolean) {
         return Acad::eInvalidInput;
     assertWriteEnabled();
     m_pProps->linetypeScale = newval;
+    m_pProps->setMask |= Props::kScaleSet;
     return Acad::eOk;
 }
 
@@ -395,6 +407,7 @@ Acad::ErrorStatus AcDbEntity::setLineWeight(AcDb::LineWeight newVal, Adesk::Bool
         return Acad::eInvalidInput;
     assertWriteEnabled();
     m_pProps->lineWeight = newVal;
+    m_pProps->setMask |= Props::kWeightSet;
     return Acad::eOk;
 }
 
@@ -423,6 +436,46 @@ Acad::ErrorStatus AcDbEntity::setPropertiesFrom(const AcDbEntity* pEntity, Adesk
     if (pEntity != this)
         *m_pProps = *pEntity->m_pProps;
     return Acad::eOk;
+}
+
+// ---- database defaults ----
+
+void AcDbEntity::setDatabaseDefaults() {
+    setDatabaseDefaults(namingDatabase(this));
+}
+
+void AcDbEntity::setDatabaseDefaults(AcDbDatabase* pDb) {
+    hsApplyDatabaseDefaults(pDb, /*onlyUnset=*/false);
+}
+
+void AcDbEntity::subSetDatabaseDefaults(AcDbDatabase*) {}
+
+void AcDbEntity::hsApplyDatabaseDefaults(AcDbDatabase* pDb, bool onlyUnset) {
+    if (pDb == nullptr)
+        return;
+    assertWriteEnabled(/*autoUndo=*/false);
+    Props& p = *m_pProps;
+    unsigned unset = onlyUnset ? ~unsigned(p.setMask) : unsigned(Props::kAllSet);
+    if (unset & Props::kColorSet)
+        p.color = pDb->cecolor();
+    if (unset & Props::kLayerSet) {
+        hs::tstring name = hs::recordName(pDb->clayer());
+        if (!name.empty())
+            p.layer = name;
+    }
+    if (unset & Props::kLinetypeSet) {
+        AcDbObjectId lt = pDb->celtype();
+        if (lt.isNull() || lt == pDb->byLayerLinetype())
+            p.resetLinetype();
+        else
+            p.setLinetype(hs::recordName(lt));
+    }
+    if (unset & Props::kScaleSet)
+        p.linetypeScale = pDb->celtscale();
+    if (unset & Props::kWeightSet)
+        p.lineWeight = pDb->celweight();
+    p.setMask = Props::kAllSet;
+    subSetDatabaseDefaults(pDb);
 }
 
 // ---- filing of the common properties ----
@@ -468,6 +521,7 @@ Acad::ErrorStatus AcDbEntity::dwgInFields(AcDbDwgFiler* pFiler) {
         return pFiler->filerStatus();
     p.lineWeight = static_cast<AcDb::LineWeight>(lw);
     p.visibility = vis != 0 ? AcDb::kInvisible : AcDb::kVisible;
+    p.setMask = Props::kAllSet;
     *m_pProps = p;
     return Acad::eOk;
 }
@@ -518,6 +572,7 @@ Acad::ErrorStatus AcDbEntity::dxfInFields(AcDbDxfFiler* pFiler) {
     p.linetypeScale = 1.0;
     p.lineWeight = AcDb::kLnWtByLayer;
     p.visibility = AcDb::kVisible;
+    p.setMask = Props::kAllSet;
     resbuf rb;
     for (;;) {
         es = pHs != nullptr ? pHs->readResBufQuiet(&rb) : pFiler->readResBuf(&rb);

@@ -15,7 +15,9 @@ namespace {
 
 std::string describe(const AcDbObject* pObj) {
     std::string s;
-    AcRxClass* cls = pObj->isA();
+    // The class the database recorded: a destructor already running sees only its base.
+    AcRxClass* cls =
+        pObj->hsStub() != nullptr && pObj->hsStub()->pClass != nullptr ? pObj->hsStub()->pClass : pObj->isA();
     s = cls != nullptr ? hs::toUtf8(cls->name()) : std::string("object");
     if (pObj->hsStub() != nullptr) {
         char buf[32];
@@ -43,6 +45,8 @@ bool onLockedLayer(AcDbObject* pObj) {
     return layer != nullptr && layer->isLocked();
 }
 
+constexpr int kMaxReaders = 256;
+
 Acad::ErrorStatus openObject(AcDbObject*& pObj, AcDbObjectId id, AcDb::OpenMode mode, bool openErased,
                              const char* site, bool checkLock) {
     pObj = nullptr;
@@ -67,6 +71,9 @@ Acad::ErrorStatus openObject(AcDbObject*& pObj, AcDbObjectId id, AcDb::OpenMode 
             return Acad::eOnLockedLayer;
         stub->writer = true;
     } else {
+        // The host keeps at most 256 readers of one object.
+        if (stub->readers >= kMaxReaders)
+            return Acad::eAtMaxReaders;
         ++stub->readers;
     }
     Acad::ErrorStatus es = stub->pObject->subOpen(mode);
@@ -124,6 +131,7 @@ Acad::ErrorStatus copyThroughFiling(const AcDbObject* pSrc, AcDb::FilerType type
         return Acad::eWrongObjectType;
     }
     DwgFiler filer(type, pSrc->database());
+    filer.setSubject(pSrc);
     Acad::ErrorStatus es = pSrc->dwgOutFields(&filer);
     if (es == Acad::eOk) {
         filer.rewind();
@@ -165,11 +173,13 @@ void AcHeapOperators::operator delete[](void* p) {
 
 AcDbObject::AcDbObject() = default;
 
+// Once an object is in a database, the database owns it: deleting it is a
+// fatal error of the host. The database detaches its objects before it
+// deletes them.
 AcDbObject::~AcDbObject() {
-    if (m_pStub != nullptr && m_pStub->pObject == this) {
-        m_pStub->pObject = nullptr;
-        m_pStub->pDb->hsImp()->open.erase(m_pStub);
-    }
+    if (m_pStub != nullptr && m_pStub->pObject == this)
+        hs::Session::get().fatal("delete of " + describe(this) +
+                                 ", which is in a database (close it; the database deletes it)");
 }
 
 AcDbObjectId AcDbObject::objectId() const {
@@ -210,7 +220,7 @@ Acad::ErrorStatus AcDbObject::upgradeOpen() {
     if (m_pStub->readers == 0)
         return Acad::eNotOpenForRead;
     if (m_pStub->readers > 1)
-        return Acad::eWasOpenForRead;
+        return Acad::eHadMultipleReaders;
     if (onLockedLayer(this))
         return Acad::eOnLockedLayer;
     m_pStub->readers = 0;
@@ -454,8 +464,8 @@ Acad::ErrorStatus acdbOpenAcDbEntity(AcDbEntity*& pEnt, AcDbObjectId id, AcDb::O
     return es;
 }
 
-Acad::ErrorStatus acdbOpenObject(AcDbObject*& pObj, AcDbObjectId id, AcDb::OpenMode mode, bool openErased,
-                                 const AcRxClass* pClass) {
+Acad::ErrorStatus acdbOpenAcDbObject(AcDbObject*& pObj, AcDbObjectId id, AcDb::OpenMode mode, bool openErased,
+                                     const AcRxClass* pClass) {
     pObj = nullptr;
     if (pClass != nullptr && !id.isNull() && id.stub()->pObject != nullptr &&
         !id.stub()->pObject->isKindOf(pClass)) {

@@ -59,6 +59,7 @@ void swapState(UndoRecord& rec, AcDbObject* pObj, const char* what) {
         return;
     }
     DwgFiler old(AcDb::kUndoFiler, pObj->database());
+    old.setSubject(pObj);
     old.setBytes(rec.state);
     es = pObj->dwgInFields(&old);
     if (es != Acad::eOk) {

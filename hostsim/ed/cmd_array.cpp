@@ -105,12 +105,12 @@ void arrayCommand() {
         for (int j = 0; j < columns; ++j) {
             if (i == 0 && j == 0)
                 continue;
+            // Each element is one deep clone operation of the selection.
             AcGeMatrix3d xform = AcGeMatrix3d::translation(rowStep * i + columnStep * j);
-            for (AcDbObjectId id : ids) {
-                AcDbObjectId newId;
-                if (deepCloneEntity(id, xform, newId) != Acad::eOk)
-                    ++failed;
-            }
+            std::vector<AcDbObjectId> copies;
+            int notCopied = 0;
+            copyEntities(ids, xform, copies, notCopied);
+            failed += notCopied;
         }
     }
     if (failed > 0)

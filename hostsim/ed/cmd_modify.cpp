@@ -8,6 +8,7 @@
 #include "gemat3d.h"
 #include "hostsim/dbapi.h"
 #include "hostsim/session.h"
+#include "hostsim/text.h"
 
 namespace hs {
 namespace {
@@ -123,13 +124,12 @@ void scaleCommand() {
 
 // One copy of every selected entity, moved by disp; returns how many failed.
 int copyOnce(const std::vector<AcDbObjectId>& ids, const AcGeVector3d& disp) {
+    // One deep clone operation (with its notifications) for each copy.
     int failed = 0;
-    AcGeMatrix3d xform = AcGeMatrix3d::translation(disp);
-    for (AcDbObjectId id : ids) {
-        AcDbObjectId newId;
-        if (deepCloneEntity(id, xform, newId) != Acad::eOk)
-            ++failed;
-    }
+    std::vector<AcDbObjectId> copies;
+    Acad::ErrorStatus es = copyEntities(ids, AcGeMatrix3d::translation(disp), copies, failed);
+    if (es != Acad::eOk)
+        edPrint("The copy was stopped: " + toUtf8(acadErrorStatusText(es)) + "\n");
     return failed;
 }
 

@@ -1,7 +1,6 @@
 // -WBLOCK: writes the whole drawing, a block or selected objects to a new
-// DXF drawing. The new database is filled by wblock clone, the editor
-// reactors get beginWblock (in the form that fits) and endWblock with it,
-// then it is written and deleted. The drawing itself is not changed.
+// DXF drawing. The new database is made by the database's wblock (which
+// sends the editor notifications), then it is written and deleted. The drawing itself is not changed.
 #include <sys/stat.h>
 
 #include "aced.h"
@@ -71,13 +70,12 @@ void wblockCommand() {
                       "new drawing>: ",
                       true, what) != RTNORM)
         return;
+    // The database's wblock sends the notifications in the host's order.
     AcDbDatabase* pFrom = Session::get().database();
     AcDbDatabase* pTo = nullptr;
-    std::function<void(AcEditorReactor*)> begin;
-    AcGePoint3d base;
+    Acad::ErrorStatus es;
     if (what == "*") {
-        pTo = wblockClone(pFrom, nullptr);
-        begin = [&](AcEditorReactor* r) { r->beginWblock(pTo, pFrom); };
+        es = pFrom->wblock(pTo);
     } else if (!what.empty()) {
         std::string block = what == "=" ? baseName(path) : what;
         AcDbObjectId blockId = findBlock(pFrom, block);
@@ -85,8 +83,7 @@ void wblockCommand() {
             edPrint("Block " + block + " not found.\n");
             return;
         }
-        pTo = wblockClone(pFrom, nullptr, block);
-        begin = [&, blockId](AcEditorReactor* r) { r->beginWblock(pTo, pFrom, blockId); };
+        es = pFrom->wblock(pTo, blockId);
     } else {
         Request rq;
         rq.prompt = "Specify insertion base point: ";
@@ -95,23 +92,20 @@ void wblockCommand() {
         int st = requestPoint(rq, p, kw);
         if (st == RTCAN)
             return;
-        base = ucsToWcs(st == RTNORM ? p : AcGePoint3d(0, 0, 0));
+        AcGePoint3d base = ucsToWcs(st == RTNORM ? p : AcGePoint3d(0, 0, 0));
         std::vector<AcDbObjectId> ids;
         if (!selectForCommand(ids))
             return;
-        pTo = wblockClone(pFrom, &ids);
-        begin = [&](AcEditorReactor* r) {
-            const AcGePoint3d* pBase = &base;
-            r->beginWblock(pTo, pFrom, pBase);
-        };
-    }
-    if (pTo == nullptr) {
-        Session::get().print("The drawing could not be written.\n");
-        return;
+        AcDbObjectIdArray outIds;
+        for (const AcDbObjectId& id : ids)
+            outIds.append(id);
+        es = pFrom->wblock(pTo, outIds, base);
     }
     Session& session = Session::get();
-    session.notifyEditorReactors(begin);
-    session.notifyEditorReactors([&](AcEditorReactor* r) { r->endWblock(pTo); });
+    if (es != Acad::eOk || pTo == nullptr) {
+        session.print("The drawing could not be written: " + toUtf8(acadErrorStatusText(es)) + "\n");
+        return;
+    }
     DxfResult res = writeDxfFile(path, pTo);
     if (!res.ok)
         session.print("Could not write " + path + ": " + res.message + "\n");

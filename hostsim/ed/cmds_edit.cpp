@@ -19,6 +19,7 @@ void registerEditCommands() {
     registerUndoCommands();
     registerArrayCommands();
     registerWblockCommand();
+    registerInsertCommand();
     registerUcsCommand();
 }
 

@@ -4,9 +4,14 @@
 #include <string>
 
 #include "aced.h"
+#include "acedads.h"
+#include "acutads.h"
+#include "adscodes.h"
+#include "dbmain.h"
 #include "ed/edimp.h"
 #include "hostsim/builtins.h"
 #include "hostsim/faults.h"
+#include "hostsim/selection.h"
 #include "hostsim/session.h"
 #include "hostsim/text.h"
 #include "rx/rximp.h"
@@ -81,6 +86,42 @@ void cmdSetvar() {
         return;
     std::string n = upper(name);
     std::string value;
+    // The current properties of new entities and the current layer are
+    // texts and numbers the editor checks (acedSetVar).
+    if (n == "CLAYER" || n == "CECOLOR" || n == "CELTYPE" || n == "CELTSCALE" || n == "CELWEIGHT") {
+        tstring tname = fromUtf8(n);
+        resbuf cur;
+        std::string shown;
+        if (acedGetVar(tname.c_str(), &cur) == RTNORM) {
+            if (cur.restype == RTSTR) {
+                shown = toUtf8(cur.resval.rstring);
+                acdbFree(cur.resval.rstring);
+            } else if (cur.restype == RTREAL) {
+                shown = formatReal(cur.resval.rreal);
+            } else {
+                shown = std::to_string(cur.resval.rint);
+            }
+        }
+        if (!askText("Enter new value for " + n + " <" + shown + ">: ", value))
+            return;
+        resbuf rb;
+        tstring text = fromUtf8(value);
+        char* end = nullptr;
+        if (n == "CELTSCALE") {
+            rb.restype = RTREAL;
+            rb.resval.rreal = std::strtod(value.c_str(), &end);
+        } else if (n == "CELWEIGHT") {
+            rb.restype = RTSHORT;
+            rb.resval.rint = static_cast<short>(std::strtol(value.c_str(), &end, 10));
+        } else {
+            rb.restype = RTSTR;
+            rb.resval.rstring = &text[0];
+        }
+        if ((end != nullptr && (end == value.c_str() || *end != 0)) ||
+            acedSetVar(tname.c_str(), &rb) != RTNORM)
+            S().print("Invalid value for " + n + ".\n");
+        return;
+    }
     if (!askText("Enter new value for " + n + " <" + std::to_string(S().getVar(n, 0)) + ">: ", value))
         return;
     char* end = nullptr;

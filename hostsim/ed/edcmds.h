@@ -19,6 +19,7 @@ void registerLayerCommand();      // -LAYER
 void registerUndoCommands();      // U, UNDO, REDO, MREDO
 void registerArrayCommands();     // -ARRAY, DRAWORDER
 void registerWblockCommand();     // -WBLOCK
+void registerInsertCommand();     // -INSERT
 void registerUcsCommand();        // UCS
 
 // Adds a command of the host's own group "ACAD".

@@ -48,6 +48,13 @@ void AcRxEventReactor::beginWblock(AcDbDatabase*, AcDbDatabase*) {}
 void AcRxEventReactor::otherWblock(AcDbDatabase*, AcDbIdMapping&, AcDbDatabase*) {}
 void AcRxEventReactor::abortWblock(AcDbDatabase*) {}
 void AcRxEventReactor::endWblock(AcDbDatabase*) {}
+void AcRxEventReactor::beginWblockObjects(AcDbDatabase*, AcDbIdMapping&) {}
+void AcRxEventReactor::beginInsert(AcDbDatabase*, const ACHAR*, AcDbDatabase*) {}
+void AcRxEventReactor::beginInsert(AcDbDatabase*, const AcGeMatrix3d&, AcDbDatabase*) {}
+void AcRxEventReactor::otherInsert(AcDbDatabase*, AcDbIdMapping&, AcDbDatabase*) {}
+void AcRxEventReactor::abortInsert(AcDbDatabase*) {}
+void AcRxEventReactor::endInsert(AcDbDatabase*) {}
+void AcRxEventReactor::wblockNotice(AcDbDatabase*) {}
 void AcRxEventReactor::beginDeepClone(AcDbDatabase*, AcDbIdMapping&) {}
 void AcRxEventReactor::beginDeepCloneXlation(AcDbIdMapping&, Acad::ErrorStatus*) {}
 void AcRxEventReactor::abortDeepClone(AcDbIdMapping&) {}

@@ -1,5 +1,6 @@
 // acedSetVar and acedGetVar: the session's integer variables (CMDECHO ...),
 // the current layer and the read-only UCS variables.
+#include <cstdlib>
 #include <cstring>
 
 #include "acedads.h"
@@ -63,6 +64,65 @@ bool setCurrentLayer(const ACHAR* name) {
     return es == Acad::eOk && pDb->setClayer(id) == Acad::eOk;
 }
 
+// CECOLOR as the host shows it: BYLAYER, BYBLOCK or the colour number.
+std::string currentColorText() {
+    AcCmColor c = Session::get().database()->cecolor();
+    if (c.isByLayer())
+        return "BYLAYER";
+    if (c.isByBlock())
+        return "BYBLOCK";
+    return std::to_string(c.colorIndex());
+}
+
+bool setCurrentColor(const std::string& text) {
+    std::string t = upper(text);
+    AcCmColor c;
+    if (t == "BYLAYER") {
+        c.setColorIndex(256);
+    } else if (t == "BYBLOCK") {
+        c.setColorIndex(0);
+    } else {
+        char* end = nullptr;
+        long n = std::strtol(t.c_str(), &end, 10);
+        if (end == t.c_str() || *end != 0 || n < 1 || n > 255)
+            return false;
+        c.setColorIndex(static_cast<Adesk::UInt16>(n));
+    }
+    return Session::get().database()->setCecolor(c) == Acad::eOk;
+}
+
+std::string currentLinetypeName() {
+    AcDbDatabase* pDb = Session::get().database();
+    AcDbLinetypeTableRecord* pRec = nullptr;
+    if (acdbOpenObject(pRec, pDb->celtype(), AcDb::kForRead) != Acad::eOk)
+        return "ByLayer";
+    const ACHAR* name = nullptr;
+    pRec->getName(name);
+    std::string out = name != nullptr ? toUtf8(name) : std::string("ByLayer");
+    pRec->close();
+    return out;
+}
+
+bool setCurrentLinetype(const ACHAR* name) {
+    AcDbDatabase* pDb = Session::get().database();
+    AcDbLinetypeTable* pTable = nullptr;
+    if (pDb->getSymbolTable(pTable, AcDb::kForRead) != Acad::eOk)
+        return false;
+    AcDbObjectId id;
+    Acad::ErrorStatus es = pTable->getAt(name, id);
+    pTable->close();
+    return es == Acad::eOk && pDb->setCeltype(id) == Acad::eOk;
+}
+
+bool isLineWeightValue(long lw) {
+    static const long valid[] = {0,  5,  9,  13,  15,  18,  20,  25,  30,  35,  40, 50, 53, 60,
+                                 70, 80, 90, 100, 106, 120, 140, 158, 200, 211, -1, -2, -3};
+    for (long v : valid)
+        if (v == lw)
+            return true;
+    return false;
+}
+
 }  // namespace
 }  // namespace hs
 
@@ -91,6 +151,18 @@ extern "C" int acedGetVar(const ACHAR* sym, struct resbuf* result) {
         // The caller frees the text (acutDelString).
         result->restype = RTSTR;
         result->resval.rstring = hs::newString(hs::fromUtf8(hs::currentLayerName()).c_str());
+    } else if (name == "CECOLOR") {
+        result->restype = RTSTR;
+        result->resval.rstring = hs::newString(hs::fromUtf8(hs::currentColorText()).c_str());
+    } else if (name == "CELTYPE") {
+        result->restype = RTSTR;
+        result->resval.rstring = hs::newString(hs::fromUtf8(hs::currentLinetypeName()).c_str());
+    } else if (name == "CELTSCALE") {
+        result->restype = RTREAL;
+        result->resval.rreal = hs::Session::get().database()->celtscale();
+    } else if (name == "CELWEIGHT") {
+        result->restype = RTSHORT;
+        result->resval.rint = static_cast<short>(hs::Session::get().database()->celweight());
     } else {
         return RTERROR;
     }
@@ -120,6 +192,28 @@ extern "C" int acedSetVar(const ACHAR* sym, const struct resbuf* val) {
         if (val->restype != RTSTR || val->resval.rstring == nullptr)
             return RTERROR;
         return hs::setCurrentLayer(val->resval.rstring) ? RTNORM : RTERROR;
+    }
+    if (name == "CECOLOR" || name == "CELTYPE") {
+        if (val->restype != RTSTR || val->resval.rstring == nullptr)
+            return RTERROR;
+        bool ok = name == "CECOLOR" ? hs::setCurrentColor(hs::toUtf8(val->resval.rstring))
+                                    : hs::setCurrentLinetype(val->resval.rstring);
+        return ok ? RTNORM : RTERROR;
+    }
+    if (name == "CELTSCALE") {
+        double v = val->restype == RTREAL    ? val->resval.rreal
+                   : val->restype == RTSHORT ? val->resval.rint
+                                             : -1.0;
+        return hs::Session::get().database()->setCeltscale(v) == Acad::eOk ? RTNORM : RTERROR;
+    }
+    if (name == "CELWEIGHT") {
+        long v = val->restype == RTSHORT  ? val->resval.rint
+                 : val->restype == RTLONG ? val->resval.rlong
+                                          : -100;
+        if (!hs::isLineWeightValue(v))
+            return RTERROR;
+        hs::Session::get().database()->setCelweight(static_cast<AcDb::LineWeight>(v));
+        return RTNORM;
     }
     if (name == "LASTPOINT") {
         if (val->restype != RT3DPOINT && val->restype != RTPOINT)

@@ -5,7 +5,9 @@
 #include <sstream>
 
 #include "db/dbimp.h"
+#include "dbidmap.h"
 #include "hostsim/faults.h"
+#include "hostsim/session.h"
 #include "hostsim/text.h"
 
 AcRxClass* AcDbDwgFiler::desc() {
@@ -22,6 +24,40 @@ DwgFiler::~DwgFiler() = default;
 void DwgFiler::rewind() {
     m_pos = 0;
     m_status = Acad::eOk;
+    m_faulted = false;
+    m_itemsRead = 0;
+}
+
+void DwgFiler::setSubject(const AcDbObject* pObj) {
+    m_hasSubject = pObj != nullptr;
+    m_pSubjectClass = pObj != nullptr ? pObj->isA() : nullptr;
+    m_subjectHandle = pObj != nullptr && pObj->hsStub() != nullptr ? pObj->hsStub()->handle.value() : 0;
+}
+
+void DwgFiler::readFault(ItemType wanted) {
+    // Only data the host itself had an object write (copy, undo, clone,
+    // translation: the filer knows its object) is the object's own data.
+    if (m_faulted || !m_hasSubject)
+        return;
+    m_faulted = true;
+    static const char* const kKinds[] = {"file", "copy",       "undo", "bag",   "id translation",
+                                         "page", "deep clone", "id",   "purge", "wblock clone"};
+    std::string kind = static_cast<unsigned>(m_type) < 10 ? kKinds[m_type] : "DWG";
+    std::string subject =
+        m_pSubjectClass != nullptr ? toUtf8(m_pSubjectClass->name()) : std::string("an object");
+    if (m_subjectHandle != 0) {
+        char buf[32];
+        std::snprintf(buf, sizeof buf, " (handle %llX)", static_cast<unsigned long long>(m_subjectHandle));
+        subject += buf;
+    }
+    std::string what;
+    if (m_pos >= m_data.size())
+        what = std::string("read ") + typeName(wanted) + " past the end of its data";
+    else
+        what = std::string("read ") + typeName(wanted) + " where " +
+               typeName(static_cast<ItemType>(m_data[m_pos])) + " was written";
+    Session::get().fault(kind + " filer: " + subject + " " + what + " after " + std::to_string(m_itemsRead) +
+                         " items");
 }
 
 void DwgFiler::setBytes(std::vector<unsigned char> data) {
@@ -111,14 +147,17 @@ Acad::ErrorStatus DwgFiler::beginRead(const char* site, ItemType type) {
     if (m_status != Acad::eOk)
         return m_status;
     if (m_pos >= m_data.size()) {
+        readFault(type);
         m_status = Acad::eEndOfFile;
         return m_status;
     }
     if (m_data[m_pos] != type) {
+        readFault(type);
         m_status = Acad::eInvalidInput;
         return m_status;
     }
     ++m_pos;
+    ++m_itemsRead;
     return Acad::eOk;
 }
 
@@ -143,7 +182,15 @@ Acad::ErrorStatus DwgFiler::readScalar(const char* site, ItemType type, T* pVal)
 
 Acad::ErrorStatus DwgFiler::writeId(const char* site, ItemType type, const AcDbObjectId& id) {
     AcDbStub* pStub = id.stub();
-    return writeScalar(site, type, pStub);
+    Acad::ErrorStatus es = writeScalar(site, type, pStub);
+    bool follow = type == kHardOwnershipId || type == kSoftOwnershipId;
+    if (m_type == AcDb::kWblockCloneFiler)
+        follow = type == kHardOwnershipId || type == kHardPointerId;
+    else if (m_type != AcDb::kDeepCloneFiler)
+        follow = false;
+    if (es == Acad::eOk && follow && pStub != nullptr)
+        m_follow.push_back({id, type == kHardOwnershipId || type == kSoftOwnershipId});
+    return es;
 }
 
 Acad::ErrorStatus DwgFiler::readId(const char* site, ItemType type, AcDbObjectId* pVal) {
@@ -151,9 +198,9 @@ Acad::ErrorStatus DwgFiler::readId(const char* site, ItemType type, AcDbObjectId
     Acad::ErrorStatus es = readScalar(site, type, &pStub);
     AcDbObjectId id(pStub);
     if (es == Acad::eOk && pStub != nullptr && m_pIdMap != nullptr) {
-        auto it = m_pIdMap->find(pStub);
-        if (it != m_pIdMap->end())
-            id = it->second;
+        AcDbIdPair pair(id, AcDbObjectId::kNull, false);
+        if (m_pIdMap->compute(pair) && !pair.value().isNull())
+            id = pair.value();
         else if (pStub->pDb != m_pDb)
             id = AcDbObjectId::kNull;
     }
@@ -260,7 +307,7 @@ Acad::ErrorStatus DwgFiler::readBChunk(ads_binary* pVal) {
 }
 
 Acad::ErrorStatus DwgFiler::readAcDbHandle(AcDbHandle* pVal) {
-    Adesk::UInt64 v = 0;
+    std::uint64_t v = 0;
     Acad::ErrorStatus es = readScalar("AcDbDwgFiler::readAcDbHandle", kHandle, &v);
     if (pVal != nullptr)
         *pVal = AcDbHandle(v);
@@ -414,7 +461,7 @@ std::vector<std::string> DwgFiler::describe() const {
                 break;
             }
             case kHandle: {
-                Adesk::UInt64 v = 0;
+                std::uint64_t v = 0;
                 ok = take(&v, sizeof v);
                 line += " " + std::to_string(v);
                 break;

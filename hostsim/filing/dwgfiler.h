@@ -11,6 +11,10 @@
 
 #include "dbfiler.h"
 
+class AcDbIdMapping;
+class AcDbObject;
+class AcRxClass;
+
 namespace hs {
 
 class DwgFiler : public AcDbDwgFiler {
@@ -41,10 +45,21 @@ public:
     explicit DwgFiler(AcDb::FilerType type = AcDb::kCopyFiler, AcDbDatabase* pDb = nullptr);
     ~DwgFiler() override;
 
-    // Ids read back are translated through this map (source record -> target
-    // id) when it is set: wblock clone into another database. Ids missing from
-    // the map read as null unless they already belong to database().
-    void setIdMap(const std::map<AcDbStub*, AcDbObjectId>* pMap) { m_pIdMap = pMap; }
+    // Ids read back are translated through this map (original -> clone) when
+    // it is set: the translation pass of a clone. Ids missing from the map
+    // read as null unless they already belong to database().
+    void setIdMap(const AcDbIdMapping* pMap) { m_pIdMap = pMap; }
+    // The ids written that a clone must follow: owned ones (deep clone and
+    // wblock clone), and for a wblock clone also hard pointers.
+    struct Follow {
+        AcDbObjectId id;
+        bool owned;  // an ownership id (else a hard pointer)
+    };
+    const std::vector<Follow>& idsToFollow() const { return m_follow; }
+    // The object being filed in or out. A filer that knows its object holds
+    // that object's own data: reading past it or reading another type than
+    // was written is a host fault naming the object.
+    void setSubject(const AcDbObject* pObj);
     void setDatabase(AcDbDatabase* pDb) { m_pDb = pDb; }
     void setFilerType(AcDb::FilerType type) { m_type = type; }
 
@@ -131,7 +146,17 @@ private:
     Acad::ErrorStatus m_status = Acad::eOk;
     std::vector<unsigned char> m_data;
     std::size_t m_pos = 0;
-    const std::map<AcDbStub*, AcDbObjectId>* m_pIdMap = nullptr;
+    // A read past the end or of another type than was written: the host
+    // stops with a fault naming the object (once per filer).
+    void readFault(ItemType wanted);
+
+    const AcDbIdMapping* m_pIdMap = nullptr;
+    std::vector<Follow> m_follow;
+    AcRxClass* m_pSubjectClass = nullptr;
+    std::uint64_t m_subjectHandle = 0;
+    bool m_faulted = false;
+    bool m_hasSubject = false;
+    std::size_t m_itemsRead = 0;
 };
 
 }  // namespace hs

@@ -86,6 +86,29 @@ struct AcDb {
         kLnWtByLwDefault = -3,
     };
     enum Visibility { kInvisible = 1, kVisible = 0 };
+    // Why objects are being cloned, and what a clone does with a record of
+    // the same name already in the target.
+    enum DeepCloneType {
+        kDcCopy = 0,
+        kDcExplode = 1,
+        kDcBlock = 2,
+        kDcXrefBind = 3,
+        kDcSymTableMerge = 4,
+        kDcInsert = 6,
+        kDcWblock = 7,
+        kDcObjects = 8,
+        kDcXrefInsert = 9,
+        kDcInsertCopy = 10,
+        kDcWblkObjects = 11
+    };
+    enum DuplicateRecordCloning {
+        kDrcNotApplicable = 0,
+        kDrcIgnore = 1,
+        kDrcReplace = 2,
+        kDrcXrefMangleName = 3,
+        kDrcMangleName = 4,
+        kDrcUnmangleName = 5
+    };
     enum AcDbDwgVersion {
         kDHL_1800 = 25,
         kDHL_1021 = 27,

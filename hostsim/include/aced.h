@@ -7,6 +7,7 @@ class AcDbDatabase;
 class AcDbIdMapping;
 class AcDbObjectId;
 class AcGePoint3d;
+class AcGeMatrix3d;
 class AcEdUIContext;
 class AcEdCommand;
 
@@ -32,12 +33,19 @@ public:
     virtual void beginSave(AcDbDatabase*, const ACHAR* pIntendedName);
     virtual void saveComplete(AcDbDatabase*, const ACHAR* pActualName);
     virtual void abortSave(AcDbDatabase*);
+    virtual void beginInsert(AcDbDatabase* pTo, const ACHAR* pBlockName, AcDbDatabase* pFrom);
+    virtual void beginInsert(AcDbDatabase* pTo, const AcGeMatrix3d& xform, AcDbDatabase* pFrom);
+    virtual void otherInsert(AcDbDatabase* pTo, AcDbIdMapping& idMap, AcDbDatabase* pFrom);
+    virtual void abortInsert(AcDbDatabase* pTo);
+    virtual void endInsert(AcDbDatabase* pTo);
+    virtual void wblockNotice(AcDbDatabase* pDb);
     virtual void beginWblock(AcDbDatabase* pTo, AcDbDatabase* pFrom, const AcGePoint3d*& insertionPoint);
     virtual void beginWblock(AcDbDatabase* pTo, AcDbDatabase* pFrom, AcDbObjectId blockId);
     virtual void beginWblock(AcDbDatabase* pTo, AcDbDatabase* pFrom);
     virtual void otherWblock(AcDbDatabase* pTo, AcDbIdMapping&, AcDbDatabase* pFrom);
     virtual void abortWblock(AcDbDatabase* pTo);
     virtual void endWblock(AcDbDatabase* pTo);
+    virtual void beginWblockObjects(AcDbDatabase* pFrom, AcDbIdMapping& idMap);
     virtual void beginDeepClone(AcDbDatabase* pTo, AcDbIdMapping&);
     virtual void beginDeepCloneXlation(AcDbIdMapping&, Acad::ErrorStatus*);
     virtual void abortDeepClone(AcDbIdMapping&);

@@ -22,6 +22,8 @@ struct Adesk {
     typedef unsigned short ushort;
     typedef unsigned int uint;
     typedef unsigned long ulong;
+#if IRONVEIL_RELEASE >= 18
+    // Release 16 has no 64-bit or pointer-sized integer types.
     typedef long long Int64;
     typedef unsigned long long UInt64;
     typedef std::intptr_t LongPtr;
@@ -30,6 +32,7 @@ struct Adesk {
     typedef std::uintptr_t UIntPtr;
     typedef LongPtr IntDbId;
     typedef IntPtr GsMarker;
+#endif
     typedef int Boolean;
     enum { kFalse = 0, kTrue = 1 };
 };

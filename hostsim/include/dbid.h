@@ -1,5 +1,7 @@
 // Object ids and handles.
 #pragma once
+#include <cstdint>
+
 #include "acdb.h"
 #include "adesk.h"
 
@@ -9,16 +11,16 @@ class AcDbStub;  // hostsim: the database's record of one object
 class AcDbHandle {
 public:
     AcDbHandle() : m_value(0) {}
-    explicit AcDbHandle(Adesk::UInt64 v) : m_value(v) {}
+    explicit AcDbHandle(std::uint64_t v) : m_value(v) {}
     bool isNull() const { return m_value == 0; }
     void setNull() { m_value = 0; }
-    Adesk::UInt64 value() const { return m_value; }
+    std::uint64_t value() const { return m_value; }
     bool operator==(const AcDbHandle& h) const { return m_value == h.m_value; }
     bool operator!=(const AcDbHandle& h) const { return m_value != h.m_value; }
     bool operator<(const AcDbHandle& h) const { return m_value < h.m_value; }
 
 private:
-    Adesk::UInt64 m_value;
+    std::uint64_t m_value;
 };
 
 class AcDbObjectId {
@@ -34,7 +36,13 @@ public:
     bool isEffectivelyErased() const { return isErased(); }
     AcDbDatabase* database() const;
     AcDbHandle handle() const;
+#if IRONVEIL_RELEASE >= 18
     Adesk::IntDbId asOldId() const { return reinterpret_cast<Adesk::IntDbId>(mId); }
+#else
+    long asOldId() const {
+        return static_cast<long>(reinterpret_cast<std::intptr_t>(mId));
+    }
+#endif
 
     bool operator==(const AcDbObjectId& id) const { return mId == id.mId; }
     bool operator!=(const AcDbObjectId& id) const { return mId != id.mId; }

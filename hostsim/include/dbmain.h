@@ -4,6 +4,8 @@
 #include "acdb.h"
 #include "acgi.h"
 #include "dbid.h"
+#include "dbidmap.h"
+#include "gemat3d.h"
 #include "gept3dar.h"
 #include "rxobject.h"
 
@@ -139,6 +141,34 @@ public:
     // A non-resident copy made through the copy filer.
     AcRxObject* clone() const override;
 
+    // Cloning. The default makes an object of the same class, adds it under
+    // the owner (an entity owned by a block table record is appended to it),
+    // files this object into it through a deep clone (or wblock clone) filer,
+    // records the pair in the map and clones what this object owns (and,
+    // for wblock, what it points to with hard pointers) as non-primary.
+#if IRONVEIL_RELEASE >= 18
+    Acad::ErrorStatus deepClone(AcDbObject* pOwnerObject, AcDbObject*& pClonedObject, AcDbIdMapping& idMap,
+                                Adesk::Boolean isPrimary = true) const;
+    Acad::ErrorStatus wblockClone(AcRxObject* pOwnerObject, AcDbObject*& pClonedObject, AcDbIdMapping& idMap,
+                                  Adesk::Boolean isPrimary = true) const;
+
+protected:
+    virtual Acad::ErrorStatus subDeepClone(AcDbObject* pOwnerObject, AcDbObject*& pClonedObject,
+                                           AcDbIdMapping& idMap, Adesk::Boolean isPrimary = true) const;
+    virtual Acad::ErrorStatus subWblockClone(AcRxObject* pOwnerObject, AcDbObject*& pClonedObject,
+                                             AcDbIdMapping& idMap, Adesk::Boolean isPrimary = true) const;
+
+public:
+#else
+    virtual Acad::ErrorStatus deepClone(AcDbObject* pOwnerObject, AcDbObject*& pClonedObject,
+                                        AcDbIdMapping& idMap, Adesk::Boolean isPrimary = true) const;
+    virtual Acad::ErrorStatus wblockClone(AcRxObject* pOwnerObject, AcDbObject*& pClonedObject,
+                                          AcDbIdMapping& idMap, Adesk::Boolean isPrimary = true) const;
+#endif
+    void setAcDbObjectIdsInFlux();
+    Adesk::Boolean isAcDbObjectIdsInFlux() const;
+    virtual Acad::ErrorStatus swapReferences(const AcDbIdMapping& idMap);
+
 #if IRONVEIL_RELEASE >= 18
 protected:
     Adesk::UInt32 subSetAttributes(AcGiDrawableTraits* pTraits) override;
@@ -205,6 +235,15 @@ public:
     virtual Acad::ErrorStatus setVisibility(AcDb::Visibility newVal, Adesk::Boolean doSubents = true);
 
     Acad::ErrorStatus setPropertiesFrom(const AcDbEntity* pEntity, Adesk::Boolean doSubents = true);
+
+    // The database's current colour, layer, linetype, linetype scale and
+    // lineweight for each of them that was never set; then the entity's hook.
+    void setDatabaseDefaults();
+    void setDatabaseDefaults(AcDbDatabase* pDb);
+    virtual void subSetDatabaseDefaults(AcDbDatabase* pDb);
+    // hostsim: what adding the entity to a database does (only the
+    // properties never set), and setDatabaseDefaults (all of them).
+    void hsApplyDatabaseDefaults(AcDbDatabase* pDb, bool onlyUnset);
 
     Acad::ErrorStatus dwgInFields(AcDbDwgFiler* pFiler) override;
     Acad::ErrorStatus dwgOutFields(AcDbDwgFiler* pFiler) const override;
@@ -276,12 +315,46 @@ public:
     AcDbObjectId clayer() const;
     Acad::ErrorStatus setClayer(AcDbObjectId objId);
     AcDbObjectId celtype() const;
+    Acad::ErrorStatus setCeltype(AcDbObjectId objId);
+    AcCmColor cecolor() const;
+    Acad::ErrorStatus setCecolor(const AcCmColor& color);
+    double celtscale() const;
+    Acad::ErrorStatus setCeltscale(double scale);
+    AcDb::LineWeight celweight() const;
+    Acad::ErrorStatus setCelweight(AcDb::LineWeight weight);
     AcDbObjectId byLayerLinetype() const;
     AcDbObjectId byBlockLinetype() const;
     AcDbObjectId continuousLinetype() const;
     AcDbObjectId currentSpaceId() const;
     Acad::ErrorStatus getAcDbObjectId(AcDbObjectId& retId, bool createIfNotFound, const AcDbHandle& objHandle,
                                       Adesk::UInt32 xRefId = 0);
+
+    // Cloning within this database, and wblock cloning into the map's
+    // destination; the map's address names the operation.
+    Acad::ErrorStatus deepCloneObjects(AcDbObjectIdArray& objectIds, AcDbObjectId& owner,
+                                       AcDbIdMapping& idMap, bool deferXlation = false);
+    Acad::ErrorStatus wblockCloneObjects(AcDbObjectIdArray& objectIds, AcDbObjectId& owner,
+                                         AcDbIdMapping& idMap, AcDb::DuplicateRecordCloning drc,
+                                         bool deferXlation = false);
+    void abortDeepClone(AcDbIdMapping& idMap);
+    void forceWblockDatabaseCopy();
+
+    // A new database from chosen entities, a block, or the whole drawing.
+    Acad::ErrorStatus wblock(AcDbDatabase*& pOutputDb, const AcDbObjectIdArray& outObjIds,
+                             const AcGePoint3d& basePoint);
+    Acad::ErrorStatus wblock(AcDbDatabase* pOutputDb, const AcDbObjectIdArray& outObjIds,
+                             const AcGePoint3d& basePoint, AcDb::DuplicateRecordCloning drc);
+    Acad::ErrorStatus wblock(AcDbDatabase*& pOutputDb, AcDbObjectId blockId);
+    Acad::ErrorStatus wblock(AcDbDatabase*& pOutputDb);
+
+    // Another database brought into this one, as a block or into model space.
+    Acad::ErrorStatus insert(AcDbObjectId& blockId, const ACHAR* pBlockName, AcDbDatabase* pDb,
+                             bool preserveSourceDatabase = true);
+    Acad::ErrorStatus insert(const AcGeMatrix3d& xform, AcDbDatabase* pDb,
+                             bool preserveSourceDatabase = true);
+    Acad::ErrorStatus insert(AcDbObjectId& blockId, const ACHAR* pSourceBlockName,
+                             const ACHAR* pDestinationBlockName, AcDbDatabase* pDb,
+                             bool preserveSourceDatabase = true);
 
     // hostsim: the database's own state (object records, handles, draw order,
     // undo log). Defined in hostsim/db.
@@ -309,13 +382,15 @@ Acad::ErrorStatus acdbOpenAcDbObject(AcDbObject*& pObj, AcDbObjectId id, AcDb::O
                                      bool openErasedObject = false);
 Acad::ErrorStatus acdbOpenAcDbEntity(AcDbEntity*& pEnt, AcDbObjectId id, AcDb::OpenMode mode,
                                      bool openErasedEntity = false);
-Acad::ErrorStatus acdbOpenObject(AcDbObject*& pObj, AcDbObjectId id, AcDb::OpenMode mode,
-                                 bool openErased, const AcRxClass* pClass);
+// Opens only an object of the class (or a class derived from it):
+// eWrongObjectType otherwise.
+Acad::ErrorStatus acdbOpenAcDbObject(AcDbObject*& pObj, AcDbObjectId id, AcDb::OpenMode mode,
+                                     bool openErasedObject, const AcRxClass* pClass);
 template <class T>
 inline Acad::ErrorStatus acdbOpenObject(T*& pObj, AcDbObjectId id, AcDb::OpenMode mode, bool openErased = false)
 {
     AcDbObject* p = nullptr;
-    Acad::ErrorStatus es = acdbOpenObject(p, id, mode, openErased, T::desc());
+    Acad::ErrorStatus es = acdbOpenAcDbObject(p, id, mode, openErased, T::desc());
     pObj = static_cast<T*>(p);
     return es;
 }

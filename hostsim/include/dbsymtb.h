@@ -135,6 +135,8 @@ public:
     bool isLocked() const;
     void setIsLocked(bool locked);
     AcDbObjectId linetypeObjectId() const;
+    // hostsim: the linetype without the read check (cloning needs it before opening).
+    AcDbObjectId hsLinetypeId() const { return m_linetype; }
     Acad::ErrorStatus setLinetypeObjectId(AcDbObjectId id);
     AcDb::LineWeight lineWeight() const;
     Acad::ErrorStatus setLineWeight(AcDb::LineWeight weight);

@@ -47,15 +47,12 @@ std::shared_ptr<void>& attachment(AcDbDatabase* pDb, const std::string& name);
 // Writes the object with a DWG filer of the given type and reads it into a
 // new object made by its class's create(). The copy is not resident.
 Acad::ErrorStatus copyThroughFiling(const AcDbObject* pSrc, AcDb::FilerType type, AcDbObject*& pCopy);
-// COPY and -ARRAY: deep clone of an entity into the owner of the original
-// (or the given owner), transformed by xform.
-Acad::ErrorStatus deepCloneEntity(AcDbObjectId srcId, const AcGeMatrix3d& xform, AcDbObjectId& newId,
-                                  AcDbObjectId ownerId = AcDbObjectId::kNull);
-// WBLOCK: a new database filled by wblock clone. With entities null the whole
-// drawing is written; with blockName set, that block becomes model space.
-// The source database is never changed.
-AcDbDatabase* wblockClone(AcDbDatabase* pSrc, const std::vector<AcDbObjectId>* entities,
-                          const std::string& blockName = std::string());
+// COPY and -ARRAY: one deep clone operation (kDcCopy) of the entities into
+// their owner, with its notifications; the clones are then transformed by
+// xform. copies gets the clones in the order of ids; failed counts the
+// entities that could not be copied.
+Acad::ErrorStatus copyEntities(const std::vector<AcDbObjectId>& ids, const AcGeMatrix3d& xform,
+                               std::vector<AcDbObjectId>& copies, int& failed);
 
 // ---- draw order of a block table record (model space above all) ----
 std::vector<AcDbObjectId> drawOrder(AcDbObjectId blockRecordId);

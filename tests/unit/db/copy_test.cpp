@@ -6,6 +6,25 @@ using dbtest::ProbeEntity;
 
 using Copying = DbTest;
 
+namespace {
+
+// COPY's clone of one entity: one deep clone operation, then the transform.
+Acad::ErrorStatus copyOne(AcDbObjectId src, const AcGeMatrix3d& xform, AcDbObjectId& copy) {
+    std::vector<AcDbObjectId> copies;
+    int failed = 0;
+    Acad::ErrorStatus es = hs::copyEntities({src}, xform, copies, failed);
+    copy = copies.empty() ? AcDbObjectId::kNull : copies[0];
+    return es != Acad::eOk ? es : failed > 0 ? Acad::eInvalidInput : Acad::eOk;
+}
+
+AcDbDatabase* wblockWhole(AcDbDatabase* pDb) {
+    AcDbDatabase* pOut = nullptr;
+    EXPECT_EQ(pDb->wblock(pOut), Acad::eOk);
+    return pOut;
+}
+
+}  // namespace
+
 TEST_F(Copying, CloneGivesANonResidentCopyMadeThroughTheClassesOwnFiling) {
     addLayer("WALLS");
     AcDbObjectId id = addProbe(7.5);
@@ -49,7 +68,7 @@ TEST_F(Copying, DeepCloneAppendsATransformedCopyToTheOwnerOfTheOriginal) {
     AcDbObjectId block = addBlock("DOOR", 1.0);
     AcDbObjectId src = hs::entitiesOf(block).at(0);
     AcDbObjectId copy;
-    ASSERT_EQ(hs::deepCloneEntity(src, AcGeMatrix3d::translation(AcGeVector3d(5, 0, 0)), copy), Acad::eOk);
+    ASSERT_EQ(copyOne(src, AcGeMatrix3d::translation(AcGeVector3d(5, 0, 0)), copy), Acad::eOk);
     EXPECT_NE(copy, src);
     EXPECT_EQ(hs::entitiesOf(block), (std::vector<AcDbObjectId>{src, copy}));
     EXPECT_EQ(valueOf(src), 1.0);
@@ -59,14 +78,24 @@ TEST_F(Copying, DeepCloneAppendsATransformedCopyToTheOwnerOfTheOriginal) {
 
 TEST_F(Copying, DeepCloneIntoAnotherOwnerAndOfAnErasedEntity) {
     AcDbObjectId src = addProbe(2.0);
-    AcDbObjectId copy;
-    ASSERT_EQ(hs::deepCloneEntity(src, AcGeMatrix3d::kIdentity, copy, hs::paperSpaceId(db)), Acad::eOk);
-    EXPECT_EQ(hs::entitiesOf(hs::paperSpaceId(db)), std::vector<AcDbObjectId>{copy});
+    AcDbObjectIdArray ids;
+    ids.append(src);
+    AcDbObjectId paper = hs::paperSpaceId(db);
+    AcDbIdMapping map;
+    ASSERT_EQ(db->deepCloneObjects(ids, paper, map), Acad::eOk);
+    AcDbIdPair pair(src, AcDbObjectId::kNull, false);
+    ASSERT_TRUE(map.compute(pair));
+    EXPECT_TRUE(pair.isCloned());
+    EXPECT_TRUE(pair.isPrimary());
+    EXPECT_EQ(hs::entitiesOf(paper), std::vector<AcDbObjectId>{pair.value()});
+    EXPECT_FALSE(pair.value().isNull());
+    EXPECT_TRUE(hs::openObjects().empty());
     AcDbEntity* p = nullptr;
     ASSERT_EQ(acdbOpenAcDbEntity(p, src, AcDb::kForWrite), Acad::eOk);
     p->erase();
     p->close();
-    EXPECT_EQ(hs::deepCloneEntity(src, AcGeMatrix3d::kIdentity, copy), Acad::eWasErased);
+    AcDbIdMapping again;
+    EXPECT_EQ(db->deepCloneObjects(ids, paper, again), Acad::eWasErased);
 }
 
 namespace {
@@ -104,7 +133,7 @@ TEST_F(Copying, WblockOfTheWholeDrawingCopiesEverySpaceBlockAndLayerAndLeavesThe
     Snapshot before = snapshot();
     std::uint64_t seed = hs::handseed(db);
 
-    AcDbDatabase* pOut = hs::wblockClone(db, nullptr);
+    AcDbDatabase* pOut = wblockWhole(db);
     ASSERT_NE(pOut, nullptr);
     Snapshot after = snapshot();
     EXPECT_EQ(before.handles, after.handles);
@@ -143,8 +172,11 @@ TEST_F(Copying, WblockOfASelectionWritesOnlyThoseEntitiesIntoModelSpace) {
     AcDbObjectId a = addProbe(1.0);
     addProbe(2.0);
     AcDbObjectId c = addProbe(3.0, hs::paperSpaceId(db));
-    std::vector<AcDbObjectId> selection{a, c};
-    AcDbDatabase* pOut = hs::wblockClone(db, &selection);
+    AcDbObjectIdArray selection;
+    selection.append(a);
+    selection.append(c);
+    AcDbDatabase* pOut = nullptr;
+    ASSERT_EQ(db->wblock(pOut, selection, AcGePoint3d(0, 0, 0)), Acad::eOk);
     ASSERT_NE(pOut, nullptr);
     std::vector<double> values;
     for (const AcDbObjectId& id : hs::entitiesOf(hs::modelSpaceId(pOut)))
@@ -156,14 +188,16 @@ TEST_F(Copying, WblockOfASelectionWritesOnlyThoseEntitiesIntoModelSpace) {
 
 TEST_F(Copying, WblockOfABlockMakesItsEntitiesTheModelSpace) {
     addProbe(1.0);
-    addBlock("WINDOW", 9.0);
-    AcDbDatabase* pOut = hs::wblockClone(db, nullptr, "window");
+    AcDbObjectId window = addBlock("WINDOW", 9.0);
+    AcDbDatabase* pOut = nullptr;
+    ASSERT_EQ(db->wblock(pOut, window), Acad::eOk);
     ASSERT_NE(pOut, nullptr);
     std::vector<AcDbObjectId> model = hs::entitiesOf(hs::modelSpaceId(pOut));
     ASSERT_EQ(model.size(), 1u);
     EXPECT_EQ(valueOf(model[0]), 9.0);
     delete pOut;
-    EXPECT_EQ(hs::wblockClone(db, nullptr, "NO_SUCH_BLOCK"), nullptr);
+    EXPECT_EQ(db->wblock(pOut, AcDbObjectId::kNull), Acad::eNullObjectId);
+    EXPECT_EQ(pOut, nullptr);
 }
 
 TEST_F(Copying, WblockSkipsErasedBlockDefinitions) {
@@ -172,7 +206,7 @@ TEST_F(Copying, WblockSkipsErasedBlockDefinitions) {
     ASSERT_EQ(acdbOpenObject(pRec, block, AcDb::kForWrite), Acad::eOk);
     ASSERT_EQ(pRec->erase(), Acad::eOk);
     pRec->close();
-    AcDbDatabase* pOut = hs::wblockClone(db, nullptr);
+    AcDbDatabase* pOut = wblockWhole(db);
     AcDbBlockTable* pBlocks = nullptr;
     ASSERT_EQ(pOut->getBlockTable(pBlocks, AcDb::kForRead), Acad::eOk);
     EXPECT_FALSE(pBlocks->has(ACRX_T("OLD")));
@@ -211,10 +245,61 @@ TEST_F(DrawOrder, WblockKeepsTheDrawOrder) {
     addProbe(1.0);
     AcDbObjectId b = addProbe(2.0);
     hs::sendToBack({b});
-    AcDbDatabase* pOut = hs::wblockClone(db, nullptr);
+    AcDbDatabase* pOut = wblockWhole(db);
     std::vector<double> values;
     for (const AcDbObjectId& id : hs::drawOrder(hs::modelSpaceId(pOut)))
         values.push_back(valueOf(id));
     EXPECT_EQ(values, (std::vector<double>{2.0, 1.0}));
     delete pOut;
+}
+
+TEST_F(Copying, WblockCloneObjectsTakesTheLayerAndItsLinetypeAlongIntoAnotherDatabase) {
+    AcDbObjectId walls = addLayer("WALLS");
+    AcDbObjectId src = addProbe(4.0);
+    ProbeEntity* p = nullptr;
+    ASSERT_EQ(acdbOpenObject(p, src, AcDb::kForWrite), Acad::eOk);
+    ASSERT_EQ(p->setLayer(walls), Acad::eOk);
+    p->close();
+    AcDbDatabase target;
+    AcDbObjectIdArray ids;
+    ids.append(src);
+    AcDbObjectId owner = hs::modelSpaceId(&target);
+    AcDbIdMapping map;
+    ASSERT_EQ(db->wblockCloneObjects(ids, owner, map, AcDb::kDrcIgnore), Acad::eOk);
+    EXPECT_EQ(map.deepCloneContext(), AcDb::kDcWblkObjects);
+    std::vector<AcDbObjectId> model = hs::entitiesOf(owner);
+    ASSERT_EQ(model.size(), 1u);
+    EXPECT_EQ(valueOf(model[0]), 4.0);
+    AcDbLayerTable* pLayers = nullptr;
+    ASSERT_EQ(target.getLayerTable(pLayers, AcDb::kForRead), Acad::eOk);
+    EXPECT_TRUE(pLayers->has(ACRX_T("WALLS")));
+    pLayers->close();
+    AcDbEntity* pEnt = nullptr;
+    ASSERT_EQ(acdbOpenAcDbEntity(pEnt, model[0], AcDb::kForRead), Acad::eOk);
+    EXPECT_EQ(pEnt->layerId().database(), &target);
+    pEnt->close();
+    EXPECT_TRUE(hs::openObjects().empty());
+}
+
+TEST_F(Copying, TheIdMapKeepsItsPairsInOrderAndIteratesThem) {
+    AcDbObjectId a = addProbe(1.0), b = addProbe(2.0);
+    AcDbIdMapping map;
+    ASSERT_EQ(map.assign(AcDbIdPair(a, b, true, true)), Acad::eOk);
+    ASSERT_EQ(map.assign(AcDbIdPair(b, a, false)), Acad::eOk);
+    AcDbIdPair pair(a, AcDbObjectId::kNull, false);
+    ASSERT_TRUE(map.compute(pair));
+    EXPECT_EQ(pair.value(), b);
+    EXPECT_TRUE(pair.isPrimary());
+    AcDbIdMappingIter it(map);
+    std::vector<AcDbObjectId> keys;
+    for (it.start(); !it.done(); it.next()) {
+        AcDbIdPair p;
+        ASSERT_TRUE(it.getMap(p));
+        keys.push_back(p.key());
+    }
+    EXPECT_EQ(keys, (std::vector<AcDbObjectId>{a, b}));
+    EXPECT_TRUE(map.del(a));
+    EXPECT_FALSE(map.compute(pair));
+    AcDbDatabase* pDest = nullptr;
+    EXPECT_EQ(map.destDb(pDest), Acad::eNoDatabase);
 }

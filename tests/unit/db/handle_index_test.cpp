@@ -13,7 +13,7 @@ using HandleIndex = DbTest;
 
 namespace {
 
-AcDbObjectId addWithHandle(AcDbDatabase* db, double value, Adesk::UInt64 handle) {
+AcDbObjectId addWithHandle(AcDbDatabase* db, double value, std::uint64_t handle) {
     AcDbObjectId id;
     ProbeEntity* p = new ProbeEntity(value);
     EXPECT_EQ(hs::addObject(db, p, hs::modelSpaceId(db), AcDbHandle(handle), id), Acad::eOk);
@@ -24,10 +24,10 @@ AcDbObjectId addWithHandle(AcDbDatabase* db, double value, Adesk::UInt64 handle)
 }  // namespace
 
 TEST_F(HandleIndex, HandlesFarApartFindTheirObjectsAndAllObjectsComeInHandleOrder) {
-    const Adesk::UInt64 handles[] = {0xFFFFFFFFF0ull, 0x30000, 0x7000, 0x123456789ull, 0x2000};
-    for (Adesk::UInt64 h : handles)
+    const std::uint64_t handles[] = {0xFFFFFFFFF0ull, 0x30000, 0x7000, 0x123456789ull, 0x2000};
+    for (std::uint64_t h : handles)
         addWithHandle(db, static_cast<double>(h % 1000), h);
-    for (Adesk::UInt64 h : handles) {
+    for (std::uint64_t h : handles) {
         AcDbObjectId found;
         ASSERT_EQ(db->getAcDbObjectId(found, false, AcDbHandle(h)), Acad::eOk) << std::hex << h;
         EXPECT_EQ(found.handle().value(), h);

@@ -47,7 +47,7 @@ TEST_F(OpenRules, UpgradeOpenWorksForTheOnlyReaderAndNotWhenOthersRead) {
     ProbeEntity* b = nullptr;
     ASSERT_EQ(acdbOpenObject(a, id, AcDb::kForRead), Acad::eOk);
     ASSERT_EQ(acdbOpenObject(b, id, AcDb::kForRead), Acad::eOk);
-    EXPECT_EQ(a->upgradeOpen(), Acad::eWasOpenForRead);
+    EXPECT_EQ(a->upgradeOpen(), Acad::eHadMultipleReaders);
     b->close();
     EXPECT_EQ(a->upgradeOpen(), Acad::eOk);
     EXPECT_TRUE(a->isWriteEnabled());
@@ -210,4 +210,85 @@ TEST_F(Erasing, TheSpacesLayerZeroAndTheStandardLinetypesCannotBeErased) {
         p->close();
         EXPECT_FALSE(id.isErased());
     }
+}
+
+TEST_F(OpenRules, The257thReaderIsRefusedWithAtMaxReaders) {
+    AcDbObjectId id = addProbe(1.0);
+    std::vector<AcDbObject*> readers;
+    for (int i = 0; i < 256; ++i) {
+        AcDbObject* p = nullptr;
+        ASSERT_EQ(acdbOpenAcDbObject(p, id, AcDb::kForRead), Acad::eOk) << "reader " << i + 1;
+        readers.push_back(p);
+    }
+    AcDbObject* extra = nullptr;
+    EXPECT_EQ(acdbOpenAcDbObject(extra, id, AcDb::kForRead), Acad::eAtMaxReaders);
+    EXPECT_EQ(extra, nullptr);
+    readers.back()->close();
+    readers.pop_back();
+    EXPECT_EQ(acdbOpenAcDbObject(extra, id, AcDb::kForRead), Acad::eOk) << "a reader closed makes room";
+    extra->close();
+    for (AcDbObject* p : readers)
+        p->close();
+    EXPECT_TRUE(hs::openObjects().empty());
+}
+
+TEST_F(OpenRules, OpeningWithAClassRefusesAnObjectOfAnotherClass) {
+    AcDbObjectId id = addProbe(1.0);
+    AcDbObject* p = nullptr;
+    EXPECT_EQ(acdbOpenAcDbObject(p, id, AcDb::kForRead, false, AcDbBlockTableRecord::desc()),
+              Acad::eWrongObjectType);
+    EXPECT_EQ(p, nullptr);
+    ASSERT_EQ(acdbOpenAcDbObject(p, id, AcDb::kForRead, false, AcDbEntity::desc()), Acad::eOk);
+    p->close();
+}
+
+// ---- the database's current properties on new entities ----
+
+using DatabaseDefaults = DbTest;
+
+TEST_F(DatabaseDefaults, AnAppendedEntityTakesTheCurrentLayerAndPropertiesItNeverSet) {
+    AcDbObjectId walls = addLayer("WALLS");
+    ASSERT_EQ(db->setClayer(walls), Acad::eOk);
+    AcCmColor red;
+    red.setColorIndex(1);
+    ASSERT_EQ(db->setCecolor(red), Acad::eOk);
+    ASSERT_EQ(db->setCeltscale(3.0), Acad::eOk);
+    ASSERT_EQ(db->setCelweight(AcDb::kLnWt050), Acad::eOk);
+    AcDbObjectId id = addProbe(1.0);
+    AcDbEntity* p = nullptr;
+    ASSERT_EQ(acdbOpenAcDbEntity(p, id, AcDb::kForRead), Acad::eOk);
+    ACHAR* layer = p->layer();
+    EXPECT_EQ(hs::toUtf8(layer), "WALLS");
+    acdbFree(layer);
+    EXPECT_EQ(p->colorIndex(), 1);
+    EXPECT_EQ(p->linetypeScale(), 3.0);
+    EXPECT_EQ(p->lineWeight(), AcDb::kLnWt050);
+    p->close();
+}
+
+TEST_F(DatabaseDefaults, WhatTheEntitySetItselfIsKept) {
+    AcDbObjectId walls = addLayer("WALLS");
+    ASSERT_EQ(db->setClayer(walls), Acad::eOk);
+    AcCmColor red;
+    red.setColorIndex(1);
+    db->setCecolor(red);
+    ProbeEntity* pNew = new ProbeEntity(2.0);
+    pNew->setLayer(ACRX_T("0"));
+    pNew->setColorIndex(5);
+    AcDbBlockTableRecord* pMs = nullptr;
+    ASSERT_EQ(acdbOpenObject(pMs, hs::modelSpaceId(db), AcDb::kForWrite), Acad::eOk);
+    AcDbObjectId id;
+    ASSERT_EQ(pMs->appendAcDbEntity(id, pNew), Acad::eOk);
+    ACHAR* layer = pNew->layer();
+    EXPECT_EQ(hs::toUtf8(layer), "0");
+    acdbFree(layer);
+    EXPECT_EQ(pNew->colorIndex(), 5);
+    // Asked for explicitly, every property takes the database's value.
+    pNew->setDatabaseDefaults();
+    layer = pNew->layer();
+    EXPECT_EQ(hs::toUtf8(layer), "WALLS");
+    acdbFree(layer);
+    EXPECT_EQ(pNew->colorIndex(), 1);
+    pNew->close();
+    pMs->close();
 }

@@ -33,7 +33,7 @@ TEST_F(Structure, ANewDrawingHasBothSpacesLayerZeroInWhiteAndTheThreeLinetypes) 
 }
 
 TEST_F(Structure, HandlesAreUniqueAndFindTheirObjects) {
-    std::set<Adesk::UInt64> handles;
+    std::set<std::uint64_t> handles;
     for (const AcDbObjectId& id : hs::allObjects(db))
         EXPECT_TRUE(handles.insert(id.handle().value()).second);
     AcDbObjectId a = addProbe(1.0);

@@ -253,3 +253,79 @@ TEST_F(DxfFiling, PointerGroupsResolveToObjectIdsOfTheFilersDatabase) {
     EXPECT_EQ(reinterpret_cast<AcDbStub*>(rb.resval.rlname[0]), ms.stub());
     EXPECT_EQ(filer.items()[0].id, ms);
 }
+
+// ---- reads past an object's own data ----
+
+namespace {
+
+// Counts the host faults and captures the transcript during a test.
+class ObjectData : public Filing {
+protected:
+    void SetUp() override {
+        Filing::SetUp();
+        hs::Session::get().startCapture(false);
+        m_faults = hs::Session::get().faultCount();
+    }
+    void TearDown() override {
+        hs::Session::get().stopCapture();
+        Filing::TearDown();
+    }
+    int newFaults() const { return hs::Session::get().faultCount() - m_faults; }
+    int m_faults = 0;
+};
+
+}  // namespace
+
+TEST_F(ObjectData, ReadingAnotherTypeThanTheObjectWroteIsAHostFaultNamingIt) {
+    AcDbLayerTableRecord rec;
+    hs::DwgFiler filer(AcDb::kUndoFiler);
+    filer.setSubject(&rec);
+    filer.writeInt16(3);
+    filer.rewind();
+    double d = 0;
+    EXPECT_EQ(filer.readDouble(&d), Acad::eInvalidInput);
+    EXPECT_EQ(filer.readDouble(&d), Acad::eInvalidInput);
+    EXPECT_EQ(newFaults(), 1) << "one fault per filer";
+    std::string text = hs::Session::get().takeCapture();
+    EXPECT_NE(text.find("undo filer: AcDbLayerTableRecord read Double where Int16 was written after 0 items"),
+              std::string::npos)
+        << text;
+}
+
+TEST_F(ObjectData, ReadingPastTheObjectsDataIsAHostFault) {
+    AcDbLayerTableRecord rec;
+    hs::DwgFiler filer(AcDb::kDeepCloneFiler);
+    filer.setSubject(&rec);
+    filer.writeInt16(3);
+    filer.rewind();
+    Adesk::Int16 v = 0;
+    EXPECT_EQ(filer.readInt16(&v), Acad::eOk);
+    EXPECT_EQ(filer.readInt16(&v), Acad::eEndOfFile);
+    EXPECT_EQ(newFaults(), 1);
+    std::string text = hs::Session::get().takeCapture();
+    EXPECT_NE(
+        text.find("deep clone filer: AcDbLayerTableRecord read Int16 past the end of its data after 1 items"),
+        std::string::npos)
+        << text;
+}
+
+TEST_F(ObjectData, AStreamThatNoObjectWroteOnlySetsTheStatus) {
+    hs::DwgFiler filer(AcDb::kCopyFiler);
+    filer.writeInt16(3);
+    filer.rewind();
+    double d = 0;
+    EXPECT_EQ(filer.readDouble(&d), Acad::eInvalidInput);
+    EXPECT_EQ(newFaults(), 0);
+}
+
+TEST_F(ObjectData, AnArmedReadFaultIsNotAHostFault) {
+    AcDbLayerTableRecord rec;
+    hs::DwgFiler filer(AcDb::kUndoFiler);
+    filer.setSubject(&rec);
+    filer.writeInt16(3);
+    filer.rewind();
+    hs::armFault("AcDbDwgFiler::readInt16", Acad::eFilerError);
+    Adesk::Int16 v = 0;
+    EXPECT_EQ(filer.readInt16(&v), Acad::eFilerError);
+    EXPECT_EQ(newFaults(), 0);
+}

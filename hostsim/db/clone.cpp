@@ -6,6 +6,7 @@
 #include <unordered_set>
 
 #include "db/dbimp.h"
+#include "db/proxy.h"
 #include "dbsymtb.h"
 #include "filing/dwgfiler.h"
 #include "hostsim/dbapi.h"
@@ -66,6 +67,8 @@ Acad::ErrorStatus deepCloneEntity(AcDbObjectId srcId, const AcGeMatrix3d& xform,
     Acad::ErrorStatus es = withReadable(srcId, [&](AcDbObject* pSrc) {
         if (!AcDbEntity::cast(pSrc))
             return Acad::eWrongObjectType;
+        if (!cloningAllowed(pSrc))
+            return Acad::eNotAllowedForThisProxy;
         if (owner.isNull())
             owner = pSrc->ownerId();
         DwgFiler filer(AcDb::kDeepCloneFiler, pSrc->database());
@@ -115,6 +118,8 @@ struct WblockRun {
     Acad::ErrorStatus copyObject(AcDbObjectId srcId, AcDbObjectId owner, AcDbObjectId& newId) {
         AcDbObject* pNew = nullptr;
         Acad::ErrorStatus es = withReadable(srcId, [&](AcDbObject* pObj) {
+            if (!cloningAllowed(pObj))
+                return Acad::eNotAllowedForThisProxy;
             filer.setBytes({});
             Acad::ErrorStatus st = pObj->dwgOutFields(&filer);
             return st == Acad::eOk ? readInto(pObj, filer, pNew) : st;

@@ -3,8 +3,10 @@
 // draw order and the undo log. Internal to hostsim/db.
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
+#include <set>
 #include <string>
 #include <unordered_set>
 #include <vector>
@@ -209,6 +211,13 @@ Acad::ErrorStatus openQuiet(AcDbObjectId id, AcDb::OpenMode mode, bool openErase
 // Opens with a fault site and checks the class.
 template <class T>
 Acad::ErrorStatus openAs(const char* site, AcDbObjectId id, AcDb::OpenMode mode, bool openErased, T*& pObj);
+
+// Every database that exists (new drawings, files read, write-block targets).
+std::set<AcDbDatabase*>& liveDatabases();
+
+// Rewrites the states the undo log holds for one object (its class changes
+// to a proxy's while the log is kept).
+void undoRewriteStates(AcDbStub* stub, const std::function<void(std::vector<unsigned char>&)>& rewrite);
 
 // Closes what openInternal opened, without a fault site.
 void closeInternal(AcDbObject* pObj);

@@ -5,6 +5,7 @@
 #include <map>
 
 #include "adscodes.h"
+#include "db/proxy.h"
 #include "edcmds.h"
 #include "gemat3d.h"
 #include "hostsim/dbapi.h"
@@ -101,6 +102,7 @@ void arrayCommand() {
     }
     AcGeVector3d rowStep = ucsVector(0, dy), columnStep = ucsVector(dx, 0);
     int failed = 0;
+    std::vector<AcDbObjectId> refused;  // proxies told of once
     for (int i = 0; i < rows; ++i) {
         for (int j = 0; j < columns; ++j) {
             if (i == 0 && j == 0)
@@ -108,8 +110,14 @@ void arrayCommand() {
             AcGeMatrix3d xform = AcGeMatrix3d::translation(rowStep * i + columnStep * j);
             for (AcDbObjectId id : ids) {
                 AcDbObjectId newId;
-                if (deepCloneEntity(id, xform, newId) != Acad::eOk)
+                Acad::ErrorStatus es = deepCloneEntity(id, xform, newId);
+                if (es != Acad::eOk)
                     ++failed;
+                if (es == Acad::eNotAllowedForThisProxy &&
+                    std::find(refused.begin(), refused.end(), id) == refused.end()) {
+                    refused.push_back(id);
+                    edPrint(proxyRefusalLine(id, "copied"));
+                }
             }
         }
     }

@@ -3,6 +3,7 @@
 // copied through the database's deep clone; erasing goes through erase(),
 // so an entity's erase hook may refuse.
 #include "adscodes.h"
+#include "db/proxy.h"
 #include "edcmds.h"
 #include "edstate.h"
 #include "gemat3d.h"
@@ -127,8 +128,11 @@ int copyOnce(const std::vector<AcDbObjectId>& ids, const AcGeVector3d& disp) {
     AcGeMatrix3d xform = AcGeMatrix3d::translation(disp);
     for (AcDbObjectId id : ids) {
         AcDbObjectId newId;
-        if (deepCloneEntity(id, xform, newId) != Acad::eOk)
+        Acad::ErrorStatus es = deepCloneEntity(id, xform, newId);
+        if (es != Acad::eOk)
             ++failed;
+        if (es == Acad::eNotAllowedForThisProxy)
+            edPrint(proxyRefusalLine(id, "copied"));
     }
     return failed;
 }

@@ -114,6 +114,7 @@ public:
     Acad::ErrorStatus cancel();
     Acad::ErrorStatus erase(Adesk::Boolean erasing = true);
     Adesk::Boolean isErased() const;
+    Adesk::Boolean isAProxy() const;
     Adesk::Boolean isReadEnabled() const;
     Adesk::Boolean isWriteEnabled() const;
     Adesk::Boolean isNotifyEnabled() const;

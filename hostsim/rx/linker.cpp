@@ -10,6 +10,7 @@
 #include "aced.h"
 #include "core/os.h"
 #include "core/session_imp.h"
+#include "db/proxy.h"
 #include "ed/edimp.h"
 #include "hostsim/session.h"
 #include "hostsim/text.h"
@@ -179,6 +180,8 @@ bool Linker::load(const std::string& file, bool printit) {
         os::closeLibrary(handle);
         return false;
     }
+    // Proxies of the classes the module registered become its objects again.
+    resurrectProxies();
     if (imp.database != nullptr)
         send(ref, AcRx::kLoadDwgMsg);
     if (printit)

@@ -3,7 +3,9 @@
 // instances live, a module loaded again).
 #include "db/proxy.h"
 
+#include <cstdio>
 #include <cstring>
+#include <map>
 
 #include "db/dbimp.h"
 #include "dxf/drawing_data.h"

@@ -157,6 +157,7 @@ public:
     std::map<std::string, std::shared_ptr<void>> attachments;
     hs::UndoLog undo;
     hs::OpenSet open;  // objects open for read or write
+    std::vector<AcDbDatabaseReactor*> reactors;
 
     // A record for a new handle (handle 0: the next one).
     AcDbStub* newStub(std::uint64_t handle);

@@ -3,9 +3,11 @@
 // instances live, a module loaded again).
 #include "db/proxy.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <map>
+#include <set>
 
 #include "db/dbimp.h"
 #include "dxf/drawing_data.h"
@@ -47,6 +49,26 @@ void AcDbProxyEntity::rxInit() {
 }
 void AcDbProxyEntity::rxInit(AppNameChangeFuncPtr) {
     rxInit();
+}
+
+// ---- database reactors ----
+
+AcRxClass* AcDbDatabaseReactor::desc() {
+    AcRxDictionary* pDict = acrxClassDictionary;
+    return pDict != nullptr ? static_cast<AcRxClass*>(pDict->at(ACRX_T("AcDbDatabaseReactor"))) : nullptr;
+}
+
+void AcDbDatabaseReactor::proxyResurrectionCompleted(const AcDbDatabase*, const ACHAR*, AcDbObjectIdArray&) {}
+
+void AcDbDatabase::addReactor(AcDbDatabaseReactor* pReactor) const {
+    std::vector<AcDbDatabaseReactor*>& r = m_pImp->reactors;
+    if (pReactor != nullptr && std::find(r.begin(), r.end(), pReactor) == r.end())
+        r.push_back(pReactor);
+}
+
+void AcDbDatabase::removeReactor(AcDbDatabaseReactor* pReactor) const {
+    std::vector<AcDbDatabaseReactor*>& r = m_pImp->reactors;
+    r.erase(std::remove(r.begin(), r.end(), pReactor), r.end());
 }
 
 AcDbProxyObject::AcDbProxyObject() = default;
@@ -445,6 +467,7 @@ void registerProxyClasses() {
         return;
     AcDbProxyObject::rxInit();
     AcDbProxyEntity::rxInit();
+    newAcRxClass(ACRX_T("AcDbDatabaseReactor"), ACRX_T("AcRxObject"));
     acrxBuildClassHierarchy();
 }
 
@@ -571,6 +594,15 @@ void convertInstancesToProxies(AcRxClass* pClass) {
     }
 }
 
+int proxyCount(AcDbDatabase* pDb) {
+    int n = 0;
+    if (pDb != nullptr)
+        pDb->hsImp()->stubs.forEach([&](AcDbStub* stub) {
+            n += stub->pObject != nullptr && !stub->erased && stub->pClass == AcDbProxyEntity::desc();
+        });
+    return n;
+}
+
 void resurrectProxies() {
     AcRxDictionary* pDict = acrxClassDictionary;
     if (pDict == nullptr || pDict->at(ACRX_T("AcDbProxyEntity")) == nullptr)
@@ -582,8 +614,8 @@ void resurrectProxies() {
                 stub->readers == 0)
                 stubs.push_back(stub);
         });
-        int count = 0;
-        std::string apps;
+        // The objects brought back, by application.
+        std::map<tstring, AcDbObjectIdArray> byApp;
         for (AcDbStub* stub : stubs) {
             AcDbObject* pObj = nullptr;
             if (openInternal(AcDbObjectId(stub), AcDb::kForRead, pObj) != Acad::eOk)
@@ -602,14 +634,16 @@ void resurrectProxies() {
             }
             if (pEnt != nullptr && pProxy->transformed())
                 pEnt->transformBy(pProxy->accumulatedTransform());
+            tstring app = pClass != nullptr && pClass->appName() != nullptr ? pClass->appName() : tstring();
             closeInternal(pObj);
             if (pEnt == nullptr)
                 continue;
             replaceObject(stub, pEnt, pClass);
-            ++count;
+            byApp[app].append(AcDbObjectId(stub));
         }
-        (void)apps;
-        (void)count;
+        for (auto& [app, ids] : byApp)
+            for (AcDbDatabaseReactor* r : std::vector<AcDbDatabaseReactor*>(pDb->hsImp()->reactors))
+                r->proxyResurrectionCompleted(pDb, app.c_str(), ids);
     }
 }
 

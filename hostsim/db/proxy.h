@@ -129,6 +129,8 @@ void convertInstancesToProxies(AcRxClass* pClass);
 // Turns the proxies whose class is registered again back into objects of
 // that class (after a module is loaded); tells the database reactors.
 void resurrectProxies();
+// The number of proxy entities in the drawing.
+int proxyCount(AcDbDatabase* pDb);
 // The proxy notice for a drawing just opened (PROXYNOTICE 1): the number of
 // proxies and each missing application.
 void printProxyNotice(AcDbDatabase* pDb);

@@ -250,6 +250,14 @@ private:
     Props* m_pProps;
 };
 
+// Database reactors: hostsim sends proxyResurrectionCompleted only.
+class AcDbDatabaseReactor : public AcRxObject {
+public:
+    static AcRxClass* desc();
+    virtual void proxyResurrectionCompleted(const AcDbDatabase* dwg, const ACHAR* appname,
+                                            AcDbObjectIdArray& objects);
+};
+
 class AcDbDatabase : public AcRxObject {
 public:
     ACRX_DECLARE_MEMBERS(AcDbDatabase);
@@ -281,6 +289,8 @@ public:
     AcDbObjectId byBlockLinetype() const;
     AcDbObjectId continuousLinetype() const;
     AcDbObjectId currentSpaceId() const;
+    void addReactor(AcDbDatabaseReactor* pReactor) const;
+    void removeReactor(AcDbDatabaseReactor* pReactor) const;
     Acad::ErrorStatus getAcDbObjectId(AcDbObjectId& retId, bool createIfNotFound, const AcDbHandle& objHandle,
                                       Adesk::UInt32 xRefId = 0);
 

@@ -201,6 +201,7 @@ bool Linker::unload(const std::string& file, bool honourLock) {
         return false;
     }
     AcRx::AppRetCode rc = AcRx::kRetOK;
+    int proxiesBefore = proxyCount(session.imp().database);
     {
         Session::Imp& imp = session.imp();
         tstring previous = imp.currentApp;
@@ -220,6 +221,9 @@ bool Linker::unload(const std::string& file, bool honourLock) {
     os::closeLibrary(handle);
     if (honourLock)
         session.print(name + " unloaded.\n");
+    // Unloading from a command tells of the proxies it made.
+    if (honourLock && proxyCount(session.imp().database) > proxiesBefore)
+        printProxyNotice(session.imp().database);
     return true;
 }
 

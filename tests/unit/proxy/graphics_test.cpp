@@ -9,6 +9,7 @@
 
 #include "db/proxy.h"
 #include "dbents.h"
+#include "dbfiler.h"
 #include "dbsymtb.h"
 #include "gescl3d.h"
 #include "gi/proxygraphics.h"
@@ -230,4 +231,94 @@ TEST(ProxyFlags, EachEditIsAllowedOnlyByItsFlag) {
     AcDbObjectId copy;
     EXPECT_EQ(hs::deepCloneEntity(locked, AcGeMatrix3d::kIdentity, copy), Acad::eNotAllowedForThisProxy);
     EXPECT_TRUE(copy.isNull());
+}
+
+// ---- a class of the test itself: deleted while its instances live, then registered again ----
+
+class HsTestMark : public AcDbEntity {
+public:
+    ACRX_DECLARE_MEMBERS(HsTestMark);
+    int value = 0;
+    Acad::ErrorStatus dxfOutFields(AcDbDxfFiler* pFiler) const override {
+        Acad::ErrorStatus es = AcDbEntity::dxfOutFields(pFiler);
+        if (es != Acad::eOk)
+            return es;
+        pFiler->writeString(AcDb::kDxfSubclass, ACRX_T("HsTestMark"));
+        pFiler->writeInt32(AcDb::kDxfInt32, value);
+        return pFiler->filerStatus();
+    }
+    Acad::ErrorStatus dxfInFields(AcDbDxfFiler* pFiler) override {
+        Acad::ErrorStatus es = AcDbEntity::dxfInFields(pFiler);
+        if (es != Acad::eOk || !pFiler->atSubclassData(ACRX_T("HsTestMark")))
+            return es != Acad::eOk ? es : Acad::eBadDxfSequence;
+        resbuf rb;
+        while (pFiler->readResBuf(&rb) == Acad::eOk)
+            if (rb.restype == AcDb::kDxfInt32)
+                value = static_cast<int>(rb.resval.rlong);
+        return Acad::eOk;
+    }
+#if IRONVEIL_RELEASE >= 18
+protected:
+    Adesk::Boolean subWorldDraw(AcGiWorldDraw* pWd) override
+#else
+    Adesk::Boolean worldDraw(AcGiWorldDraw* pWd) override
+#endif
+    {
+        AcGePoint3d pts[2] = {AcGePoint3d(0, 0, 0), AcGePoint3d(value, 0, 0)};
+        pWd->geometry().polyline(2, pts);
+        return Adesk::kTrue;
+    }
+};
+
+ACRX_DXF_DEFINE_MEMBERS(HsTestMark, AcDbEntity, AcDb::kDHL_CURRENT, AcDb::kMReleaseCurrent, 0, HS_TESTMARK,
+                        HsTestApplication);
+
+namespace {
+
+class Resurrections : public AcDbDatabaseReactor {
+public:
+    void proxyResurrectionCompleted(const AcDbDatabase*, const ACHAR* app, AcDbObjectIdArray& ids) override {
+        calls.push_back(hs::toUtf8(app) + ":" + std::to_string(ids.length()));
+    }
+    std::vector<std::string> calls;
+};
+
+}  // namespace
+
+TEST(ProxyLifecycle, ADeletedClassLeavesProxiesThatComeBackWhenItIsRegisteredAgain) {
+    hs::Session::get();
+    HsTestMark::rxInit();
+    acrxBuildClassHierarchy();
+    AcDbDatabase db(true, true);
+    HsTestMark* pMark = new HsTestMark();
+    pMark->value = 42;
+    AcDbObjectId id = append(&db, pMark, hs::modelSpaceId(&db));
+    Resurrections reactor;
+    db.addReactor(&reactor);
+
+    deleteAcRxClass(HsTestMark::desc());
+    HsTestMark::gpDesc = nullptr;
+    AcDbEntity* pEnt = nullptr;
+    ASSERT_EQ(acdbOpenAcDbEntity(pEnt, id, AcDb::kForWrite), Acad::eOk);
+    ASSERT_TRUE(pEnt->isAProxy());
+    HsProxyEntity* pProxy = hs::proxyEntity(pEnt);
+    ASSERT_NE(pProxy, nullptr);
+    EXPECT_EQ(hs::toUtf8(pProxy->originalClassName()), "HsTestMark");
+    EXPECT_EQ(hs::toUtf8(pProxy->applicationDescription()), "HsTestApplication");
+    EXPECT_FALSE(pProxy->graphics().empty());
+    EXPECT_EQ(pEnt->erase(), Acad::eNotAllowedForThisProxy);
+    pEnt->close();
+
+    HsTestMark::rxInit();
+    acrxBuildClassHierarchy();
+    hs::resurrectProxies();
+    EXPECT_EQ(reactor.calls, std::vector<std::string>{"HsTestApplication:1"});
+    ASSERT_EQ(acdbOpenAcDbEntity(pEnt, id, AcDb::kForRead), Acad::eOk);
+    HsTestMark* pBack = HsTestMark::cast(pEnt);
+    ASSERT_NE(pBack, nullptr);
+    EXPECT_EQ(pBack->value, 42);
+    pEnt->close();
+    db.removeReactor(&reactor);
+    deleteAcRxClass(HsTestMark::desc());
+    HsTestMark::gpDesc = nullptr;
 }

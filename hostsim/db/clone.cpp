@@ -10,6 +10,7 @@
 #include "dbsymtb.h"
 #include "filing/dwgfiler.h"
 #include "hostsim/dbapi.h"
+#include "hostsim/session.h"
 
 namespace hs {
 
@@ -124,6 +125,8 @@ struct WblockRun {
             Acad::ErrorStatus st = pObj->dwgOutFields(&filer);
             return st == Acad::eOk ? readInto(pObj, filer, pNew) : st;
         });
+        if (es == Acad::eNotAllowedForThisProxy)
+            Session::get().print(proxyRefusalLine(srcId, "written out"));
         if (es != Acad::eOk)
             return es;
         AcDbStub* stub = attachObject(pDst, pNew, owner, 0);

@@ -526,7 +526,7 @@ HsProxyEntity* proxyOf(AcDbEntity* pEnt, AcRxClass* pClass, AcDbDatabase* pDb) {
     pProxy->setTagsAreUtf8(utf8);
     pProxy->setClassRecord(rec);
     pProxy->setTags(std::move(tags));
-    pProxy->setGraphics(recordProxyGraphics(pEnt));
+    pProxy->setGraphics(recordProxyGraphics(pEnt, pDb));
     pProxy->setPropertiesFrom(pEnt);
     return pProxy;
 }

@@ -721,10 +721,10 @@ private:
 
 }  // namespace
 
-std::string recordProxyGraphics(AcDbEntity* pEnt) {
+std::string recordProxyGraphics(AcDbEntity* pEnt, AcDbDatabase* pDb) {
     if (pEnt == nullptr)
         return std::string();
-    Recorder rec(pEnt->database());
+    Recorder rec(pDb != nullptr ? pDb : pEnt->database());
     rec.takeEntityAttributes(pEnt);
     pEnt->worldDraw(&rec);
     return rec.result();

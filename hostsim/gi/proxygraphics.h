@@ -19,8 +19,9 @@ namespace hs {
 
 // The graphics of pEnt (open for read), as its worldDraw draws it through a
 // context whose regen type is kAcGiSaveWorldDrawForProxy. Empty when it
-// draws nothing.
-std::string recordProxyGraphics(AcDbEntity* pEnt);
+// draws nothing. Layers and linetypes are numbered in pDb's tables (the
+// entity's own database when null).
+std::string recordProxyGraphics(AcDbEntity* pEnt, AcDbDatabase* pDb = nullptr);
 
 // Draws the graphics into pWd. False when the data is damaged (what came
 // before the damage is drawn).

@@ -294,3 +294,29 @@ TEST(Proxies, AWatermarkOfANewerVersionOpensAsAProxyThatEraseCannotRemove) {
     EXPECT_TRUE(run.contains("Proxy QWK_WaterMark (handle 92) cannot be erased"));
     EXPECT_EQ(watermarkRecords(text), watermarkRecords(ivtest::readFile(run.savePath)));
 }
+
+TEST(Proxies, WriteBlockLeavesOutProxiesThatMayNotBeCloned) {
+    ivtest::Run first = watermarkedPlan();
+    ivtest::TempDir dir;
+    std::string out = dir.file("block.dxf");
+    ivtest::Run run =
+        onDrawing(first.savePath, "ARX\nU\nIronveil.dll\n-WBLOCK\n" + out + "\n*\n", /*withModule=*/true);
+    ASSERT_EQ(run.exitCode, 0) << run.transcript;
+    EXPECT_EQ(run.count("cannot be written out"), 15) << run.transcript;
+    ASSERT_TRUE(ivtest::fileExists(out));
+    EXPECT_TRUE(watermarkRecords(ivtest::readFile(out)).empty());
+    // The drawing itself keeps them.
+    EXPECT_EQ(watermarkRecords(ivtest::readFile(run.savePath)).size(), 15u);
+}
+
+TEST(Proxies, UndoAfterAnUnloadPutsBackWhatTheWatermarkWasBefore) {
+    ivtest::Run first = watermarkedPlan();
+    // Red before the unload; undone after it, the proxy is colour 8 again.
+    ivtest::Run run = onDrawing(first.savePath, "CHPROP\nALL\n\nC\n1\n\nARX\nU\nIronveil.dll\nU\n",
+                                /*withModule=*/true);
+    ASSERT_EQ(run.exitCode, 0) << run.transcript;
+    EXPECT_FALSE(run.contains("Cannot undo")) << run.transcript;
+    ivtest::Run reference = onDrawing(first.savePath, "", /*withModule=*/true);
+    EXPECT_EQ(watermarkRecords(ivtest::readFile(reference.savePath)),
+              watermarkRecords(ivtest::readFile(run.savePath)));
+}

@@ -155,6 +155,14 @@ void HsProxyEntity::setGraphics(std::string graphics) {
     assertWriteEnabled();
     m_graphics = std::move(graphics);
 }
+bool HsProxyEntity::isFileProxyRecord() const {
+    assertReadEnabled();
+    return m_fileRecord;
+}
+void HsProxyEntity::setFileProxyRecord(bool fileRecord) {
+    assertWriteEnabled();
+    m_fileRecord = fileRecord;
+}
 bool HsProxyEntity::commonChanged() const {
     assertReadEnabled();
     return m_commonChanged;
@@ -396,7 +404,8 @@ Acad::ErrorStatus HsProxyEntity::dwgOutFields(AcDbDwgFiler* pFiler) const {
     writeText(pFiler, m_record.appName);
     pFiler->writeInt32(m_record.proxyFlags);
     pFiler->writeInt16(static_cast<Adesk::Int16>((m_record.isEntity ? 1 : 0) | (m_utf8 ? 2 : 0) |
-                                                 (m_commonChanged ? 4 : 0) | (m_transformed ? 8 : 0)));
+                                                 (m_commonChanged ? 4 : 0) | (m_transformed ? 8 : 0) |
+                                                 (m_fileRecord ? 16 : 0)));
     pFiler->writeUInt32(static_cast<Adesk::UInt32>(m_tags.size()));
     for (const hs::dxf::Tag& t : m_tags) {
         pFiler->writeInt16(static_cast<Adesk::Int16>(t.code));
@@ -444,6 +453,7 @@ Acad::ErrorStatus HsProxyEntity::dwgInFields(AcDbDwgFiler* pFiler) {
     m_utf8 = (bits & 2) != 0;
     m_commonChanged = (bits & 4) != 0;
     m_transformed = (bits & 8) != 0;
+    m_fileRecord = (bits & 16) != 0;
     setClassRecord(rec);
     m_tags = std::move(tags);
     m_graphics = std::move(graphics);
@@ -624,7 +634,8 @@ void resurrectProxies() {
             const ProxyClassRecord& rec = pProxy->classRecord();
             AcRxClass* pClass = static_cast<AcRxClass*>(pDict->at(fromUtf8(rec.cppName).c_str()));
             AcDbEntity* pEnt = nullptr;
-            if (pClass != nullptr && pClass->isDerivedFrom(AcDbEntity::desc()) &&
+            if (!pProxy->isFileProxyRecord() && pClass != nullptr &&
+                pClass->isDerivedFrom(AcDbEntity::desc()) &&
                 equalsNoCase(dxf::dxfNameOf(pClass), rec.dxfName))
                 pEnt = AcDbEntity::cast(pClass->create());
             std::string error;

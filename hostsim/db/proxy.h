@@ -48,6 +48,11 @@ public:
     // The binary proxy graphics (empty: none).
     const std::string& graphics() const;
     void setGraphics(std::string graphics);
+    // True when the record is a proxy record of the file (ACAD_PROXY_ENTITY,
+    // the object's data in the host's binary form and its graphics inside):
+    // it is written back as it is and never read into an object of its class.
+    bool isFileProxyRecord() const;
+    void setFileProxyRecord(bool fileRecord);
     // True once a common property was changed (the flags allowed it): the
     // common groups are then written from the entity's state.
     bool commonChanged() const;
@@ -105,6 +110,7 @@ private:
     bool m_utf8 = false;
     std::string m_graphics;
     bool m_commonChanged = false;
+    bool m_fileRecord = false;
     bool m_transformed = false;
     AcGeMatrix3d m_xform;
 };

@@ -104,6 +104,45 @@ HsProxyEntity* proxyFromFile(const RawTag* begin, const RawTag* end, const Proxy
     return pProxy;
 }
 
+HsProxyEntity* proxyFromProxyRecord(const RawTag* begin, const RawTag* end, const ProxyClassRecord& record,
+                                    AcDbDatabase* pDb, const TextCodec& codec, FilerCache* pCache,
+                                    std::string& error) {
+    Tags tags;
+    for (const RawTag* p = begin; p != end; ++p)
+        tags.push_back({p->code, std::string(p->value)});
+    // The graphics: the 310 groups right after the size group of the proxy
+    // subclass.
+    std::string graphics;
+    bool inProxy = false;
+    for (size_t i = 0; i < tags.size(); ++i) {
+        if (tags[i].code == 100)
+            inProxy = tags[i].value == "AcDbProxyEntity";
+        if (inProxy && (tags[i].code == 92 || tags[i].code == 160)) {
+            bool ok = true;
+            for (size_t k = i + 1; k < tags.size() && tags[k].code == 310; ++k)
+                ok = ok && proxyGraphicsAppendHex(tags[k].value, graphics);
+            if (!ok)
+                graphics.clear();
+            break;
+        }
+    }
+    HsProxyEntity* pProxy = new HsProxyEntity();
+    if (pProxy == nullptr) {
+        error = "out of memory";
+        return nullptr;
+    }
+    pProxy->setTagsAreUtf8(codec.fileIsUtf8());
+    pProxy->setClassRecord(record);
+    pProxy->setTags(std::move(tags));
+    pProxy->setGraphics(std::move(graphics));
+    pProxy->setFileProxyRecord(true);
+    if (readObject(pProxy, pDb, begin + 1, end, codec, error, pCache) != Acad::eOk) {
+        delete pProxy;
+        return nullptr;
+    }
+    return pProxy;
+}
+
 Tags proxyRecord(HsProxyEntity* pProxy, AcDbDatabase* pDb, const std::string& version, bool withGraphics) {
     Tags tags = pProxy->tags();
     if (pProxy->commonChanged()) {
@@ -126,7 +165,7 @@ Tags proxyRecord(HsProxyEntity* pProxy, AcDbDatabase* pDb, const std::string& ve
             }
         }
     }
-    if (withGraphics) {
+    if (withGraphics && !pProxy->isFileProxyRecord()) {
         insertGraphicsGroups(tags, pProxy->graphics(), version);
     }
     return tags;

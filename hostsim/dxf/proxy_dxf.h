@@ -27,6 +27,12 @@ HsProxyEntity* proxyFromFile(const RawTag* begin, const RawTag* end, const Proxy
                              AcDbDatabase* pDb, const TextCodec& codec, FilerCache* pCache,
                              std::string& error);
 
+// A proxy made from a file's ACAD_PROXY_ENTITY record, whose class is the
+// record's class of the file's CLASSES section.
+HsProxyEntity* proxyFromProxyRecord(const RawTag* begin, const RawTag* end, const ProxyClassRecord& record,
+                                    AcDbDatabase* pDb, const TextCodec& codec, FilerCache* pCache,
+                                    std::string& error);
+
 // The proxy's record as written to a file of that version: the kept tags,
 // the common groups from the entity's state when they were changed, and the
 // graphics (when withGraphics).

@@ -127,6 +127,7 @@ private:
     FilerCache m_filers;
     std::map<std::string, std::string> m_fileClasses;
     std::map<std::string, ProxyClassRecord> m_classRecords;  // by upper-case DXF name
+    std::vector<ProxyClassRecord> m_classList;               // in the file's order
     std::unordered_map<std::string, AcRxClass*> m_classCache;
     std::map<std::uint64_t, std::uint64_t> m_remap;
     std::uint64_t m_fileSeed = 0;
@@ -241,6 +242,7 @@ bool Reader::readClasses() {
             rec.cppName = cppName;
             m_classRecords[upper(dxfName)] = rec;
         }
+        m_classList.push_back(rec);
         m_data->classes.push_back(toTags(m_item.data(), m_item.data() + m_item.size()));
     }
     return end;
@@ -420,6 +422,22 @@ void Reader::addEntity(const std::vector<RawTag>& tags, size_t mainCount, AcDbOb
                 delete pEnt;
                 pEnt = nullptr;
             }
+        }
+    }
+    // A proxy record of the file stays a proxy, with the flags of its class.
+    if (pEnt == nullptr && mainCount == tags.size() && upper(type) == "ACAD_PROXY_ENTITY") {
+        long classId = -1;
+        for (const RawTag* p = begin; p != mainEnd; ++p)
+            if (p->code == 91) {
+                classId = std::atol(std::string(p->value).c_str());
+                break;
+            }
+        size_t index = classId >= 500 ? static_cast<size_t>(classId - 500) : m_classList.size();
+        if (index < m_classList.size() && !m_classList[index].dxfName.empty()) {
+            std::string error;
+            pEnt = proxyFromProxyRecord(begin, mainEnd, m_classList[index], m_pDb, m_codec, &m_filers, error);
+            if (pEnt == nullptr)
+                warn(begin->line, type + " kept as it is: " + error);
         }
     }
     // A custom entity whose class no loaded module registers becomes a proxy.

@@ -431,7 +431,10 @@ void Writer::noteProxyClass(AcDbObjectId id) {
     AcDbEntity* pEnt = nullptr;
     if (acdbOpenAcDbEntity(pEnt, id, AcDb::kForRead) != Acad::eOk)
         return;
-    if (HsProxyEntity* pProxy = proxyEntity(pEnt)) {
+    HsProxyEntity* pProxy = proxyEntity(pEnt);
+    // A proxy record of the file refers to its class by its place in the
+    // kept CLASSES section, which stays as it was.
+    if (pProxy != nullptr && !pProxy->isFileProxyRecord()) {
         const ProxyClassRecord& rec = pProxy->classRecord();
         auto& entry = m_proxyClasses[upper(rec.dxfName)];
         entry.first = rec;

@@ -320,3 +320,45 @@ TEST(Proxies, UndoAfterAnUnloadPutsBackWhatTheWatermarkWasBefore) {
     EXPECT_EQ(watermarkRecords(ivtest::readFile(reference.savePath)),
               watermarkRecords(ivtest::readFile(run.savePath)));
 }
+
+TEST(Proxies, AFileProxyRecordStaysAProxyOfItsClassAndIsWrittenBackAsItWas) {
+    ivtest::Run first = watermarkedPlan();
+    std::string text = ivtest::readFile(first.savePath);
+    // The place of the watermark's class in the CLASSES section.
+    size_t classes = text.find("CLASSES\n");
+    size_t endClasses = text.find("ENDSEC\n", classes);
+    int index = -1, n = 0;
+    const std::string ours = "  0\nCLASS\n  1\nQWK_WaterMark\n  2\nQWK";
+    for (size_t pos = classes; (pos = text.find("  0\nCLASS\n", pos)) < endClasses; pos += 4, ++n)
+        if (text.compare(pos, ours.size(), ours) == 0)
+            index = n;
+    ASSERT_GE(index, 0);
+    long declared = 0;
+    std::string graphics = graphicsOf(watermarkRecords(text)["92"], declared);
+    ASSERT_FALSE(graphics.empty());
+    std::string record =
+        "  0\nACAD_PROXY_ENTITY\n  5\n92\n330\n8\n100\nAcDbEntity\n  8\n0\n 62\n8\n100\nAcDbProxyEntity\n"
+        " 90\n498\n 91\n" +
+        std::to_string(500 + index) + "\n 92\n" + std::to_string(graphics.size()) + "\n";
+    for (const std::string& chunk : hs::proxyGraphicsToHex(graphics))
+        record += "310\n" + chunk + "\n";
+    record += " 93\n64\n310\n0011223344556677\n 94\n0\n 95\n1\n 70\n0\n";
+    size_t start = text.find("  0\nQWK_WaterMark\n  5\n92\n");
+    size_t end = text.find("  0\n", start + 4);
+    text.replace(start, end - start, record);
+    ivtest::TempDir dir;
+    std::string path = dir.file("proxyrecord.dxf");
+    ivtest::writeFile(path, text);
+
+    for (bool withModule : {false, true}) {
+        ivtest::Run run = onDrawing(path, "ERASE\nALL\n\nLIST\nALL\n\n", withModule);
+        ASSERT_EQ(run.exitCode, 0) << run.transcript;
+        EXPECT_TRUE(run.contains("Proxy QWK_WaterMark (handle 92) cannot be erased")) << run.transcript;
+        EXPECT_TRUE(run.contains("Proxy entity of class QWK_WaterMark"));
+        std::string saved = ivtest::readFile(run.savePath);
+        EXPECT_NE(saved.find(record), std::string::npos);
+        EXPECT_NE(ivtest::readFile(run.svgPath)
+                      .find("data-entity=\"ACAD_PROXY_ENTITY\" data-handle=\"92\">\n  <circle"),
+                  std::string::npos);
+    }
+}

@@ -296,27 +296,33 @@ void Writer::writeClasses() {
         m_w.writeInt(280, 0);
         m_w.writeInt(281, pClass->isDerivedFrom(AcDbEntity::desc()) ? 1 : 0);
     }
-    // The classes of proxies, as their records were, marked as not loaded.
-    for (auto& [key, entry] : m_proxyClasses) {
-        if (written.count(key) != 0)
-            continue;
+    // The classes of proxies, as their records were, marked as not loaded;
+    // a class the file listed keeps its place (proxy records of the file
+    // name their class by its place).
+    auto writeProxyClass = [&](const std::string& key) {
+        auto it = m_proxyClasses.find(key);
+        if (it == m_proxyClasses.end() || written.count(key) != 0)
+            return false;
         written.insert(key);
-        const ProxyClassRecord& rec = entry.first;
+        const ProxyClassRecord& rec = it->second.first;
         m_w.write(0, "CLASS");
         m_w.write(1, rec.dxfName);
         m_w.write(2, rec.cppName);
         m_w.write(3, rec.appName);
         m_w.writeInt(90, rec.proxyFlags);
-        m_w.writeInt(91, entry.second);
+        m_w.writeInt(91, it->second.second);
         m_w.writeInt(280, 1);
         m_w.writeInt(281, rec.isEntity ? 1 : 0);
-    }
+        return true;
+    };
     for (const Tags& c : m_data->classes) {
         size_t i = findCode(c, 1);
-        if (i < c.size() && written.count(upper(c[i].value)) != 0)
+        if (i < c.size() && (writeProxyClass(upper(c[i].value)) || written.count(upper(c[i].value)) != 0))
             continue;
         writeTags(c);
     }
+    for (auto& entry : m_proxyClasses)
+        writeProxyClass(entry.first);
     m_w.write(0, "ENDSEC");
 }
 

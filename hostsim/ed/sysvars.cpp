@@ -21,23 +21,10 @@ struct IntVar {
 
 // The integer variables the editor knows, with their ranges.
 const IntVar kIntVars[] = {
-    {"CMDECHO", 1, 0, 1},
-    {"FILEDIA", 1, 0, 1},
-    {"CMDDIA", 1, 0, 1},
-    {"EXPERT", 0, 0, 5},
-    {"OSMODE", 0, 0, 32767},
-    {"ORTHOMODE", 0, 0, 1},
-    {"PICKFIRST", 1, 0, 1},
-    {"PICKADD", 1, 0, 2},
-    {"ATTREQ", 1, 0, 1},
-    {"UCSFOLLOW", 0, 0, 1},
-    {"HIGHLIGHT", 1, 0, 1},
-    {"DRAGMODE", 2, 0, 2},
-    {"BLIPMODE", 0, 0, 1},
-    {"NOMUTT", 0, 0, 1},
-    {"QAFLAGS", 0, 0, 32767},
-    // Proxies: how they are shown, and whether opening a drawing tells of them.
-    {"PROXYSHOW", 1, 0, 2},
+    {"CMDECHO", 1, 0, 1},     {"FILEDIA", 1, 0, 1},   {"CMDDIA", 1, 0, 1},      {"EXPERT", 0, 0, 5},
+    {"OSMODE", 0, 0, 32767},  {"ORTHOMODE", 0, 0, 1}, {"PICKFIRST", 1, 0, 1},   {"PICKADD", 1, 0, 2},
+    {"ATTREQ", 1, 0, 1},      {"UCSFOLLOW", 0, 0, 1}, {"HIGHLIGHT", 1, 0, 1},   {"DRAGMODE", 2, 0, 2},
+    {"BLIPMODE", 0, 0, 1},    {"NOMUTT", 0, 0, 1},    {"QAFLAGS", 0, 0, 32767}, {"PROXYSHOW", 1, 0, 2},
     {"PROXYNOTICE", 1, 0, 1},
 };
 

@@ -540,7 +540,7 @@ bool play(std::string_view data, AcGiWorldDraw* pWd, std::vector<unsigned>* pTyp
         if (pWd == nullptr)
             continue;
         AcGiWorldGeometry& g = pWd->geometry();
-        AcGePoint3d a, b, d;
+        AcGePoint3d a;
         AcGeVector3d n, v;
         double r = 0, sweep = 0, h = 0, w = 0, obl = 0;
         std::uint32_t k = 0;
@@ -634,8 +634,6 @@ bool play(std::string_view data, AcGiWorldDraw* pWd, std::vector<unsigned>* pTyp
             default:
                 break;
         }
-        (void)b;
-        (void)d;
     }
     while (pushed-- > 0)
         pWd->geometry().popModelTransform();

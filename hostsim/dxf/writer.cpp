@@ -421,7 +421,7 @@ void Writer::writeEntity(AcDbObjectId id, bool paperSpace) {
                   pEnt->ownerId().handle().value());
     } else {
         // A custom entity carries its graphics for programs without its class.
-        if (m_proxyGraphics && isCustomClass(pEnt->isA()))
+        if (m_proxyGraphics && m_customClasses.count(pEnt->isA()) != 0)
             m_graphics = recordProxyGraphics(pEnt);
         std::string type = dxfNameOf(pEnt->isA());
         if (type.empty())

@@ -279,6 +279,7 @@ const char* statusName(Acad::ErrorStatus es) {
         HS_STATUS(eEndOfFile)
         HS_STATUS(eNotOpenForRead)
         HS_STATUS(eNotOpenForWrite)
+        HS_STATUS(eNotThatKindOfClass)
         HS_STATUS(eMissingDxfField)
         HS_STATUS(eDuplicateDxfField)
         HS_STATUS(eInvalidDxfCode)
@@ -307,6 +308,7 @@ const char* statusName(Acad::ErrorStatus es) {
         HS_STATUS(eCannotRestoreFromAcisFile)
         HS_STATUS(eMakeMeProxy)
         HS_STATUS(eNLSFileNotAvailable)
+        HS_STATUS(eNotAllowedForThisProxy)
         HS_STATUS(eLockViolation)
 #if IRONVEIL_RELEASE >= 18
         HS_STATUS(eNullPtr)

@@ -10,6 +10,7 @@
 #include "aced.h"
 #include "core/os.h"
 #include "core/session_imp.h"
+#include "db/proxy.h"
 #include "dbmain.h"
 #include "ed/edimp.h"
 #include "hostsim/builtins.h"
@@ -48,6 +49,7 @@ Session& Session::get() {
         startLinker(imp);
         registerDbClasses();
         registerEntityClasses();
+        registerProxyClasses();
         registerBuiltinCommands();
         // Code linked into the program itself (tests) reaches the shell and
         // the registry through hostsim as a loaded module does.
@@ -364,6 +366,7 @@ void Session::setDatabase(AcDbDatabase* pDb) {
     m_imp->database = pDb;
     acdbHostApplicationServices()->setWorkingDatabase(pDb);
     delete old;
+    printProxyNotice(pDb);
 }
 
 // ---- variables ----------------------------------------------------------------------------------

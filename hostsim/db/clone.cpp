@@ -16,6 +16,7 @@
 
 #include "aced.h"
 #include "db/dbimp.h"
+#include "db/proxy.h"
 #include "dbsymtb.h"
 #include "filing/dwgfiler.h"
 #include "hostsim/dbapi.h"
@@ -113,6 +114,12 @@ Acad::ErrorStatus defaultClone(const AcDbObject* pSrc, AcRxObject* pOwnerRx, AcD
         return Acad::eNotInDatabase;
     if (isCloned(map, srcId))
         return Acad::eOk;
+    // A proxy is cloned only where its class's flags allow it.
+    if (!cloningAllowed(pSrc)) {
+        if (wblock)
+            Session::get().print(proxyRefusalLine(srcId, "written out"));
+        return Acad::eNotAllowedForThisProxy;
+    }
     AcDbDatabase* pDest = nullptr;
     if (map.destDb(pDest) != Acad::eOk)
         return Acad::eInvalidIdMap;

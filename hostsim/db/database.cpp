@@ -32,7 +32,7 @@ AcDbHandle AcDbObjectId::handle() const {
 namespace hs {
 
 // The live databases, for the end-of-command check of open objects.
-static std::set<AcDbDatabase*>& liveDatabases() {
+std::set<AcDbDatabase*>& liveDatabases() {
     static std::set<AcDbDatabase*> dbs;
     return dbs;
 }

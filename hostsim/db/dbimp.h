@@ -6,6 +6,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <set>
 #include <string>
 #include <unordered_map>
 #include <unordered_set>
@@ -164,6 +165,7 @@ public:
     std::map<std::string, std::shared_ptr<void>> attachments;
     hs::UndoLog undo;
     hs::OpenSet open;  // objects open for read or write
+    std::vector<AcDbDatabaseReactor*> reactors;
 
     // A record for a new handle (handle 0: the next one).
     AcDbStub* newStub(std::uint64_t handle);
@@ -255,6 +257,13 @@ Acad::ErrorStatus openQuiet(AcDbObjectId id, AcDb::OpenMode mode, bool openErase
 // Opens with a fault site and checks the class.
 template <class T>
 Acad::ErrorStatus openAs(const char* site, AcDbObjectId id, AcDb::OpenMode mode, bool openErased, T*& pObj);
+
+// Every database that exists (new drawings, files read, write-block targets).
+std::set<AcDbDatabase*>& liveDatabases();
+
+// Rewrites the states the undo log holds for one object (its class changes
+// to a proxy's while the log is kept).
+void undoRewriteStates(AcDbStub* stub, const std::function<void(std::vector<unsigned char>&)>& rewrite);
 
 // Closes what openInternal opened, without a fault site.
 void closeInternal(AcDbObject* pObj);

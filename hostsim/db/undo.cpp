@@ -118,6 +118,22 @@ AcDbDatabase* sessionDb() {
 
 }  // namespace
 
+void undoRewriteStates(AcDbStub* stub, const std::function<void(std::vector<unsigned char>&)>& rewrite) {
+    if (stub == nullptr || stub->pDb == nullptr)
+        return;
+    UndoLog& log = stub->pDb->hsImp()->undo;
+    auto each = [&](UndoGroup& group) {
+        for (const std::shared_ptr<UndoRecord>& rec : group.records)
+            if (rec->kind == UndoRecord::kChange && rec->id.stub() == stub)
+                rewrite(rec->state);
+    };
+    for (UndoGroup& g : log.done)
+        each(g);
+    for (UndoGroup& g : log.undone)
+        each(g);
+    each(log.current);
+}
+
 void undoRecordAppend(AcDbObject* pObj) {
     UndoLog* log = activeLog(pObj->database());
     if (log == nullptr)

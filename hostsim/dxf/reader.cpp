@@ -4,6 +4,7 @@
 // through their own DXF reading; anything hostsim cannot read is kept as its
 // tags so that it is written back unchanged.
 #include <algorithm>
+#include <cstdlib>
 #include <set>
 #include <unordered_map>
 
@@ -11,6 +12,7 @@
 #include "dxf/drawing_data.h"
 #include "dxf/kept_entity.h"
 #include "dxf/objects_io.h"
+#include "dxf/proxy_dxf.h"
 #include "hostsim/dbapi.h"
 #include "hostsim/dxffile.h"
 #include "hostsim/text.h"
@@ -124,6 +126,8 @@ private:
     TextCodec m_codec;
     FilerCache m_filers;
     std::map<std::string, std::string> m_fileClasses;
+    std::map<std::string, ProxyClassRecord> m_classRecords;  // by upper-case DXF name
+    std::vector<ProxyClassRecord> m_classList;               // in the file's order
     std::unordered_map<std::string, AcRxClass*> m_classCache;
     std::map<std::uint64_t, std::uint64_t> m_remap;
     std::uint64_t m_fileSeed = 0;
@@ -219,14 +223,26 @@ bool Reader::readClasses() {
         if (!is(m_item[0], 0, "CLASS"))
             return failAt(m_item[0], "group 0 CLASS");
         std::string dxfName, cppName;
+        ProxyClassRecord rec;
         for (const RawTag& t : m_item) {
             if (t.code == 1)
                 dxfName = std::string(t.value);
             else if (t.code == 2)
                 cppName = std::string(t.value);
+            else if (t.code == 3)
+                rec.appName = std::string(t.value);
+            else if (t.code == 90)
+                rec.proxyFlags = std::atoi(std::string(t.value).c_str());
+            else if (t.code == 281)
+                rec.isEntity = std::atoi(std::string(t.value).c_str()) != 0;
         }
-        if (!dxfName.empty() && !cppName.empty())
+        if (!dxfName.empty() && !cppName.empty()) {
             m_fileClasses[upper(dxfName)] = cppName;
+            rec.dxfName = dxfName;
+            rec.cppName = cppName;
+            m_classRecords[upper(dxfName)] = rec;
+        }
+        m_classList.push_back(rec);
         m_data->classes.push_back(toTags(m_item.data(), m_item.data() + m_item.size()));
     }
     return end;
@@ -367,7 +383,7 @@ AcRxClass* Reader::classFor(const std::string& type) {
     AcRxClass* pClass = classForDxfName(type, m_fileClasses);
     if (pClass != nullptr && !pClass->isDerivedFrom(AcDbEntity::desc()))
         pClass = nullptr;
-    if (pClass != nullptr && pClass == HsDxfKeptEntity::desc())
+    if (pClass != nullptr && (pClass == HsDxfKeptEntity::desc() || pClass == AcDbProxyEntity::desc()))
         pClass = nullptr;
     m_classCache[type] = pClass;
     return pClass;
@@ -388,19 +404,50 @@ void Reader::addEntity(const std::vector<RawTag>& tags, size_t mainCount, AcDbOb
     }
     AcDbEntity* pEnt = nullptr;
     bool known = false;
+    bool makeProxy = false;
     AcRxClass* pClass = mainCount == tags.size() ? classFor(type) : nullptr;
     if (pClass != nullptr) {
         pEnt = AcDbEntity::cast(pClass->create());
         if (pEnt != nullptr) {
             std::string error;
-            if (readObject(pEnt, m_pDb, begin + 1, mainEnd, m_codec, error, &m_filers) == Acad::eOk) {
+            Acad::ErrorStatus es = readObject(pEnt, m_pDb, begin + 1, mainEnd, m_codec, error, &m_filers);
+            if (es == Acad::eOk) {
                 known = true;
             } else {
-                warn(begin->line, type + " kept as it is: " + error);
+                // A reader that answers eMakeMeProxy gets a proxy (a record
+                // of a newer version of its class).
+                makeProxy = es == Acad::eMakeMeProxy;
+                if (!makeProxy)
+                    warn(begin->line, type + " kept as it is: " + error);
                 delete pEnt;
                 pEnt = nullptr;
             }
         }
+    }
+    // A proxy record of the file stays a proxy, with the flags of its class.
+    if (pEnt == nullptr && mainCount == tags.size() && upper(type) == "ACAD_PROXY_ENTITY") {
+        long classId = -1;
+        for (const RawTag* p = begin; p != mainEnd; ++p)
+            if (p->code == 91) {
+                classId = std::atol(std::string(p->value).c_str());
+                break;
+            }
+        size_t index = classId >= 500 ? static_cast<size_t>(classId - 500) : m_classList.size();
+        if (index < m_classList.size() && !m_classList[index].dxfName.empty()) {
+            std::string error;
+            pEnt = proxyFromProxyRecord(begin, mainEnd, m_classList[index], m_pDb, m_codec, &m_filers, error);
+            if (pEnt == nullptr)
+                warn(begin->line, type + " kept as it is: " + error);
+        }
+    }
+    // A custom entity whose class no loaded module registers becomes a proxy.
+    auto rec = m_classRecords.find(upper(type));
+    if (pEnt == nullptr && mainCount == tags.size() && rec != m_classRecords.end() && rec->second.isEntity &&
+        (makeProxy || pClass == nullptr)) {
+        std::string error;
+        pEnt = proxyFromFile(begin, mainEnd, rec->second, m_pDb, m_codec, &m_filers, error);
+        if (pEnt == nullptr)
+            warn(begin->line, type + " kept as it is: " + error);
     }
     if (pEnt == nullptr) {
         HsDxfKeptEntity* pKept = new HsDxfKeptEntity();
@@ -675,6 +722,7 @@ void Reader::finish() {
 DxfResult Reader::run(AcDbDatabase*& pDbOut) {
     pDbOut = nullptr;
     registerKeptEntityClass();
+    registerProxyClasses();
     m_pDb = new AcDbDatabase(/*buildDefaultDrawing=*/true, /*noDocument=*/true);
     m_data = drawingData(m_pDb, true);
     m_data->version = "AC1009";

@@ -9,6 +9,8 @@
 #include "dxf/drawing_data.h"
 #include "dxf/kept_entity.h"
 #include "dxf/objects_io.h"
+#include "dxf/proxy_dxf.h"
+#include "gi/proxygraphics.h"
 #include "hostsim/dbapi.h"
 #include "hostsim/dxffile.h"
 #include "hostsim/text.h"
@@ -34,7 +36,8 @@ const std::set<std::string>& standardDxfNames() {
 
 bool isCustomClass(const AcRxClass* pClass) {
     std::string dxf = dxfNameOf(pClass);
-    if (dxf.empty() || pClass == HsDxfKeptEntity::desc())
+    if (dxf.empty() || pClass == HsDxfKeptEntity::desc() || pClass == AcDbProxyEntity::desc() ||
+        pClass == AcDbProxyObject::desc())
         return false;
     return standardDxfNames().count(upper(dxf)) == 0;
 }
@@ -68,6 +71,7 @@ private:
     void writeEntity(AcDbObjectId id, bool paperSpace);
     void writeKept(Tags tags, std::uint64_t handle, std::uint64_t owner);
     void writeTags(const Tags& tags);
+    void noteProxyClass(AcDbObjectId id);
     // With a sink, hands the text made so far to it once there is enough
     // (or all of it); after a failure the text is dropped.
     void spill(bool all) {
@@ -99,6 +103,11 @@ private:
     std::string m_version;
     std::string m_error;
     std::map<const AcRxClass*, int> m_customClasses;
+    // Classes of the proxies in the drawing (by upper-case DXF name), with
+    // their instance counts.
+    std::map<std::string, std::pair<ProxyClassRecord, int>> m_proxyClasses;
+    bool m_proxyGraphics = true;  // PROXYGRAPHICS
+    std::string m_graphics;       // the graphics of the entity being written
     std::uint64_t m_ms = 0, m_ps = 0;
     Tags m_sortents;  // the sort-entities table to write, if any
 };
@@ -162,7 +171,10 @@ void Writer::prepare() {
         }
         if (it->second != nullptr)
             ++m_customClasses[it->second];
+        else if (name == "AcDbProxyEntity")
+            noteProxyClass(id);
     }
+    m_proxyGraphics = proxyGraphicsSetting(m_pDb) != 0;
     prepareDrawOrder();
 }
 
@@ -284,12 +296,33 @@ void Writer::writeClasses() {
         m_w.writeInt(280, 0);
         m_w.writeInt(281, pClass->isDerivedFrom(AcDbEntity::desc()) ? 1 : 0);
     }
+    // The classes of proxies, as their records were, marked as not loaded;
+    // a class the file listed keeps its place (proxy records of the file
+    // name their class by its place).
+    auto writeProxyClass = [&](const std::string& key) {
+        auto it = m_proxyClasses.find(key);
+        if (it == m_proxyClasses.end() || written.count(key) != 0)
+            return false;
+        written.insert(key);
+        const ProxyClassRecord& rec = it->second.first;
+        m_w.write(0, "CLASS");
+        m_w.write(1, rec.dxfName);
+        m_w.write(2, rec.cppName);
+        m_w.write(3, rec.appName);
+        m_w.writeInt(90, rec.proxyFlags);
+        m_w.writeInt(91, it->second.second);
+        m_w.writeInt(280, 1);
+        m_w.writeInt(281, rec.isEntity ? 1 : 0);
+        return true;
+    };
     for (const Tags& c : m_data->classes) {
         size_t i = findCode(c, 1);
-        if (i < c.size() && written.count(upper(c[i].value)) != 0)
+        if (i < c.size() && (writeProxyClass(upper(c[i].value)) || written.count(upper(c[i].value)) != 0))
             continue;
         writeTags(c);
     }
+    for (auto& entry : m_proxyClasses)
+        writeProxyClass(entry.first);
     m_w.write(0, "ENDSEC");
 }
 
@@ -314,6 +347,10 @@ bool Writer::writeDbObject(AcDbObject* pObj, const std::string& type, bool paper
     auto xd = m_data->xdata.find(handle);
     if (xd != m_data->xdata.end() && findCode(tags, 1001) == tags.size())
         tags.insert(tags.end(), xd->second.begin(), xd->second.end());
+    if (!m_graphics.empty()) {
+        insertGraphicsGroups(tags, m_graphics, m_version);
+        m_graphics.clear();
+    }
     if (type == "BLOCK_RECORD") {
         auto lay = m_data->recordLayout.find(handle);
         size_t at = findCode(tags, 2);
@@ -378,7 +415,14 @@ void Writer::writeEntity(AcDbObjectId id, bool paperSpace) {
     }
     if (HsDxfKeptEntity* pKept = HsDxfKeptEntity::cast(pEnt)) {
         writeKept(pKept->tags(), id.handle().value(), pEnt->ownerId().handle().value());
+    } else if (HsProxyEntity* pProxy = proxyEntity(pEnt)) {
+        // A proxy is written back as its record was, with its graphics.
+        writeKept(proxyRecord(pProxy, m_pDb, m_version, /*withGraphics=*/true), id.handle().value(),
+                  pEnt->ownerId().handle().value());
     } else {
+        // A custom entity carries its graphics for programs without its class.
+        if (m_proxyGraphics && m_customClasses.count(pEnt->isA()) != 0)
+            m_graphics = recordProxyGraphics(pEnt);
         std::string type = dxfNameOf(pEnt->isA());
         if (type.empty())
             fail("the entity with handle " + formatHandle(id.handle().value()) + " has no DXF name");
@@ -387,6 +431,22 @@ void Writer::writeEntity(AcDbObjectId id, bool paperSpace) {
     }
     pEnt->close();
     spill(false);
+}
+
+void Writer::noteProxyClass(AcDbObjectId id) {
+    AcDbEntity* pEnt = nullptr;
+    if (acdbOpenAcDbEntity(pEnt, id, AcDb::kForRead) != Acad::eOk)
+        return;
+    HsProxyEntity* pProxy = proxyEntity(pEnt);
+    // A proxy record of the file refers to its class by its place in the
+    // kept CLASSES section, which stays as it was.
+    if (pProxy != nullptr && !pProxy->isFileProxyRecord()) {
+        const ProxyClassRecord& rec = pProxy->classRecord();
+        auto& entry = m_proxyClasses[upper(rec.dxfName)];
+        entry.first = rec;
+        ++entry.second;
+    }
+    pEnt->close();
 }
 
 void Writer::writeDbTable(const std::string& name, AcDbObjectId tableId) {

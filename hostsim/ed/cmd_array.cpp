@@ -5,6 +5,7 @@
 #include <map>
 
 #include "adscodes.h"
+#include "db/proxy.h"
 #include "edcmds.h"
 #include "gemat3d.h"
 #include "hostsim/dbapi.h"
@@ -101,6 +102,7 @@ void arrayCommand() {
     }
     AcGeVector3d rowStep = ucsVector(0, dy), columnStep = ucsVector(dx, 0);
     int failed = 0;
+    hs::reportCloneRefusals(ids, "copied");
     for (int i = 0; i < rows; ++i) {
         for (int j = 0; j < columns; ++j) {
             if (i == 0 && j == 0)

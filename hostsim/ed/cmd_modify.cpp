@@ -3,6 +3,7 @@
 // copied through the database's deep clone; erasing goes through erase(),
 // so an entity's erase hook may refuse.
 #include "adscodes.h"
+#include "db/proxy.h"
 #include "edcmds.h"
 #include "edstate.h"
 #include "gemat3d.h"
@@ -137,6 +138,7 @@ void copyCommand() {
     std::vector<AcDbObjectId> ids;
     if (!selectForCommand(ids))
         return;
+    hs::reportCloneRefusals(ids, "copied");
     AcGeVector3d disp;
     AcGePoint3d base;
     bool multiple = false;

@@ -1,6 +1,7 @@
 // Registration of the host's drawing and editing commands, and the helpers
 // those commands share.
 #include "aced.h"
+#include "db/proxy.h"
 #include "dbsymtb.h"
 #include "edcmds.h"
 #include "hostsim/builtins.h"
@@ -67,10 +68,13 @@ int forEachForWrite(const std::vector<AcDbObjectId>& ids,
             ++refused;
             continue;
         }
-        if (fn(pEnt) == Acad::eOk)
+        es = fn(pEnt);
+        if (es == Acad::eOk)
             ++done;
         else
             ++refused;
+        if (es == Acad::eNotAllowedForThisProxy)
+            edPrint(proxyRefusalLine(pEnt, verb));
         pEnt->close();
     }
     if (locked > 0)

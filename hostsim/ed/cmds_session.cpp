@@ -85,6 +85,14 @@ void cmdSetvar() {
     if (!askText("Enter variable name: ", name))
         return;
     std::string n = upper(name);
+    // A drawing variable lives in the drawing, not in the session.
+    bool drawingVar = n == "PROXYGRAPHICS";
+    int current = S().getVar(n, 0);
+    if (drawingVar) {
+        resbuf rb;
+        if (acedGetVar(fromUtf8(n).c_str(), &rb) == RTNORM && rb.restype == RTSHORT)
+            current = rb.resval.rint;
+    }
     std::string value;
     // The current properties of new entities and the current layer are
     // texts and numbers the editor checks (acedSetVar).
@@ -122,12 +130,20 @@ void cmdSetvar() {
             S().print("Invalid value for " + n + ".\n");
         return;
     }
-    if (!askText("Enter new value for " + n + " <" + std::to_string(S().getVar(n, 0)) + ">: ", value))
+    if (!askText("Enter new value for " + n + " <" + std::to_string(current) + ">: ", value))
         return;
     char* end = nullptr;
     long v = std::strtol(value.c_str(), &end, 10);
     if (end == value.c_str() || *end != 0) {
         S().print("Requires an integer value.\n");
+        return;
+    }
+    if (drawingVar) {
+        resbuf rb;
+        rb.restype = RTSHORT;
+        rb.resval.rint = static_cast<short>(v);
+        if (acedSetVar(fromUtf8(n).c_str(), &rb) != RTNORM)
+            S().print("Value must be 0 or 1.\n");
         return;
     }
     S().setVar(n, static_cast<int>(v));

@@ -5,6 +5,7 @@
 
 #include "acedads.h"
 #include "dbsymtb.h"
+#include "dxf/proxy_dxf.h"
 #include "edstate.h"
 #include "hostsim/session.h"
 #include "hostsim/text.h"
@@ -21,10 +22,11 @@ struct IntVar {
 
 // The integer variables the editor knows, with their ranges.
 const IntVar kIntVars[] = {
-    {"CMDECHO", 1, 0, 1},    {"FILEDIA", 1, 0, 1},   {"CMDDIA", 1, 0, 1},      {"EXPERT", 0, 0, 5},
-    {"OSMODE", 0, 0, 32767}, {"ORTHOMODE", 0, 0, 1}, {"PICKFIRST", 1, 0, 1},   {"PICKADD", 1, 0, 2},
-    {"ATTREQ", 1, 0, 1},     {"UCSFOLLOW", 0, 0, 1}, {"HIGHLIGHT", 1, 0, 1},   {"DRAGMODE", 2, 0, 2},
-    {"BLIPMODE", 0, 0, 1},   {"NOMUTT", 0, 0, 1},    {"QAFLAGS", 0, 0, 32767},
+    {"CMDECHO", 1, 0, 1},     {"FILEDIA", 1, 0, 1},   {"CMDDIA", 1, 0, 1},      {"EXPERT", 0, 0, 5},
+    {"OSMODE", 0, 0, 32767},  {"ORTHOMODE", 0, 0, 1}, {"PICKFIRST", 1, 0, 1},   {"PICKADD", 1, 0, 2},
+    {"ATTREQ", 1, 0, 1},      {"UCSFOLLOW", 0, 0, 1}, {"HIGHLIGHT", 1, 0, 1},   {"DRAGMODE", 2, 0, 2},
+    {"BLIPMODE", 0, 0, 1},    {"NOMUTT", 0, 0, 1},    {"QAFLAGS", 0, 0, 32767}, {"PROXYSHOW", 1, 0, 2},
+    {"PROXYNOTICE", 1, 0, 1},
 };
 
 const IntVar* findIntVar(const std::string& name) {
@@ -136,7 +138,12 @@ extern "C" int acedGetVar(const ACHAR* sym, struct resbuf* result) {
         return RTNORM;
     }
     hs::Ucs u = hs::currentUcs();
-    if (name == "WORLDUCS") {
+    if (name == "PROXYGRAPHICS") {
+        // A drawing variable: it is saved in the drawing's header.
+        result->restype = RTSHORT;
+        result->resval.rint =
+            static_cast<short>(hs::dxf::proxyGraphicsSetting(hs::Session::get().database()));
+    } else if (name == "WORLDUCS") {
         result->restype = RTSHORT;
         result->resval.rint = hs::ucsIsWorld() ? 1 : 0;
     } else if (name == "UCSORG") {
@@ -187,6 +194,14 @@ extern "C" int acedSetVar(const ACHAR* sym, const struct resbuf* val) {
             return RTERROR;
         hs::Session::get().setVar(v->name, static_cast<int>(value));
         return RTNORM;
+    }
+    if (name == "PROXYGRAPHICS") {
+        long value = val->restype == RTSHORT  ? val->resval.rint
+                     : val->restype == RTLONG ? val->resval.rlong
+                                              : -1;
+        return hs::dxf::setProxyGraphicsSetting(hs::Session::get().database(), static_cast<int>(value))
+                   ? RTNORM
+                   : RTERROR;
     }
     if (name == "CLAYER") {
         if (val->restype != RTSTR || val->resval.rstring == nullptr)

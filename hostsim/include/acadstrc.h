@@ -25,6 +25,7 @@ struct Acad {
         eEndOfFile = 41,
         eNotOpenForRead = 44,
         eNotOpenForWrite = 45,
+        eNotThatKindOfClass = 46,
         eMissingDxfField = 48,
         eDuplicateDxfField = 49,
         eInvalidDxfCode = 50,
@@ -53,6 +54,7 @@ struct Acad {
         eCannotRestoreFromAcisFile = 300,
         eMakeMeProxy = 301,
         eNLSFileNotAvailable = 302,
+        eNotAllowedForThisProxy = 303,
         eLockViolation = 320,
 #if IRONVEIL_RELEASE >= 18
         eNullPtr = 506,

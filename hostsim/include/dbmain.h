@@ -116,6 +116,7 @@ public:
     Acad::ErrorStatus cancel();
     Acad::ErrorStatus erase(Adesk::Boolean erasing = true);
     Adesk::Boolean isErased() const;
+    Adesk::Boolean isAProxy() const;
     Adesk::Boolean isReadEnabled() const;
     Adesk::Boolean isWriteEnabled() const;
     Adesk::Boolean isNotifyEnabled() const;
@@ -288,6 +289,14 @@ private:
     Props* m_pProps;
 };
 
+// Database reactors: hostsim sends proxyResurrectionCompleted only.
+class AcDbDatabaseReactor : public AcRxObject {
+public:
+    static AcRxClass* desc();
+    virtual void proxyResurrectionCompleted(const AcDbDatabase* dwg, const ACHAR* appname,
+                                            AcDbObjectIdArray& objects);
+};
+
 class AcDbDatabase : public AcRxObject {
 public:
     ACRX_DECLARE_MEMBERS(AcDbDatabase);
@@ -326,6 +335,8 @@ public:
     AcDbObjectId byBlockLinetype() const;
     AcDbObjectId continuousLinetype() const;
     AcDbObjectId currentSpaceId() const;
+    void addReactor(AcDbDatabaseReactor* pReactor) const;
+    void removeReactor(AcDbDatabaseReactor* pReactor) const;
     Acad::ErrorStatus getAcDbObjectId(AcDbObjectId& retId, bool createIfNotFound, const AcDbHandle& objHandle,
                                       Adesk::UInt32 xRefId = 0);
 

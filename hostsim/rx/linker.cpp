@@ -10,6 +10,7 @@
 #include "aced.h"
 #include "core/os.h"
 #include "core/session_imp.h"
+#include "db/proxy.h"
 #include "ed/edimp.h"
 #include "hostsim/session.h"
 #include "hostsim/text.h"
@@ -179,6 +180,8 @@ bool Linker::load(const std::string& file, bool printit) {
         os::closeLibrary(handle);
         return false;
     }
+    // Proxies of the classes the module registered become its objects again.
+    resurrectProxies();
     if (imp.database != nullptr)
         send(ref, AcRx::kLoadDwgMsg);
     if (printit)
@@ -198,6 +201,7 @@ bool Linker::unload(const std::string& file, bool honourLock) {
         return false;
     }
     AcRx::AppRetCode rc = AcRx::kRetOK;
+    int proxiesBefore = proxyCount(session.imp().database);
     {
         Session::Imp& imp = session.imp();
         tstring previous = imp.currentApp;
@@ -217,6 +221,9 @@ bool Linker::unload(const std::string& file, bool honourLock) {
     os::closeLibrary(handle);
     if (honourLock)
         session.print(name + " unloaded.\n");
+    // Unloading from a command tells of the proxies it made.
+    if (honourLock && proxyCount(session.imp().database) > proxiesBefore)
+        printProxyNotice(session.imp().database);
     return true;
 }
 

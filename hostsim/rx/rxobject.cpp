@@ -12,6 +12,7 @@
 #include "appinfo.h"
 #include "core/format.h"
 #include "core/session_imp.h"
+#include "db/proxy.h"
 #include "hostsim/session.h"
 #include "hostsim/text.h"
 #include "rx/rximp.h"
@@ -327,6 +328,9 @@ void deleteAcRxClass(AcRxClass* pClassObj) {
         hs::Session::get().fault("deleteAcRxClass: the class is not registered");
         return;
     }
+    // Instances that live in a database become proxies first, while the
+    // class's code is still loaded.
+    hs::convertInstancesToProxies(pClassObj);
     dict->remove(pClassObj->name());
     for (AcRxObject* o : dict->entries()) {
         auto* cls = static_cast<AcRxClass*>(o);

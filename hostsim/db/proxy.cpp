@@ -1,0 +1,705 @@
+// Proxy objects and entities: the classes, hostsim's proxy entity, and the
+// places the host makes and unmakes proxies (a class deleted while its
+// instances live, a module loaded again).
+#include "db/proxy.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <map>
+#include <set>
+
+#include "db/dbimp.h"
+#include "dxf/drawing_data.h"
+#include "dxf/objects_io.h"
+#include "dxf/proxy_dxf.h"
+#include "filing/dwgfiler.h"
+#include "gi/proxygraphics.h"
+#include "hostsim/dbapi.h"
+#include "hostsim/session.h"
+#include "hostsim/text.h"
+
+// ---- the classes ----
+
+ACRX_DEFINE_MEMBERS(AcDbProxyObject);
+ACRX_DEFINE_MEMBERS(AcDbProxyEntity);
+
+namespace {
+
+AcRxObject* makeProxyEntity() {
+    return new HsProxyEntity();
+}
+
+}  // namespace
+
+void AcDbProxyObject::rxInit() {
+    ACRX_STATIC_CHECK(AcDbProxyObject);
+    gpDesc = newAcRxClass(ACRX_T("AcDbProxyObject"), ACRX_T("AcDbObject"), AcDb::kDHL_CURRENT,
+                          AcDb::kMReleaseCurrent, 0, nullptr, ACRX_T("ACAD_PROXY_OBJECT"),
+                          ACRX_T("ObjectDBX Classes"));
+}
+void AcDbProxyObject::rxInit(AppNameChangeFuncPtr) {
+    rxInit();
+}
+void AcDbProxyEntity::rxInit() {
+    ACRX_STATIC_CHECK(AcDbProxyEntity);
+    gpDesc = newAcRxClass(ACRX_T("AcDbProxyEntity"), ACRX_T("AcDbEntity"), AcDb::kDHL_CURRENT,
+                          AcDb::kMReleaseCurrent, 0, &makeProxyEntity, ACRX_T("ACAD_PROXY_ENTITY"),
+                          ACRX_T("ObjectDBX Classes"));
+}
+void AcDbProxyEntity::rxInit(AppNameChangeFuncPtr) {
+    rxInit();
+}
+
+// ---- database reactors ----
+
+AcRxClass* AcDbDatabaseReactor::desc() {
+    AcRxDictionary* pDict = acrxClassDictionary;
+    return pDict != nullptr ? static_cast<AcRxClass*>(pDict->at(ACRX_T("AcDbDatabaseReactor"))) : nullptr;
+}
+
+void AcDbDatabaseReactor::proxyResurrectionCompleted(const AcDbDatabase*, const ACHAR*, AcDbObjectIdArray&) {}
+
+void AcDbDatabase::addReactor(AcDbDatabaseReactor* pReactor) const {
+    std::vector<AcDbDatabaseReactor*>& r = m_pImp->reactors;
+    if (pReactor != nullptr && std::find(r.begin(), r.end(), pReactor) == r.end())
+        r.push_back(pReactor);
+}
+
+void AcDbDatabase::removeReactor(AcDbDatabaseReactor* pReactor) const {
+    std::vector<AcDbDatabaseReactor*>& r = m_pImp->reactors;
+    r.erase(std::remove(r.begin(), r.end(), pReactor), r.end());
+}
+
+AcDbProxyObject::AcDbProxyObject() = default;
+AcDbProxyEntity::AcDbProxyEntity() = default;
+
+Adesk::Boolean AcDbObject::isAProxy() const {
+    return isKindOf(AcDbProxyEntity::desc()) || isKindOf(AcDbProxyObject::desc());
+}
+
+Acad::ErrorStatus acdbGetProxyInfo(AcDbObject* pObj, ACHAR*& dxfName, ACHAR*& className, ACHAR*& appName) {
+    dxfName = className = appName = nullptr;
+    HsProxyEntity* p = hs::proxyEntity(pObj);
+    if (p == nullptr)
+        return Acad::eNotThatKindOfClass;
+    dxfName = hs::newString(p->originalDxfName());
+    className = hs::newString(p->originalClassName());
+    appName = hs::newString(p->applicationDescription());
+    return Acad::eOk;
+}
+
+// ---- HsProxyEntity ----
+
+HsProxyEntity::HsProxyEntity() = default;
+HsProxyEntity::~HsProxyEntity() = default;
+
+int HsProxyEntity::proxyFlags() const {
+    assertReadEnabled();
+    return m_record.proxyFlags;
+}
+const ACHAR* HsProxyEntity::originalClassName() const {
+    assertReadEnabled();
+    return m_className.c_str();
+}
+const ACHAR* HsProxyEntity::originalDxfName() const {
+    assertReadEnabled();
+    return m_dxfName.c_str();
+}
+const ACHAR* HsProxyEntity::applicationDescription() const {
+    assertReadEnabled();
+    return m_appName.c_str();
+}
+Acad::ErrorStatus HsProxyEntity::getReferences(AcDbObjectIdArray&, AcDbIntArray&) const {
+    assertReadEnabled();
+    return Acad::eOk;
+}
+AcDbProxyEntity::GraphicsMetafileType HsProxyEntity::graphicsMetafileType() const {
+    assertReadEnabled();
+    return m_graphics.empty() ? kNoMetafile : kFullGraphics;
+}
+
+const hs::ProxyClassRecord& HsProxyEntity::classRecord() const {
+    assertReadEnabled();
+    return m_record;
+}
+void HsProxyEntity::setClassRecord(const hs::ProxyClassRecord& record) {
+    assertWriteEnabled();
+    m_record = record;
+    m_className = hs::fromUtf8(record.cppName);
+    m_dxfName = hs::fromUtf8(record.dxfName);
+    m_appName = hs::fromUtf8(hs::dxf::TextCodec(m_utf8).decode(record.appName));
+}
+const hs::dxf::Tags& HsProxyEntity::tags() const {
+    assertReadEnabled();
+    return m_tags;
+}
+void HsProxyEntity::setTags(hs::dxf::Tags tags) {
+    assertWriteEnabled();
+    m_tags = std::move(tags);
+}
+bool HsProxyEntity::tagsAreUtf8() const {
+    assertReadEnabled();
+    return m_utf8;
+}
+void HsProxyEntity::setTagsAreUtf8(bool utf8) {
+    assertWriteEnabled();
+    m_utf8 = utf8;
+    m_appName = hs::fromUtf8(hs::dxf::TextCodec(m_utf8).decode(m_record.appName));
+}
+const std::string& HsProxyEntity::graphics() const {
+    assertReadEnabled();
+    return m_graphics;
+}
+void HsProxyEntity::setGraphics(std::string graphics) {
+    assertWriteEnabled();
+    m_graphics = std::move(graphics);
+}
+bool HsProxyEntity::isFileProxyRecord() const {
+    assertReadEnabled();
+    return m_fileRecord;
+}
+void HsProxyEntity::setFileProxyRecord(bool fileRecord) {
+    assertWriteEnabled();
+    m_fileRecord = fileRecord;
+}
+bool HsProxyEntity::commonChanged() const {
+    assertReadEnabled();
+    return m_commonChanged;
+}
+const AcGeMatrix3d& HsProxyEntity::accumulatedTransform() const {
+    assertReadEnabled();
+    return m_xform;
+}
+bool HsProxyEntity::transformed() const {
+    assertReadEnabled();
+    return m_transformed;
+}
+
+bool HsProxyEntity::allows(int flag) const {
+    return (m_record.proxyFlags & flag) != 0;
+}
+
+// The undo log puts back what it recorded whatever the flags say: an undo
+// is not an edit of the proxy.
+namespace {
+bool undoRunning(const AcDbObject* pObj) {
+    AcDbDatabase* pDb = pObj->database();
+    return pDb != nullptr && pDb->hsImp()->undo.suspended;
+}
+}  // namespace
+
+Acad::ErrorStatus HsProxyEntity::changeCommon() {
+    m_commonChanged = true;
+    return Acad::eOk;
+}
+
+Acad::ErrorStatus HsProxyEntity::subErase(Adesk::Boolean erasing) {
+    if (!allows(kEraseAllowed) && !undoRunning(this))
+        return Acad::eNotAllowedForThisProxy;
+    return AcDbProxyEntity::subErase(erasing);
+}
+
+#define HS_PROXY_GUARD(FLAG)                      \
+    do {                                          \
+        if (!allows(FLAG) && !undoRunning(this))  \
+            return Acad::eNotAllowedForThisProxy; \
+    } while (0)
+
+Acad::ErrorStatus HsProxyEntity::setColor(const AcCmColor& color, Adesk::Boolean doSubents) {
+    HS_PROXY_GUARD(kColorChangeAllowed);
+    Acad::ErrorStatus es = AcDbProxyEntity::setColor(color, doSubents);
+    return es == Acad::eOk ? changeCommon() : es;
+}
+Acad::ErrorStatus HsProxyEntity::setColorIndex(Adesk::UInt16 color, Adesk::Boolean doSubents) {
+    HS_PROXY_GUARD(kColorChangeAllowed);
+    Acad::ErrorStatus es = AcDbProxyEntity::setColorIndex(color, doSubents);
+    return es == Acad::eOk ? changeCommon() : es;
+}
+#if IRONVEIL_RELEASE >= 18
+Acad::ErrorStatus HsProxyEntity::setLayer(const ACHAR* newVal, Adesk::Boolean doSubents,
+                                          bool allowHiddenLayer) {
+    HS_PROXY_GUARD(kLayerChangeAllowed);
+    Acad::ErrorStatus es = AcDbProxyEntity::setLayer(newVal, doSubents, allowHiddenLayer);
+    return es == Acad::eOk ? changeCommon() : es;
+}
+Acad::ErrorStatus HsProxyEntity::setLayer(AcDbObjectId newVal, Adesk::Boolean doSubents,
+                                          bool allowHiddenLayer) {
+    HS_PROXY_GUARD(kLayerChangeAllowed);
+    Acad::ErrorStatus es = AcDbProxyEntity::setLayer(newVal, doSubents, allowHiddenLayer);
+    return es == Acad::eOk ? changeCommon() : es;
+}
+#else
+Acad::ErrorStatus HsProxyEntity::setLayer(const char* newVal, Adesk::Boolean doSubents) {
+    HS_PROXY_GUARD(kLayerChangeAllowed);
+    Acad::ErrorStatus es = AcDbProxyEntity::setLayer(newVal, doSubents);
+    return es == Acad::eOk ? changeCommon() : es;
+}
+Acad::ErrorStatus HsProxyEntity::setLayer(AcDbObjectId newVal, Adesk::Boolean doSubents) {
+    HS_PROXY_GUARD(kLayerChangeAllowed);
+    Acad::ErrorStatus es = AcDbProxyEntity::setLayer(newVal, doSubents);
+    return es == Acad::eOk ? changeCommon() : es;
+}
+#endif
+Acad::ErrorStatus HsProxyEntity::setLinetype(const ACHAR* newVal, Adesk::Boolean doSubents) {
+    HS_PROXY_GUARD(kLinetypeChangeAllowed);
+    Acad::ErrorStatus es = AcDbProxyEntity::setLinetype(newVal, doSubents);
+    return es == Acad::eOk ? changeCommon() : es;
+}
+Acad::ErrorStatus HsProxyEntity::setLinetype(AcDbObjectId newVal, Adesk::Boolean doSubents) {
+    HS_PROXY_GUARD(kLinetypeChangeAllowed);
+    Acad::ErrorStatus es = AcDbProxyEntity::setLinetype(newVal, doSubents);
+    return es == Acad::eOk ? changeCommon() : es;
+}
+Acad::ErrorStatus HsProxyEntity::setLinetypeScale(double newval, Adesk::Boolean doSubents) {
+    HS_PROXY_GUARD(kLinetypeScaleChangeAllowed);
+    Acad::ErrorStatus es = AcDbProxyEntity::setLinetypeScale(newval, doSubents);
+    return es == Acad::eOk ? changeCommon() : es;
+}
+Acad::ErrorStatus HsProxyEntity::setLineWeight(AcDb::LineWeight newVal, Adesk::Boolean doSubents) {
+    HS_PROXY_GUARD(kLineWeightChangeAllowed);
+    Acad::ErrorStatus es = AcDbProxyEntity::setLineWeight(newVal, doSubents);
+    return es == Acad::eOk ? changeCommon() : es;
+}
+Acad::ErrorStatus HsProxyEntity::setVisibility(AcDb::Visibility newVal, Adesk::Boolean doSubents) {
+    HS_PROXY_GUARD(kVisibilityChangeAllowed);
+    Acad::ErrorStatus es = AcDbProxyEntity::setVisibility(newVal, doSubents);
+    return es == Acad::eOk ? changeCommon() : es;
+}
+
+#if IRONVEIL_RELEASE >= 18
+Acad::ErrorStatus HsProxyEntity::subTransformBy(const AcGeMatrix3d& xform)
+#else
+Acad::ErrorStatus HsProxyEntity::transformBy(const AcGeMatrix3d& xform)
+#endif
+{
+    HS_PROXY_GUARD(kTransformAllowed);
+    assertWriteEnabled();
+    // The graphics are transformed; the matrix is kept for the object's
+    // class when it returns.
+    m_xform = xform * m_xform;
+    m_transformed = true;
+    return Acad::eOk;
+}
+#undef HS_PROXY_GUARD
+
+#if IRONVEIL_RELEASE >= 18
+Acad::ErrorStatus HsProxyEntity::subGetTransformedCopy(const AcGeMatrix3d& xform, AcDbEntity*& pEnt) const
+#else
+Acad::ErrorStatus HsProxyEntity::getTransformedCopy(const AcGeMatrix3d& xform, AcDbEntity*& pEnt) const
+#endif
+{
+    pEnt = nullptr;
+    assertReadEnabled();
+    if (!allows(kTransformAllowed) || !allows(kCloningAllowed))
+        return Acad::eNotAllowedForThisProxy;
+#if IRONVEIL_RELEASE >= 18
+    return AcDbProxyEntity::subGetTransformedCopy(xform, pEnt);
+#else
+    return AcDbProxyEntity::getTransformedCopy(xform, pEnt);
+#endif
+}
+
+#if IRONVEIL_RELEASE >= 18
+Acad::ErrorStatus HsProxyEntity::subGetGeomExtents(AcDbExtents& extents) const
+#else
+Acad::ErrorStatus HsProxyEntity::getGeomExtents(AcDbExtents& extents) const
+#endif
+{
+    assertReadEnabled();
+    AcDbExtents ext;
+    if (!hs::proxyGraphicsExtents(m_graphics, ext))
+        return Acad::eInvalidExtents;
+    if (m_transformed)
+        ext.transformBy(m_xform);
+    extents = ext;
+    return Acad::eOk;
+}
+
+#if IRONVEIL_RELEASE >= 18
+Adesk::Boolean HsProxyEntity::subWorldDraw(AcGiWorldDraw* pWd)
+#else
+Adesk::Boolean HsProxyEntity::worldDraw(AcGiWorldDraw* pWd)
+#endif
+{
+    assertReadEnabled();
+    if (pWd == nullptr || m_graphics.empty())
+        return Adesk::kTrue;
+    // PROXYSHOW: 0 nothing, 1 the graphics, 2 the bounding box.
+    int show = hs::Session::get().getVar("PROXYSHOW", 1);
+    if (show == 0)
+        return Adesk::kTrue;
+    if (m_transformed)
+        pWd->geometry().pushModelTransform(m_xform);
+    if (show == 2) {
+        AcDbExtents ext;
+        if (hs::proxyGraphicsExtents(m_graphics, ext)) {
+            AcGePoint3d lo = ext.minPoint(), hi = ext.maxPoint();
+            AcGePoint3d box[5] = {lo, AcGePoint3d(hi.x, lo.y, lo.z), AcGePoint3d(hi.x, hi.y, lo.z),
+                                  AcGePoint3d(lo.x, hi.y, lo.z), lo};
+            pWd->geometry().polyline(5, box);
+        }
+    } else {
+        hs::playProxyGraphics(m_graphics, pWd);
+    }
+    if (m_transformed)
+        pWd->geometry().popModelTransform();
+    return Adesk::kTrue;
+}
+
+#if IRONVEIL_RELEASE >= 18
+void HsProxyEntity::subList() const
+#else
+void HsProxyEntity::list() const
+#endif
+{
+    assertReadEnabled();
+#if IRONVEIL_RELEASE >= 18
+    AcDbProxyEntity::subList();
+#else
+    AcDbProxyEntity::list();
+#endif
+    hs::Session& s = hs::Session::get();
+    s.print("                  Proxy entity of class " + m_record.cppName + " (DXF name " + m_record.dxfName +
+            ")\n");
+    s.print("            Application: " + hs::toUtf8(m_appName) + "\n");
+    char flags[32];
+    std::snprintf(flags, sizeof flags, "0x%X", static_cast<unsigned>(m_record.proxyFlags));
+    s.print("            Proxy flags: " + std::string(flags) +
+            (m_record.proxyFlags == 0 ? " (no edits allowed)" : "") + "\n");
+    s.print(std::string("               Graphics: ") +
+            (m_graphics.empty() ? "none" : "saved with the drawing") + "\n");
+}
+
+// ---- filing (copies and undo) ----
+
+namespace {
+
+void writeText(AcDbDwgFiler* pFiler, const std::string& s) {
+    pFiler->writeUInt32(static_cast<Adesk::UInt32>(s.size()));
+    if (!s.empty())
+        pFiler->writeBytes(s.data(), static_cast<Adesk::UInt32>(s.size()));
+}
+
+Acad::ErrorStatus readText(AcDbDwgFiler* pFiler, std::string& s) {
+    Adesk::UInt32 size = 0;
+    Acad::ErrorStatus es = pFiler->readUInt32(&size);
+    if (es != Acad::eOk)
+        return es;
+    if (size > (1u << 30))
+        return Acad::eFilerError;
+    s.assign(size, '\0');
+    return size == 0 ? Acad::eOk : pFiler->readBytes(&s[0], size);
+}
+
+}  // namespace
+
+Acad::ErrorStatus HsProxyEntity::dwgOutFields(AcDbDwgFiler* pFiler) const {
+    assertReadEnabled();
+    Acad::ErrorStatus es = AcDbProxyEntity::dwgOutFields(pFiler);
+    if (es != Acad::eOk || pFiler->filerType() == AcDb::kIdXlateFiler)
+        return es;
+    writeText(pFiler, m_record.dxfName);
+    writeText(pFiler, m_record.cppName);
+    writeText(pFiler, m_record.appName);
+    pFiler->writeInt32(m_record.proxyFlags);
+    pFiler->writeInt16(static_cast<Adesk::Int16>((m_record.isEntity ? 1 : 0) | (m_utf8 ? 2 : 0) |
+                                                 (m_commonChanged ? 4 : 0) | (m_transformed ? 8 : 0) |
+                                                 (m_fileRecord ? 16 : 0)));
+    pFiler->writeUInt32(static_cast<Adesk::UInt32>(m_tags.size()));
+    for (const hs::dxf::Tag& t : m_tags) {
+        pFiler->writeInt16(static_cast<Adesk::Int16>(t.code));
+        writeText(pFiler, t.value);
+    }
+    writeText(pFiler, m_graphics);
+    for (int r = 0; r < 4; ++r)
+        for (int c = 0; c < 4; ++c)
+            pFiler->writeDouble(m_xform.entry[r][c]);
+    return pFiler->filerStatus();
+}
+
+Acad::ErrorStatus HsProxyEntity::dwgInFields(AcDbDwgFiler* pFiler) {
+    assertWriteEnabled();
+    Acad::ErrorStatus es = AcDbProxyEntity::dwgInFields(pFiler);
+    if (es != Acad::eOk || pFiler->filerType() == AcDb::kIdXlateFiler)
+        return es;
+    hs::ProxyClassRecord rec;
+    Adesk::Int32 flags = 0;
+    Adesk::Int16 bits = 0;
+    Adesk::UInt32 count = 0;
+    if ((es = readText(pFiler, rec.dxfName)) != Acad::eOk ||
+        (es = readText(pFiler, rec.cppName)) != Acad::eOk ||
+        (es = readText(pFiler, rec.appName)) != Acad::eOk || (es = pFiler->readInt32(&flags)) != Acad::eOk ||
+        (es = pFiler->readInt16(&bits)) != Acad::eOk || (es = pFiler->readUInt32(&count)) != Acad::eOk)
+        return es;
+    hs::dxf::Tags tags;
+    for (Adesk::UInt32 i = 0; i < count; ++i) {
+        Adesk::Int16 code = 0;
+        std::string value;
+        if ((es = pFiler->readInt16(&code)) != Acad::eOk || (es = readText(pFiler, value)) != Acad::eOk)
+            return es;
+        tags.push_back({code, std::move(value)});
+    }
+    std::string graphics;
+    if ((es = readText(pFiler, graphics)) != Acad::eOk)
+        return es;
+    AcGeMatrix3d xform;
+    for (int r = 0; r < 4; ++r)
+        for (int c = 0; c < 4; ++c)
+            if ((es = pFiler->readDouble(&xform.entry[r][c])) != Acad::eOk)
+                return es;
+    rec.proxyFlags = flags;
+    rec.isEntity = (bits & 1) != 0;
+    m_utf8 = (bits & 2) != 0;
+    m_commonChanged = (bits & 4) != 0;
+    m_transformed = (bits & 8) != 0;
+    m_fileRecord = (bits & 16) != 0;
+    setClassRecord(rec);
+    m_tags = std::move(tags);
+    m_graphics = std::move(graphics);
+    m_xform = xform;
+    return pFiler->filerStatus();
+}
+
+Acad::ErrorStatus HsProxyEntity::dxfInFields(AcDbDxfFiler* pFiler) {
+    // The common groups give the entity's properties; the rest stays in the
+    // kept record.
+    return AcDbProxyEntity::dxfInFields(pFiler);
+}
+
+// ---- making and unmaking proxies ----
+
+namespace hs {
+
+void registerProxyClasses() {
+    AcRxDictionary* pDict = acrxClassDictionary;
+    if (pDict != nullptr && pDict->at(ACRX_T("AcDbProxyEntity")) != nullptr)
+        return;
+    AcDbProxyObject::rxInit();
+    AcDbProxyEntity::rxInit();
+    newAcRxClass(ACRX_T("AcDbDatabaseReactor"), ACRX_T("AcRxObject"));
+    acrxBuildClassHierarchy();
+}
+
+HsProxyEntity* proxyEntity(AcRxObject* pObj) {
+    AcRxDictionary* pDict = acrxClassDictionary;
+    if (pObj == nullptr || pDict == nullptr || pDict->at(ACRX_T("AcDbProxyEntity")) == nullptr)
+        return nullptr;
+    AcDbProxyEntity* p = AcDbProxyEntity::cast(pObj);
+    return p != nullptr ? static_cast<HsProxyEntity*>(p) : nullptr;
+}
+
+std::string proxyRefusalLine(AcDbEntity* pEnt, const std::string& verb) {
+    HsProxyEntity* p = proxyEntity(pEnt);
+    if (p == nullptr)
+        return std::string();
+    char handle[32];
+    std::snprintf(handle, sizeof handle, "%llX", static_cast<unsigned long long>(pEnt->hsHandle().value()));
+    return "Proxy " + p->classRecord().cppName + " (handle " + handle + ") cannot be " + verb +
+           ": its application is not loaded.\n";
+}
+
+bool cloningAllowed(const AcDbObject* pObj) {
+    HsProxyEntity* p = proxyEntity(const_cast<AcDbObject*>(pObj));
+    return p == nullptr || (p->classRecord().proxyFlags & AcDbProxyEntity::kCloningAllowed) != 0;
+}
+
+void reportCloneRefusals(const std::vector<AcDbObjectId>& ids, const std::string& verb) {
+    for (AcDbObjectId id : ids) {
+        AcDbObject* pObj = nullptr;
+        if (acdbOpenAcDbObject(pObj, id, AcDb::kForRead) != Acad::eOk)
+            continue;
+        bool refused = !cloningAllowed(pObj);
+        pObj->close();
+        if (refused)
+            Session::get().print(proxyRefusalLine(id, verb));
+    }
+}
+
+std::string proxyRefusalLine(AcDbObjectId id, const std::string& verb) {
+    AcDbEntity* pEnt = nullptr;
+    if (acdbOpenAcDbEntity(pEnt, id, AcDb::kForRead) != Acad::eOk)
+        return std::string();
+    std::string line = proxyRefusalLine(pEnt, verb);
+    pEnt->close();
+    return line;
+}
+
+namespace {
+
+// A proxy of the object (open for read) whose class is pClass.
+HsProxyEntity* proxyOf(AcDbEntity* pEnt, AcRxClass* pClass, AcDbDatabase* pDb) {
+    dxf::DrawingData* data = pDb != nullptr ? dxf::drawingData(pDb, true) : nullptr;
+    bool utf8 = data != nullptr && std::max(data->version, std::string("AC1015")) >= "AC1021";
+    dxf::TextCodec codec(utf8);
+    dxf::Tags tags;
+    Acad::ErrorStatus es = dxf::writeObject(pEnt, pDb, dxf::dxfNameOf(pClass), codec, tags);
+    if (es != Acad::eOk)
+        return nullptr;
+    HsProxyEntity* pProxy = new HsProxyEntity();
+    if (pProxy == nullptr)
+        return nullptr;
+    ProxyClassRecord rec;
+    rec.dxfName = dxf::dxfNameOf(pClass);
+    rec.cppName = toUtf8(pClass->name());
+    rec.appName = codec.encode(pClass->appName() != nullptr ? toUtf8(pClass->appName()) : std::string());
+    rec.proxyFlags = pClass->proxyFlags();
+    rec.isEntity = true;
+    pProxy->setTagsAreUtf8(utf8);
+    pProxy->setClassRecord(rec);
+    pProxy->setTags(std::move(tags));
+    pProxy->setGraphics(recordProxyGraphics(pEnt, pDb));
+    pProxy->setPropertiesFrom(pEnt);
+    return pProxy;
+}
+
+// Puts pNew in the place of the stub's object, which is deleted.
+void replaceObject(AcDbStub* stub, AcDbObject* pNew, AcRxClass* pClass) {
+    AcDbObject* pOld = stub->pObject;
+    stub->pObject = pNew;
+    stub->pClass = pClass;
+    pNew->hsSetStub(stub);
+    if (pOld != nullptr) {
+        pOld->hsSetStub(nullptr);
+        delete pOld;
+    }
+}
+
+}  // namespace
+
+void convertInstancesToProxies(AcRxClass* pClass) {
+    if (pClass == nullptr || !pClass->isDerivedFrom(AcDbEntity::desc()))
+        return;
+    registerProxyClasses();
+    Session& session = Session::get();
+    for (AcDbDatabase* pDb : liveDatabases()) {
+        std::vector<AcDbStub*> stubs;
+        pDb->hsImp()->stubs.forEach([&](AcDbStub* stub) {
+            if (stub->pObject != nullptr && stub->pObject->isA() != nullptr &&
+                stub->pObject->isA()->isDerivedFrom(pClass))
+                stubs.push_back(stub);
+        });
+        for (AcDbStub* stub : stubs) {
+            AcRxClass* own = stub->pObject->isA();
+            if (stub->writer || stub->readers > 0) {
+                session.fault("a " + toUtf8(own->name()) + " was still open when its class was deleted");
+                continue;
+            }
+            AcDbObject* pObj = nullptr;
+            if (openInternal(AcDbObjectId(stub), AcDb::kForRead, pObj) != Acad::eOk)
+                continue;
+            HsProxyEntity* pProxy = proxyOf(AcDbEntity::cast(pObj), own, pDb);
+            closeInternal(pObj);
+            if (pProxy == nullptr) {
+                session.fault("a " + toUtf8(own->name()) + " could not be made a proxy");
+                continue;
+            }
+            // The states the undo log holds become states of the proxy.
+            undoRewriteStates(stub, [&](std::vector<unsigned char>& state) {
+                AcDbEntity* pTmp = AcDbEntity::cast(own->create());
+                if (pTmp == nullptr)
+                    return;
+                DwgFiler in(AcDb::kUndoFiler, pDb);
+                in.setBytes(state);
+                if (pTmp->dwgInFields(&in) == Acad::eOk) {
+                    if (HsProxyEntity* pTmpProxy = proxyOf(pTmp, own, pDb)) {
+                        DwgFiler out(AcDb::kUndoFiler, pDb);
+                        if (pTmpProxy->dwgOutFields(&out) == Acad::eOk)
+                            state = out.bytes();
+                        delete pTmpProxy;
+                    }
+                }
+                delete pTmp;
+            });
+            replaceObject(stub, pProxy, AcDbProxyEntity::desc());
+        }
+    }
+}
+
+int proxyCount(AcDbDatabase* pDb) {
+    int n = 0;
+    if (pDb != nullptr)
+        pDb->hsImp()->stubs.forEach([&](AcDbStub* stub) {
+            n += stub->pObject != nullptr && !stub->erased && stub->pClass == AcDbProxyEntity::desc();
+        });
+    return n;
+}
+
+void resurrectProxies() {
+    AcRxDictionary* pDict = acrxClassDictionary;
+    if (pDict == nullptr || pDict->at(ACRX_T("AcDbProxyEntity")) == nullptr)
+        return;
+    for (AcDbDatabase* pDb : liveDatabases()) {
+        std::vector<AcDbStub*> stubs;
+        pDb->hsImp()->stubs.forEach([&](AcDbStub* stub) {
+            if (stub->pObject != nullptr && stub->pClass == AcDbProxyEntity::desc() && !stub->writer &&
+                stub->readers == 0)
+                stubs.push_back(stub);
+        });
+        // The objects brought back, by application.
+        std::map<tstring, AcDbObjectIdArray> byApp;
+        for (AcDbStub* stub : stubs) {
+            AcDbObject* pObj = nullptr;
+            if (openInternal(AcDbObjectId(stub), AcDb::kForRead, pObj) != Acad::eOk)
+                continue;
+            HsProxyEntity* pProxy = static_cast<HsProxyEntity*>(pObj);
+            const ProxyClassRecord& rec = pProxy->classRecord();
+            AcRxClass* pClass = static_cast<AcRxClass*>(pDict->at(fromUtf8(rec.cppName).c_str()));
+            AcDbEntity* pEnt = nullptr;
+            if (!pProxy->isFileProxyRecord() && pClass != nullptr &&
+                pClass->isDerivedFrom(AcDbEntity::desc()) &&
+                equalsNoCase(dxf::dxfNameOf(pClass), rec.dxfName))
+                pEnt = AcDbEntity::cast(pClass->create());
+            std::string error;
+            if (pEnt != nullptr && dxf::readProxyRecordInto(pProxy, pEnt, pDb, error) != Acad::eOk) {
+                delete pEnt;
+                pEnt = nullptr;
+            }
+            if (pEnt != nullptr && pProxy->transformed())
+                pEnt->transformBy(pProxy->accumulatedTransform());
+            tstring app = pClass != nullptr && pClass->appName() != nullptr ? pClass->appName() : tstring();
+            closeInternal(pObj);
+            if (pEnt == nullptr)
+                continue;
+            replaceObject(stub, pEnt, pClass);
+            byApp[app].append(AcDbObjectId(stub));
+        }
+        for (auto& [app, ids] : byApp)
+            for (AcDbDatabaseReactor* r : std::vector<AcDbDatabaseReactor*>(pDb->hsImp()->reactors))
+                r->proxyResurrectionCompleted(pDb, app.c_str(), ids);
+    }
+}
+
+void printProxyNotice(AcDbDatabase* pDb) {
+    if (pDb == nullptr || Session::get().getVar("PROXYNOTICE", 1) == 0)
+        return;
+    std::map<std::string, int> byApp;
+    int total = 0;
+    pDb->hsImp()->stubs.forEach([&](AcDbStub* stub) {
+        if (stub->pObject == nullptr || stub->erased || stub->pClass != AcDbProxyEntity::desc())
+            return;
+        AcDbObject* pObj = nullptr;
+        if (openInternal(AcDbObjectId(stub), AcDb::kForRead, pObj) != Acad::eOk)
+            return;
+        HsProxyEntity* p = static_cast<HsProxyEntity*>(pObj);
+        // A class may ask not to be warned about.
+        if ((p->classRecord().proxyFlags & AcDbProxyEntity::kDisableProxyWarning) == 0) {
+            ++byApp[p->classRecord().cppName + "\n" + toUtf8(p->applicationDescription())];
+            ++total;
+        }
+        closeInternal(pObj);
+    });
+    if (total == 0)
+        return;
+    Session& s = Session::get();
+    s.print("Proxy information: this drawing holds " + std::to_string(total) + " proxy " +
+            (total == 1 ? "entity" : "entities") + " whose application is missing.\n");
+    for (const auto& [key, n] : byApp) {
+        size_t cut = key.find('\n');
+        s.print("  Missing application: " + key.substr(cut + 1) + "\n");
+        s.print("    class " + key.substr(0, cut) + ": " + std::to_string(n) + " proxy " +
+                (n == 1 ? "entity" : "entities") + ", shown from their saved graphics\n");
+    }
+}
+
+}  // namespace hs

@@ -1,0 +1,147 @@
+// hostsim's proxy entity: what the drawing holds where an entity's class is
+// not registered (its module absent or unloaded, or its reader asked for a
+// proxy). It keeps the entity's DXF record as filed (without the graphics
+// groups), its class record and its graphics; it obeys the class's proxy
+// flags for every edit and draws from its graphics.
+#pragma once
+#include <string>
+
+#include "dbproxy.h"
+#include "dxf/tags.h"
+#include "hostsim/text.h"
+
+namespace hs {
+
+// A class record as DXF files carry it in their CLASSES section.
+struct ProxyClassRecord {
+    std::string dxfName;   // group 1
+    std::string cppName;   // group 2
+    std::string appName;   // group 3, in the file's text
+    int proxyFlags = 0;    // group 90
+    bool isEntity = true;  // group 281
+};
+
+}  // namespace hs
+
+class HsProxyEntity : public AcDbProxyEntity {
+public:
+    HsProxyEntity();
+    ~HsProxyEntity() override;
+
+    int proxyFlags() const override;
+    const ACHAR* originalClassName() const override;
+    const ACHAR* originalDxfName() const override;
+    const ACHAR* applicationDescription() const override;
+    Acad::ErrorStatus getReferences(AcDbObjectIdArray& ids, AcDbIntArray& types) const override;
+    GraphicsMetafileType graphicsMetafileType() const override;
+
+    // ---- hostsim ----
+    const hs::ProxyClassRecord& classRecord() const;
+    void setClassRecord(const hs::ProxyClassRecord& record);
+    // The record from its group 0 on, as it is written (file text), without
+    // the graphics groups.
+    const hs::dxf::Tags& tags() const;
+    void setTags(hs::dxf::Tags tags);
+    // True when the tags' strings are UTF-8 (files from AC1021 on).
+    bool tagsAreUtf8() const;
+    void setTagsAreUtf8(bool utf8);
+    // The binary proxy graphics (empty: none).
+    const std::string& graphics() const;
+    void setGraphics(std::string graphics);
+    // True when the record is a proxy record of the file (ACAD_PROXY_ENTITY,
+    // the object's data in the host's binary form and its graphics inside):
+    // it is written back as it is and never read into an object of its class.
+    bool isFileProxyRecord() const;
+    void setFileProxyRecord(bool fileRecord);
+    // True once a common property was changed (the flags allowed it): the
+    // common groups are then written from the entity's state.
+    bool commonChanged() const;
+    // The transforms applied since the proxy was made (the flags allowed them).
+    const AcGeMatrix3d& accumulatedTransform() const;
+    bool transformed() const;
+
+    // Refusals name the operation; the status is eNotAllowedForThisProxy.
+    Acad::ErrorStatus subErase(Adesk::Boolean erasing) override;
+    Acad::ErrorStatus setColor(const AcCmColor& color, Adesk::Boolean doSubents = true) override;
+    Acad::ErrorStatus setColorIndex(Adesk::UInt16 color, Adesk::Boolean doSubents = true) override;
+#if IRONVEIL_RELEASE >= 18
+    Acad::ErrorStatus setLayer(const ACHAR* newVal, Adesk::Boolean doSubents = true,
+                               bool allowHiddenLayer = false) override;
+    Acad::ErrorStatus setLayer(AcDbObjectId newVal, Adesk::Boolean doSubents = true,
+                               bool allowHiddenLayer = false) override;
+#else
+    Acad::ErrorStatus setLayer(const char* newVal, Adesk::Boolean doSubents = true) override;
+    Acad::ErrorStatus setLayer(AcDbObjectId newVal, Adesk::Boolean doSubents = true) override;
+#endif
+    Acad::ErrorStatus setLinetype(const ACHAR* newVal, Adesk::Boolean doSubents = true) override;
+    Acad::ErrorStatus setLinetype(AcDbObjectId newVal, Adesk::Boolean doSubents = true) override;
+    Acad::ErrorStatus setLinetypeScale(double newval, Adesk::Boolean doSubents = true) override;
+    Acad::ErrorStatus setLineWeight(AcDb::LineWeight newVal, Adesk::Boolean doSubents = true) override;
+    Acad::ErrorStatus setVisibility(AcDb::Visibility newVal, Adesk::Boolean doSubents = true) override;
+
+    Acad::ErrorStatus dwgInFields(AcDbDwgFiler* pFiler) override;
+    Acad::ErrorStatus dwgOutFields(AcDbDwgFiler* pFiler) const override;
+    Acad::ErrorStatus dxfInFields(AcDbDxfFiler* pFiler) override;
+
+#if IRONVEIL_RELEASE >= 18
+protected:
+    Adesk::Boolean subWorldDraw(AcGiWorldDraw* pWd) override;
+    void subList() const override;
+    Acad::ErrorStatus subTransformBy(const AcGeMatrix3d& xform) override;
+    Acad::ErrorStatus subGetTransformedCopy(const AcGeMatrix3d& xform, AcDbEntity*& pEnt) const override;
+    Acad::ErrorStatus subGetGeomExtents(AcDbExtents& extents) const override;
+
+public:
+#else
+    Adesk::Boolean worldDraw(AcGiWorldDraw* pWd) override;
+    void list() const override;
+    Acad::ErrorStatus transformBy(const AcGeMatrix3d& xform) override;
+    Acad::ErrorStatus getTransformedCopy(const AcGeMatrix3d& xform, AcDbEntity*& pEnt) const override;
+    Acad::ErrorStatus getGeomExtents(AcDbExtents& extents) const override;
+#endif
+
+private:
+    bool allows(int flag) const;
+    Acad::ErrorStatus changeCommon();
+
+    hs::ProxyClassRecord m_record;
+    hs::tstring m_className, m_dxfName, m_appName;  // the record's names as the build's text
+    hs::dxf::Tags m_tags;
+    bool m_utf8 = false;
+    std::string m_graphics;
+    bool m_commonChanged = false;
+    bool m_fileRecord = false;
+    bool m_transformed = false;
+    AcGeMatrix3d m_xform;
+};
+
+namespace hs {
+
+// Registers AcDbProxyObject and AcDbProxyEntity once.
+void registerProxyClasses();
+// The proxy entity behind an object, or null.
+HsProxyEntity* proxyEntity(AcRxObject* pObj);
+// The line a command prints for an edit a proxy refused ("moved", "erased").
+std::string proxyRefusalLine(AcDbEntity* pEnt, const std::string& verb);
+// True unless the object is a proxy whose flags forbid cloning (COPY,
+// -ARRAY, WBLOCK leave it out).
+bool cloningAllowed(const AcDbObject* pObj);
+// The refusal line for an object given by id (opened for read).
+std::string proxyRefusalLine(AcDbObjectId id, const std::string& verb);
+// Prints the refusal line of each proxy among ids whose flags forbid
+// cloning, once each, before a command copies them.
+void reportCloneRefusals(const std::vector<AcDbObjectId>& ids, const std::string& verb);
+// Replaces every resident instance of the class, in every database, by a
+// proxy holding what the instance files (its DXF record and graphics).
+// Called by deleteAcRxClass while the class's module is still loaded.
+void convertInstancesToProxies(AcRxClass* pClass);
+// Turns the proxies whose class is registered again back into objects of
+// that class (after a module is loaded); tells the database reactors.
+void resurrectProxies();
+// The number of proxy entities in the drawing.
+int proxyCount(AcDbDatabase* pDb);
+// The proxy notice for a drawing just opened (PROXYNOTICE 1): the number of
+// proxies and each missing application.
+void printProxyNotice(AcDbDatabase* pDb);
+
+}  // namespace hs

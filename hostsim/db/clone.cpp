@@ -122,6 +122,10 @@ struct WblockRun {
         if (es != Acad::eOk)
             return es;
         AcDbStub* stub = attachObject(pDst, pNew, owner, 0);
+        if (stub == nullptr) {  // every handle is in use
+            delete pNew;
+            return Acad::eOutOfMemory;
+        }
         newId = AcDbObjectId(stub);
         addEntry(owner, newId);
         closeInternal(pNew);

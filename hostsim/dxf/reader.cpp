@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <set>
 #include <unordered_map>
+#include <unordered_set>
 
 #include "dbsymtb.h"
 #include "dxf/drawing_data.h"
@@ -65,6 +66,17 @@ void splitExtras(const RawTag* begin, const RawTag* end, Tags& appData, Tags& xd
     }
 }
 
+// The space a block record or block stands for by its name: 1 model space,
+// 2 paper space, 0 neither. Files of different programs and versions spell
+// them differently.
+int spaceRole(const std::string& name) {
+    if (equalsNoCase(name, "*Model_Space") || equalsNoCase(name, "$MODEL_SPACE"))
+        return 1;
+    if (equalsNoCase(name, "*Paper_Space") || equalsNoCase(name, "$PAPER_SPACE"))
+        return 2;
+    return 0;
+}
+
 class Reader {
 public:
     explicit Reader(std::string_view text) : m_r(text) {}
@@ -87,9 +99,40 @@ private:
     }
     void warn(int line, const std::string& message) {
         if (m_warnings.size() < 1000)
-            m_warnings.push_back("line " + std::to_string(line) + ": " + message);
+            m_warnings.push_back(line > 0 ? "line " + std::to_string(line) + ": " + message : message);
     }
     void noteHandle(std::uint64_t h) { m_maxHandle = std::max(m_maxHandle, h); }
+
+    // Handles. The file's handles are kept wherever they are unique. Objects
+    // the file gives no handle (the records of an R12 file, the default
+    // records of a new database, entities of files without handles) are
+    // "provisional": nothing in the file refers to their handles, so when
+    // the file later names one of them for its own object, the provisional
+    // one moves to a handle above all seen so far.
+    Acad::ErrorStatus addNew(AcDbObject* pObj, AcDbObjectId ownerId, AcDbObjectId& id);
+    // Adds an object under its file handle; a handle the file used before
+    // gives it a new one (renumbered set).
+    Acad::ErrorStatus addFiled(AcDbObject* pObj, AcDbObjectId ownerId, std::uint64_t fileHandle,
+                               AcDbObjectId& id, bool& renumbered);
+    bool isProvisional(std::uint64_t h) const {
+        return !m_provisional.empty() && m_provisional.count(h) != 0;
+    }
+    // Moves a provisional object out of the way of handle h.
+    void clearHandle(std::uint64_t h) {
+        if (isProvisional(h))
+            moveProvisional(h, 0);
+    }
+    // Moves the provisional object at `from` to `to` (0: a new handle).
+    bool moveProvisional(std::uint64_t from, std::uint64_t to);
+    // A handle above every handle seen so far; 0 when there is none left.
+    std::uint64_t freshHandle();
+    // Gives a default record (or table) the file's handle for it.
+    std::uint64_t adoptHandle(AcDbObjectId id, std::uint64_t fileHandle);
+    // Gives the handles inside a kept entity (its followers) their place.
+    void placeKeptHandles(Tags& tags, size_t mainCount, std::uint64_t oldMain, std::uint64_t newMain,
+                          int line, bool& needHandles);
+    // The record an entity of the ENTITIES section belongs to.
+    bool isPaperLayoutRecord(AcDbObjectId id) const;
 
     // Reads the next item of a section: its group 0 and the tags up to the
     // next group 0. False at 0 ENDSEC (endOfSection set) or on an error.
@@ -116,6 +159,10 @@ private:
         return it == m_remap.end() ? fileHandle : it->second;
     }
     void finish();
+    // Layout records whose entities the ENTITIES section holds as model
+    // space entities are model space under another name: references to them
+    // move to model space, and the empty record goes.
+    void mergeModelSpaceAliases();
     void remapTags(Tags& tags) const;
 
     TagReader m_r;
@@ -128,6 +175,11 @@ private:
     std::map<std::uint64_t, std::uint64_t> m_remap;
     std::uint64_t m_fileSeed = 0;
     std::uint64_t m_maxHandle = 0;
+    bool m_haveSeed = false;
+    std::unordered_set<std::uint64_t> m_provisional;
+    std::unordered_set<std::uint64_t> m_keptInner;  // handles of followers of kept entities
+    std::vector<AcDbObjectId> m_needHandles;        // kept entities with followers lacking handles
+    std::set<std::uint64_t> m_msAliases;            // records found to be model space by their role
     std::vector<std::string> m_warnings;
     std::string m_error;
     std::vector<RawTag> m_item;
@@ -184,6 +236,128 @@ bool Reader::addFollowers(std::vector<RawTag>& out, size_t& mainCount) {
     return m_error.empty();
 }
 
+std::uint64_t Reader::freshHandle() {
+    hs::setHandseed(m_pDb, m_maxHandle + 1);
+    std::uint64_t h = 0;
+    if (!hs::takeHandle(m_pDb, h))
+        return 0;
+    return h;
+}
+
+Acad::ErrorStatus Reader::addNew(AcDbObject* pObj, AcDbObjectId ownerId, AcDbObjectId& id) {
+    if (m_maxHandle != ~std::uint64_t(0))
+        hs::setHandseed(m_pDb, m_maxHandle + 1);
+    Acad::ErrorStatus es = hs::addObject(m_pDb, pObj, ownerId, AcDbHandle(), id);
+    if (es == Acad::eOk)
+        m_provisional.insert(id.handle().value());
+    else if (es == Acad::eOutOfMemory && hs::handlesUsedUp(m_pDb))
+        fail("the file uses the last handle (FFFFFFFFFFFFFFFF); no handle is left for its other objects");
+    return es;
+}
+
+Acad::ErrorStatus Reader::addFiled(AcDbObject* pObj, AcDbObjectId ownerId, std::uint64_t fileHandle,
+                                   AcDbObjectId& id, bool& renumbered) {
+    renumbered = false;
+    if (fileHandle == 0)
+        return addNew(pObj, ownerId, id);
+    noteHandle(fileHandle);
+    Acad::ErrorStatus es = Acad::eDuplicateKey;
+    if (m_keptInner.empty() || m_keptInner.count(fileHandle) == 0) {
+        clearHandle(fileHandle);
+        es = hs::addObject(m_pDb, pObj, ownerId, AcDbHandle(fileHandle), id);
+    }
+    if (es != Acad::eDuplicateKey)
+        return es;
+    renumbered = true;
+    return addNew(pObj, ownerId, id);
+}
+
+bool Reader::moveProvisional(std::uint64_t from, std::uint64_t to) {
+    AcDbObjectId id = hs::idFromHandle(m_pDb, from);
+    if (id.isNull())
+        return false;
+    if (to == 0)
+        to = freshHandle();
+    if (to == 0 || hs::changeHandle(id, to) != Acad::eOk)
+        return false;
+    m_provisional.erase(from);
+    m_provisional.insert(to);
+    // What is kept by handle follows.
+    auto rekey = [&](auto& map) {
+        auto it = map.find(from);
+        if (it != map.end()) {
+            auto value = std::move(it->second);
+            map.erase(it);
+            map[to] = std::move(value);
+        }
+    };
+    rekey(m_data->blocks);
+    rekey(m_data->recordLayout);
+    rekey(m_data->appData);
+    rekey(m_data->xdata);
+    for (auto& [file, db] : m_remap)
+        if (db == from)
+            db = to;
+    return true;
+}
+
+std::uint64_t Reader::adoptHandle(AcDbObjectId id, std::uint64_t fileHandle) {
+    std::uint64_t dbHandle = id.handle().value();
+    if (fileHandle == 0 || fileHandle == dbHandle || !isProvisional(dbHandle))
+        return dbHandle;
+    noteHandle(fileHandle);
+    clearHandle(fileHandle);
+    AcDbObjectId there = hs::idFromHandle(m_pDb, fileHandle);
+    if (!there.isNull())
+        return dbHandle;  // the file used the handle before: references move instead
+    if (!moveProvisional(dbHandle, fileHandle))
+        return dbHandle;
+    m_provisional.erase(fileHandle);
+    return fileHandle;
+}
+
+void Reader::placeKeptHandles(Tags& tags, size_t mainCount, std::uint64_t oldMain, std::uint64_t newMain,
+                              int line, bool& needHandles) {
+    needHandles = false;
+    bool haveHandle = true;
+    std::string type;
+    for (size_t i = mainCount; i < tags.size(); ++i) {
+        Tag& t = tags[i];
+        if (t.code == 0) {
+            needHandles = needHandles || !haveHandle;
+            haveHandle = false;
+            type = t.value;
+            continue;
+        }
+        std::uint64_t h = 0;
+        if (t.code == 330 && oldMain != newMain && parseHandle(t.value, h) && h == oldMain) {
+            t.value = formatHandle(newMain);  // a follower names its renumbered owner
+            continue;
+        }
+        if (t.code != 5 || haveHandle || !parseHandle(t.value, h))
+            continue;
+        haveHandle = true;
+        if (h == 0) {
+            haveHandle = false;
+            continue;
+        }
+        clearHandle(h);
+        AcDbObjectId there = hs::idFromHandle(m_pDb, h);
+        bool taken = m_keptInner.count(h) != 0 || (!there.isNull() && !hs::className(there).empty());
+        if (taken) {
+            std::uint64_t fresh = freshHandle();
+            if (fresh != 0) {
+                warn(line, "handle " + formatHandle(h) + " is used twice; the " + type + " of the " +
+                               tags[0].value + " gets handle " + formatHandle(fresh));
+                t.value = formatHandle(fresh);
+                h = fresh;
+            }
+        }
+        m_keptInner.insert(h);
+    }
+    needHandles = needHandles || !haveHandle;
+}
+
 bool Reader::readHeader() {
     RawTag t;
     HeaderVar* pVar = nullptr;
@@ -208,6 +382,7 @@ bool Reader::readHeader() {
                 warn(t.line, "$HANDSEED is not a handle; a new one is used");
             else  // room for the file's handles, within what a file of its size can hold
                 hs::reserveHandles(m_pDb, std::min<std::uint64_t>(m_fileSeed, m_r.size() / 20));
+            m_haveSeed = m_fileSeed != 0;
         }
     }
     return failEnd("group 0 ENDSEC");
@@ -250,8 +425,9 @@ bool Reader::readTables() {
                 AcDbObjectId tableId = name == "LAYER"   ? m_pDb->layerTableId()
                                        : name == "LTYPE" ? m_pDb->linetypeTableId()
                                                          : m_pDb->blockTableId();
-                if (fileHandle != 0 && fileHandle != tableId.handle().value())
-                    m_remap[fileHandle] = tableId.handle().value();
+                std::uint64_t dbHandle = adoptHandle(tableId, fileHandle);
+                if (fileHandle != 0 && fileHandle != dbHandle)
+                    m_remap[fileHandle] = dbHandle;
                 pTable = nullptr;
             } else {
                 noteHandle(fileHandle);
@@ -286,8 +462,8 @@ void Reader::addRecord(const std::string& table, std::vector<RawTag>& tags) {
     std::string name;
     std::uint64_t layout = 0;
     for (const RawTag& t : tags) {
-        if ((t.code == 5 || t.code == 105) && fileHandle == 0)
-            parseHandle(t.value, fileHandle);
+        if ((t.code == 5 || t.code == 105) && fileHandle == 0 && parseHandle(t.value, fileHandle))
+            noteHandle(fileHandle);
         else if (t.code == 2 && name.empty())
             name = m_codec.decode(t.value);
         else if (t.code == 340 && table == "BLOCK_RECORD")
@@ -302,7 +478,9 @@ void Reader::addRecord(const std::string& table, std::vector<RawTag>& tags) {
                                               : m_pDb->blockTableId();
     AcDbObjectId existing;
     AcDbSymbolTable* pTable = nullptr;
-    if (acdbOpenObject(pTable, tableId, AcDb::kForRead) == Acad::eOk) {
+    if (table == "BLOCK_RECORD" && spaceRole(name) != 0) {
+        existing = spaceRole(name) == 1 ? hs::modelSpaceId(m_pDb) : hs::paperSpaceId(m_pDb);
+    } else if (acdbOpenObject(pTable, tableId, AcDb::kForRead) == Acad::eOk) {
         pTable->getAt(fromUtf8(name).c_str(), existing);
         pTable->close();
     }
@@ -317,7 +495,7 @@ void Reader::addRecord(const std::string& table, std::vector<RawTag>& tags) {
                 warn(tags[0].line, table + " " + name + ": " + error);
             pRec->close();
         }
-        dbHandle = existing.handle().value();
+        dbHandle = adoptHandle(existing, fileHandle);
     } else {
         AcDbSymbolTableRecord* pRec = nullptr;
         if (table == "LAYER")
@@ -333,9 +511,13 @@ void Reader::addRecord(const std::string& table, std::vector<RawTag>& tags) {
         // The name looked up above, whatever else the entry held.
         pRec->setName(fromUtf8(name).c_str());
         AcDbObjectId id;
-        Acad::ErrorStatus es = hs::addObject(m_pDb, pRec, tableId, AcDbHandle(fileHandle), id);
-        if (es != Acad::eOk && fileHandle != 0)
-            es = hs::addObject(m_pDb, pRec, tableId, AcDbHandle(), id);
+        bool renumbered = false;
+        Acad::ErrorStatus es = addFiled(pRec, tableId, fileHandle, id, renumbered);
+        if (es == Acad::eOk && renumbered) {
+            warn(tags[0].line, "handle " + formatHandle(fileHandle) + " is used twice; the " + table + " " +
+                                   name + " gets handle " + formatHandle(id.handle().value()));
+            fileHandle = 0;  // references to the handle stay with its first object
+        }
         if (es != Acad::eOk) {
             warn(tags[0].line, table + " " + name + " could not be added");
             delete static_cast<AcDbObject*>(pRec);
@@ -410,18 +592,29 @@ void Reader::addEntity(const std::vector<RawTag>& tags, size_t mainCount, AcDbOb
         pEnt = pKept;
     }
     AcDbObjectId id;
-    Acad::ErrorStatus es = hs::addObject(m_pDb, pEnt, blockId, AcDbHandle(fileHandle), id);
-    if (es != Acad::eOk && fileHandle != 0) {
-        es = hs::addObject(m_pDb, pEnt, blockId, AcDbHandle(), id);
-        if (es == Acad::eOk) {
-            warn(begin->line, "handle " + formatHandle(fileHandle) + " is used twice; the " + type +
-                                  " gets handle " + formatHandle(id.handle().value()));
-        }
+    bool renumbered = false;
+    Acad::ErrorStatus es = addFiled(pEnt, blockId, fileHandle, id, renumbered);
+    if (es == Acad::eOk && renumbered) {
+        warn(begin->line, "handle " + formatHandle(fileHandle) + " is used twice; the " + type +
+                              " gets handle " + formatHandle(id.handle().value()));
     }
     if (es != Acad::eOk) {
         warn(begin->line, type + " could not be added to the drawing");
         delete pEnt;
         return;
+    }
+    if (!known) {
+        // The handles of its followers (vertices, attributes, the end of
+        // sequence) are the file's too.
+        HsDxfKeptEntity* pKept = static_cast<HsDxfKeptEntity*>(pEnt);
+        if (mainCount < tags.size() || renumbered) {
+            Tags kept = pKept->tags();
+            bool needHandles = false;
+            placeKeptHandles(kept, mainCount, fileHandle, id.handle().value(), begin->line, needHandles);
+            pKept->setTags(std::move(kept));
+            if (needHandles)
+                m_needHandles.push_back(id);
+        }
     }
     pEnt->close();
     if (known)
@@ -440,12 +633,21 @@ AcDbObjectId Reader::blockOfEntity(const std::vector<RawTag>& tags, size_t mainC
         else if (t.code == 100 && t.value != "AcDbEntity")
             break;
     }
+    // Group 67 says model or paper space, whatever the owner handle names;
+    // of paper space, the owner picks the layout.
+    AcDbObjectId ms = hs::modelSpaceId(m_pDb);
+    AcDbObjectId ps = hs::paperSpaceId(m_pDb);
     if (owner != 0) {
         AcDbObjectId id = hs::idFromHandle(m_pDb, mapped(owner));
-        if (!id.isNull() && id != hs::modelSpaceId(m_pDb) && hs::className(id) == "AcDbBlockTableRecord")
+        bool layoutRecord = !id.isNull() && id != ms && id != ps &&
+                            hs::className(id) == "AcDbBlockTableRecord" &&
+                            m_data->recordLayout.count(id.handle().value()) != 0;
+        if (layoutRecord && paper)
             return id;
+        if (layoutRecord && !paper)  // a model space record by another name
+            m_msAliases.insert(id.handle().value());
     }
-    return paper ? hs::paperSpaceId(m_pDb) : hs::modelSpaceId(m_pDb);
+    return paper ? ps : ms;
 }
 
 bool Reader::readBlocks() {
@@ -474,7 +676,9 @@ bool Reader::readBlocks() {
                 return failAt(head, "a block with a name (group 2)");
             AcDbBlockTable* pTable = nullptr;
             blockId.setNull();
-            if (m_pDb->getBlockTable(pTable, AcDb::kForRead) == Acad::eOk) {
+            if (spaceRole(name) != 0) {
+                blockId = spaceRole(name) == 1 ? hs::modelSpaceId(m_pDb) : hs::paperSpaceId(m_pDb);
+            } else if (m_pDb->getBlockTable(pTable, AcDb::kForRead) == Acad::eOk) {
                 pTable->getAt(fromUtf8(name).c_str(), blockId);
                 pTable->close();
             }
@@ -483,7 +687,7 @@ bool Reader::readBlocks() {
                 AcDbBlockTableRecord* pRec = new AcDbBlockTableRecord();
                 pRec->setName(fromUtf8(name).c_str());
                 AcDbObjectId id;
-                if (hs::addObject(m_pDb, pRec, m_pDb->blockTableId(), AcDbHandle(), id) != Acad::eOk) {
+                if (addNew(pRec, m_pDb->blockTableId(), id) != Acad::eOk) {
                     delete pRec;
                     return fail("line " + std::to_string(head.line) + ": block " + name + " cannot be added");
                 }
@@ -601,34 +805,111 @@ void Reader::remapTags(Tags& tags) const {
     }
 }
 
-void Reader::finish() {
-    // Kept handles that the database now uses for another object move to new
-    // handles.
-    std::uint64_t seed = std::max({m_fileSeed, m_maxHandle + 1, hs::handseed(m_pDb)});
-    auto claim = [&](std::uint64_t h) {
-        if (h == 0 || m_remap.count(h) != 0)
-            return;
+void Reader::mergeModelSpaceAliases() {
+    std::uint64_t ms = hs::modelSpaceId(m_pDb).handle().value();
+    for (std::uint64_t h : m_msAliases) {
         AcDbObjectId id = hs::idFromHandle(m_pDb, h);
-        if (id.isNull())
-            return;
-        AcDbObject* pObj = nullptr;
-        if (acdbOpenAcDbObject(pObj, id, AcDb::kForRead, /*openErasedObject=*/true) != Acad::eOk)
-            return;
-        pObj->close();
-        m_remap[h] = seed++;
-    };
+        if (id.isNull() || !hs::entitiesOf(id).empty())
+            continue;
+        AcDbObject* pRec = nullptr;
+        if (acdbOpenAcDbObject(pRec, id, AcDb::kForWrite) != Acad::eOk)
+            continue;
+        Acad::ErrorStatus es = pRec->erase();
+        pRec->close();
+        if (es != Acad::eOk)
+            continue;
+        for (auto& [file, db] : m_remap)
+            if (db == h)
+                db = ms;
+        m_remap[h] = ms;
+        auto layout = m_data->recordLayout.find(h);
+        if (layout != m_data->recordLayout.end()) {
+            m_data->recordLayout.emplace(ms, layout->second);  // unless model space has its own
+            m_data->recordLayout.erase(layout);
+        }
+        m_data->blocks.erase(h);  // its BLOCK and ENDBLK name it
+        m_data->appData.erase(h);
+        m_data->xdata.erase(h);
+        warn(0, "block record " + formatHandle(h) +
+                    " holds the model space entities; it is read as model space");
+    }
+}
+
+void Reader::finish() {
+    mergeModelSpaceAliases();
+    // The handles of records kept as text.
+    std::vector<std::uint64_t> kept;
     for (KeptTable& t : m_data->tables) {
-        claim(tagHandle(t.head, 5));
+        kept.push_back(tagHandle(t.head, 5));
         for (Tags& e : t.entries)
-            claim(ownHandle(e));
+            kept.push_back(ownHandle(e));
     }
     for (Tags& o : m_data->objects)
-        claim(ownHandle(o));
+        kept.push_back(ownHandle(o));
     for (auto& [record, marks] : m_data->blocks) {
-        claim(ownHandle(marks.begin));
-        claim(ownHandle(marks.end));
+        kept.push_back(ownHandle(marks.begin));
+        kept.push_back(ownHandle(marks.end));
     }
-    hs::setHandseed(m_pDb, seed);
+    // Objects the file gave no handle move out of the way of the handles it
+    // gave kept records.
+    if (!m_provisional.empty()) {
+        for (std::uint64_t h : kept)
+            clearHandle(h);
+        for (std::uint64_t h : m_keptInner)
+            clearHandle(h);
+    }
+    // The next handle: the file's, unless handles of the file reach it or it
+    // leaves too few.
+    std::uint64_t top = std::max(m_maxHandle, hs::handseed(m_pDb) - 1);
+    const std::uint64_t kSeedLimit = ~std::uint64_t(0) - (std::uint64_t(1) << 32);
+    if (m_haveSeed && m_fileSeed > top && m_fileSeed <= kSeedLimit) {
+        hs::setHandseed(m_pDb, m_fileSeed);
+    } else {
+        if (m_haveSeed)
+            warn(0, "$HANDSEED " + formatHandle(m_fileSeed) +
+                        (m_fileSeed > kSeedLimit ? " leaves too few handles"
+                                                 : " is not above the highest handle " + formatHandle(top)) +
+                        "; new objects get handles from " + formatHandle(top + 1));
+        if (top != ~std::uint64_t(0))
+            hs::setHandseed(m_pDb, top + 1);
+    }
+    // Kept handles that the database uses for an object of the file (the
+    // handle is in the file twice) move to new handles.
+    for (std::uint64_t h : kept) {
+        if (h == 0 || m_remap.count(h) != 0)
+            continue;
+        AcDbObjectId id = hs::idFromHandle(m_pDb, h);
+        if (id.isNull() || hs::className(id).empty())
+            continue;
+        std::uint64_t fresh = 0;
+        if (!hs::takeHandle(m_pDb, fresh))
+            break;
+        warn(0, "handle " + formatHandle(h) + " is used twice; the record kept as text gets handle " +
+                    formatHandle(fresh));
+        m_remap[h] = fresh;
+    }
+    // Followers without handles (files without handles) get new ones.
+    for (AcDbObjectId id : m_needHandles) {
+        HsDxfKeptEntity* pKept = nullptr;
+        if (acdbOpenObject(pKept, id, AcDb::kForWrite) != Acad::eOk)
+            continue;
+        Tags tags = pKept->tags();
+        Tags out;
+        out.reserve(tags.size() + tags.size() / 4);
+        for (size_t i = 0; i < tags.size(); ++i) {
+            out.push_back(tags[i]);
+            if (tags[i].code != 0 || i == 0)
+                continue;
+            bool has = false;
+            for (size_t j = i + 1; j < tags.size() && tags[j].code != 0 && !has; ++j)
+                has = tags[j].code == 5;
+            std::uint64_t fresh = 0;
+            if (!has && hs::takeHandle(m_pDb, fresh))
+                out.push_back({5, formatHandle(fresh)});
+        }
+        pKept->setTags(std::move(out));
+        pKept->close();
+    }
 
     for (KeptTable& t : m_data->tables) {
         remapTags(t.head);

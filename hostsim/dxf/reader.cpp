@@ -662,7 +662,13 @@ bool Reader::readBlocks() {
                 return failAt(head, "group 0 ENDBLK");
             std::string name;
             AcGePoint3d base;
+            std::uint64_t record = 0;  // the owner: the block record, in files that have them
+            bool inEntity = true;
             for (const RawTag& t : m_item) {
+                if (t.code == 100)
+                    inEntity = false;
+                if (t.code == 330 && inEntity)
+                    parseHandle(t.value, record);
                 if (t.code == 2 && name.empty())
                     name = m_codec.decode(t.value);
                 else if (t.code == 10)
@@ -687,12 +693,20 @@ bool Reader::readBlocks() {
                 AcDbBlockTableRecord* pRec = new AcDbBlockTableRecord();
                 pRec->setName(fromUtf8(name).c_str());
                 AcDbObjectId id;
-                if (addNew(pRec, m_pDb->blockTableId(), id) != Acad::eOk) {
+                bool renumbered = false;
+                if (addFiled(pRec, m_pDb->blockTableId(), record, id, renumbered) != Acad::eOk) {
                     delete pRec;
                     return fail("line " + std::to_string(head.line) + ": block " + name + " cannot be added");
                 }
                 pRec->close();
                 blockId = id;
+                if (renumbered)
+                    m_remap[record] = id.handle().value();
+            } else if (record != 0) {
+                std::uint64_t dbHandle = adoptHandle(blockId, record);
+                if (dbHandle != record && m_remap.count(record) == 0 &&
+                    hs::className(hs::idFromHandle(m_pDb, record)).empty())
+                    m_remap[record] = dbHandle;
             }
             AcDbBlockTableRecord* pRec = nullptr;
             if (acdbOpenObject(pRec, blockId, AcDb::kForWrite) == Acad::eOk) {
@@ -959,6 +973,9 @@ DxfResult Reader::run(AcDbDatabase*& pDbOut) {
     m_pDb = new AcDbDatabase(/*buildDefaultDrawing=*/true, /*noDocument=*/true);
     m_data = drawingData(m_pDb, true);
     m_data->version = "AC1009";
+    // The records of the new database are the file's only once it names them.
+    for (AcDbObjectId id : hs::allObjects(m_pDb))
+        m_provisional.insert(id.handle().value());
     m_data->complete = false;
     std::set<std::string> seen;
     bool ok = true;

@@ -1043,6 +1043,18 @@ DxfResult Reader::run(AcDbDatabase*& pDbOut) {
 }  // namespace dxf
 
 DxfResult readDxfText(std::string_view text, AcDbDatabase*& pDb) {
+    if (dxf::isBinaryDxf(text)) {
+        // Read as the same groups in ASCII form; saving writes ASCII.
+        pDb = nullptr;
+        std::string converted, error;
+        if (!dxf::binaryDxfToText(text, converted, error))
+            return {false, error, {}};
+        dxf::Reader reader(converted);
+        DxfResult result = reader.run(pDb);
+        if (!result.ok)
+            result.message += " (in the text form of the binary file)";
+        return result;
+    }
     dxf::Reader reader(text);
     return reader.run(pDb);
 }

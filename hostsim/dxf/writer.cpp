@@ -112,10 +112,13 @@ private:
         return false;
     }
     std::uint64_t newHandle() {
-        std::uint64_t h = hs::handseed(m_pDb);
-        hs::setHandseed(m_pDb, h + 1);
+        std::uint64_t h = 0;
+        if (!hs::takeHandle(m_pDb, h))
+            fail(kNoHandles);
         return h;
     }
+    static constexpr const char* kNoHandles =
+        "the drawing has used every handle (up to FFFFFFFFFFFFFFFF); it cannot be saved with new records";
 
     AcDbDatabase* m_pDb;
     std::string& m_out;
@@ -500,6 +503,9 @@ DxfResult Writer::run() {
         return result;
     }
     prepare();
+    // The file's $HANDSEED must name a handle no record has.
+    if (hs::handlesUsedUp(m_pDb) || m_data->maxKeptHandle == ~std::uint64_t(0))
+        fail(kNoHandles);
     // Most objects take well under 256 bytes of a file. Room reserved and
     // not written is address space only: the system provides the pages
     // when they are first written.

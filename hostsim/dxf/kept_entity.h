@@ -1,7 +1,8 @@
 // An entity of a DXF file that hostsim has no class for (a spline, a hatch,
 // an old-style polyline with its vertices, a block reference with its
 // attributes): kept as its tags, in its block and in its place, and written
-// back unchanged. It draws nothing and refuses to be transformed.
+// back unchanged. Where its groups give its geometry (see kept_shape.h) it
+// has extents and is drawn; it refuses to be transformed.
 #pragma once
 #include "dbmain.h"
 #include "dxf/tags.h"
@@ -22,6 +23,11 @@ public:
     Acad::ErrorStatus dwgInFields(AcDbDwgFiler* pFiler) override;
     Acad::ErrorStatus dwgOutFields(AcDbDwgFiler* pFiler) const override;
 
+protected:
+    Adesk::Boolean HS_HOOK(worldDraw, subWorldDraw)(AcGiWorldDraw* pWd) override;
+    Acad::ErrorStatus HS_HOOK(getGeomExtents, subGetGeomExtents)(AcDbExtents& extents) const override;
+
+public:
 private:
     hs::dxf::Tags m_tags;
 };

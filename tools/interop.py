@@ -116,6 +116,11 @@ def handle_of(tags):
     return None
 
 
+# Values DXF gives as defaults: written out or left out alike.
+DEFAULTS = {(210, 0.0), (220, 0.0), (230, 1.0), (39, 0.0), (62, 256), (6, "BYLAYER"), (6, "ByLayer"),
+            (370, -1), (48, 1.0), (60, 0), (67, 0), (43, 0.0), (38, 0.0), (50, 0.0), (41, 1.0), (70, 0)}
+
+
 def plain_values(tags):
     """The non-pointer values of a record, normalised for comparison."""
     out = []
@@ -144,6 +149,16 @@ def plain_values(tags):
     return Counter(out)
 
 
+def lost_values(before, after):
+    """Values of the input record missing from the output record, defaults
+    aside."""
+    missing = plain_values(before) - plain_values(after)
+    for key in list(missing):
+        if key in DEFAULTS:
+            del missing[key]
+    return missing
+
+
 def records_by_key(all_items):
     """Records by handle, and every record also by section, block, type and
     place (for records of the input without a handle)."""
@@ -151,7 +166,11 @@ def records_by_key(all_items):
     places = Counter()
     for section, block, tags in all_items:
         h = handle_of(tags)
-        where = (section, normal_block(block) if section == "BLOCKS" else space_of(tags), tags[0][1])
+        if section == "TABLES":
+            name = next((str(v).upper() for c, v in tags[1:] if c == 2), None)
+            where = (section, name, tags[0][1])
+        else:
+            where = (section, normal_block(block) if section == "BLOCKS" else space_of(tags), tags[0][1])
         by_key[where + (places[where],)] = tags
         places[where] += 1
         if h is not None:
@@ -245,7 +264,7 @@ def check_drawing(hostsim, path, work, details):
                     lost_records += 1
                     samples.append("record %s %s missing" % (tags[0][1], key))
                     continue
-                missing = plain_values(tags) - plain_values(other)
+                missing = lost_values(tags, other)
                 if missing:
                     lost_values += sum(missing.values())
                     samples.append("%s %s: %s" % (tags[0][1], key, sorted(missing.items(), key=str)[:4]))
@@ -285,8 +304,10 @@ def check_drawing(hostsim, path, work, details):
             _, wm_audit = ezdxf_state(wm_out)
             marks = sum(1 for c, v in load_tags(wm_out) if c == 0 and str(v).upper() == "QWK_WATERMARK")
             row["wm"] = "%d marks, ezdxf %s" % (marks, wm_audit)
-            if marks == 0 or not isinstance(wm_audit, int) or (
-                    isinstance(before_audit, int) and wm_audit > before_audit):
+            if marks == 0:
+                said = [l for l in stdout.splitlines() if l.strip() and not l.startswith("Command:")]
+                row["wm"] += " (%s)" % (said[-1][:40] if said else "nothing said")
+            if not isinstance(wm_audit, int) or (isinstance(before_audit, int) and wm_audit > before_audit):
                 problems.append("WM: %d marks, ezdxf %s" % (marks, wm_audit))
         else:
             row["wm"] = "exit %d" % rc

@@ -115,7 +115,11 @@ private:
     Acad::ErrorStatus addFiled(AcDbObject* pObj, AcDbObjectId ownerId, std::uint64_t fileHandle,
                                AcDbObjectId& id, bool& renumbered);
     bool isProvisional(std::uint64_t h) const {
-        return !m_provisional.empty() && m_provisional.count(h) != 0;
+        return h <= m_maxProvisional && !m_provisional.empty() && m_provisional.count(h) != 0;
+    }
+    void addProvisional(std::uint64_t h) {
+        m_provisional.insert(h);
+        m_maxProvisional = std::max(m_maxProvisional, h);
     }
     // Moves a provisional object out of the way of handle h.
     void clearHandle(std::uint64_t h) {
@@ -177,6 +181,7 @@ private:
     std::uint64_t m_maxHandle = 0;
     bool m_haveSeed = false;
     std::unordered_set<std::uint64_t> m_provisional;
+    std::uint64_t m_maxProvisional = 0;             // none above it
     std::unordered_set<std::uint64_t> m_keptInner;  // handles of followers of kept entities
     std::vector<AcDbObjectId> m_needHandles;        // kept entities with followers lacking handles
     std::set<std::uint64_t> m_msAliases;            // records found to be model space by their role
@@ -249,7 +254,7 @@ Acad::ErrorStatus Reader::addNew(AcDbObject* pObj, AcDbObjectId ownerId, AcDbObj
         hs::setHandseed(m_pDb, m_maxHandle + 1);
     Acad::ErrorStatus es = hs::addObject(m_pDb, pObj, ownerId, AcDbHandle(), id);
     if (es == Acad::eOk)
-        m_provisional.insert(id.handle().value());
+        addProvisional(id.handle().value());
     else if (es == Acad::eOutOfMemory && hs::handlesUsedUp(m_pDb))
         fail("the file uses the last handle (FFFFFFFFFFFFFFFF); no handle is left for its other objects");
     return es;
@@ -281,7 +286,7 @@ bool Reader::moveProvisional(std::uint64_t from, std::uint64_t to) {
     if (to == 0 || hs::changeHandle(id, to) != Acad::eOk)
         return false;
     m_provisional.erase(from);
-    m_provisional.insert(to);
+    addProvisional(to);
     // What is kept by handle follows.
     auto rekey = [&](auto& map) {
         auto it = map.find(from);
@@ -330,7 +335,7 @@ void Reader::placeKeptHandles(Tags& tags, size_t mainCount, std::uint64_t oldMai
             continue;
         }
         std::uint64_t h = 0;
-        if (t.code == 330 && oldMain != newMain && parseHandle(t.value, h) && h == oldMain) {
+        if (t.code == 330 && oldMain != 0 && oldMain != newMain && parseHandle(t.value, h) && h == oldMain) {
             t.value = formatHandle(newMain);  // a follower names its renumbered owner
             continue;
         }
@@ -493,6 +498,10 @@ void Reader::addRecord(const std::string& table, std::vector<RawTag>& tags) {
         if (acdbOpenAcDbObject(pRec, existing, AcDb::kForWrite) == Acad::eOk) {
             if (readObject(pRec, m_pDb, begin, end, m_codec, error, &m_filers) != Acad::eOk)
                 warn(tags[0].line, table + " " + name + ": " + error);
+            // The file's spelling of a default layer or linetype ("CONTINUOUS").
+            AcDbSymbolTableRecord* pSym = AcDbSymbolTableRecord::cast(pRec);
+            if (pSym != nullptr && table != "BLOCK_RECORD")
+                pSym->setName(fromUtf8(name).c_str());
             pRec->close();
         }
         dbHandle = adoptHandle(existing, fileHandle);
@@ -975,7 +984,7 @@ DxfResult Reader::run(AcDbDatabase*& pDbOut) {
     m_data->version = "AC1009";
     // The records of the new database are the file's only once it names them.
     for (AcDbObjectId id : hs::allObjects(m_pDb))
-        m_provisional.insert(id.handle().value());
+        addProvisional(id.handle().value());
     m_data->complete = false;
     std::set<std::string> seen;
     bool ok = true;

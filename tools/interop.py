@@ -59,6 +59,7 @@ def items(tags):
     current = None
     for i, (code, value) in enumerate(tags):
         if code == 0:
+            value = str(value).strip()
             if value == "SECTION":
                 section = tags[i + 1][1] if i + 1 < len(tags) else None
                 current = None
@@ -149,7 +150,7 @@ def plain_values(tags):
     return Counter(out)
 
 
-def lost_values(before, after):
+def missing_values(before, after):
     """Values of the input record missing from the output record, defaults
     aside."""
     missing = plain_values(before) - plain_values(after)
@@ -264,7 +265,7 @@ def check_drawing(hostsim, path, work, details):
                     lost_records += 1
                     samples.append("record %s %s missing" % (tags[0][1], key))
                     continue
-                missing = lost_values(tags, other)
+                missing = missing_values(tags, other)
                 if missing:
                     lost_values += sum(missing.values())
                     samples.append("%s %s: %s" % (tags[0][1], key, sorted(missing.items(), key=str)[:4]))

@@ -6,6 +6,7 @@
 #include "dbsymtb.h"
 #include "dxf/kept_shape.h"
 #include "hostsim/dbapi.h"
+#include "hostsim/faults.h"
 #include "hostsim/text.h"
 
 namespace {
@@ -116,6 +117,18 @@ Acad::ErrorStatus HsDxfKeptEntity::HS_HOOK(getGeomExtents, subGetGeomExtents)(Ac
     if (ext.hsIsEmpty())
         return Acad::eInvalidExtents;
     extents = ext;
+    return Acad::eOk;
+}
+
+Acad::ErrorStatus HsDxfKeptEntity::HS_HOOK(transformBy, subTransformBy)(const AcGeMatrix3d& xform) {
+    Acad::ErrorStatus es = hs::checkFault("AcDbEntity::transformBy");
+    if (es != Acad::eOk)
+        return es;
+    assertWriteEnabled();
+    hs::dxf::Tags tags = m_tags;
+    if (!hs::dxf::transformKeptInsert(tags, xform))
+        return Acad::eNotApplicable;
+    m_tags = std::move(tags);
     return Acad::eOk;
 }
 

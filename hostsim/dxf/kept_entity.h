@@ -2,7 +2,9 @@
 // an old-style polyline with its vertices, a block reference with its
 // attributes): kept as its tags, in its block and in its place, and written
 // back unchanged. Where its groups give its geometry (see kept_shape.h) it
-// has extents and is drawn; it refuses to be transformed.
+// has extents and is drawn. A block reference with attributes can be moved,
+// turned and scaled alike in the XY plane; other kept entities refuse to be
+// transformed.
 #pragma once
 #include "dbmain.h"
 #include "dxf/tags.h"
@@ -26,6 +28,7 @@ public:
 protected:
     Adesk::Boolean HS_HOOK(worldDraw, subWorldDraw)(AcGiWorldDraw* pWd) override;
     Acad::ErrorStatus HS_HOOK(getGeomExtents, subGetGeomExtents)(AcDbExtents& extents) const override;
+    Acad::ErrorStatus HS_HOOK(transformBy, subTransformBy)(const AcGeMatrix3d& xform) override;
 
 public:
 private:

@@ -686,6 +686,87 @@ void ownBlock(const Tags& tags, size_t end, bool atInsertion, KeptShape& out) {
 
 }  // namespace
 
+bool transformKeptInsert(Tags& tags, const AcGeMatrix3d& xform) {
+    if (tags.empty() || tags[0].value != "INSERT")
+        return false;
+    AcGeVector3d vx(xform.entry[0][0], xform.entry[1][0], xform.entry[2][0]);
+    AcGeVector3d vy(xform.entry[0][1], xform.entry[1][1], xform.entry[2][1]);
+    AcGeVector3d vz(xform.entry[0][2], xform.entry[1][2], xform.entry[2][2]);
+    double scale = vx.length();
+    const double tol = 1e-9 * std::max(1.0, scale);
+    if (scale < 1e-12 || std::fabs(vx.z) > tol || std::fabs(vy.z) > tol || std::fabs(vz.x) > tol ||
+        std::fabs(vz.y) > tol || std::fabs(vz.z - scale) > tol || std::fabs(vy.x + vx.y) > tol ||
+        std::fabs(vy.y - vx.x) > tol || std::fabs(xform.entry[3][0]) > 0 ||
+        std::fabs(xform.entry[3][1]) > 0 || std::fabs(xform.entry[3][2]) > 0 ||
+        std::fabs(xform.entry[3][3] - 1.0) > 0)
+        return false;
+    for (size_t i = 0; i < tags.size(); ++i) {
+        if (tags[i].code == 210) {
+            size_t j = i;
+            AcGePoint3d n = pointAt(tags, j, tags.size());
+            if (std::fabs(n.x) > 1e-12 || std::fabs(n.y) > 1e-12 || n.z <= 0)
+                return false;  // in a plane of its own
+        }
+    }
+    double turn = std::atan2(vx.y, vx.x) / kDegree;
+    Tags out;
+    out.reserve(tags.size() + 2);
+    bool inInsert = true;
+    bool haveRotation = false;
+    auto rotated = [&](const Tag& t) {
+        double a = std::fmod(num(t) + turn, 360.0);
+        return Tag{t.code, formatDouble(a < 0 ? a + 360.0 : a)};
+    };
+    for (size_t i = 0; i < tags.size(); ++i) {
+        const Tag& t = tags[i];
+        if (t.code == 0 && i > 0) {
+            if (inInsert && !haveRotation && std::fabs(turn) > 0)
+                out.push_back({50, formatDouble(turn < 0 ? turn + 360.0 : turn)});
+            inInsert = false;
+            haveRotation = false;
+        }
+        if (t.code == 10 || t.code == 11) {
+            size_t j = i;
+            bool hasZ =
+                (j + 2 < tags.size() && tags[j + 1].code == t.code + 10 && tags[j + 2].code == t.code + 20);
+            AcGePoint3d p = pointAt(tags, j, tags.size());
+            p.transformBy(xform);
+            out.push_back({t.code, formatDouble(p.x)});
+            out.push_back({t.code + 10, formatDouble(p.y)});
+            if (hasZ || p.z != 0)
+                out.push_back({t.code + 20, formatDouble(p.z)});
+            i = j;
+            continue;
+        }
+        bool scaled = inInsert ? (t.code >= 41 && t.code <= 45) : t.code == 40;
+        if (scaled) {
+            out.push_back({t.code, formatDouble(num(t) * scale)});
+        } else if (t.code == 50 && t.value.find_first_not_of(" ") != std::string::npos) {
+            out.push_back(rotated(t));
+            haveRotation = haveRotation || inInsert;
+        } else {
+            out.push_back(t);
+        }
+    }
+    // An INSERT without scale groups had 1: it gets the new one.
+    bool hasScale = false;
+    size_t end = mainEnd(out);
+    for (size_t i = 1; i < end; ++i)
+        hasScale = hasScale || out[i].code == 41;
+    if (!hasScale && std::fabs(scale - 1.0) > 0) {
+        size_t at = end;
+        for (size_t i = 1; i < end; ++i)
+            if (out[i].code == 10 || out[i].code == 20 || out[i].code == 30)
+                at = i + 1;
+        Tags scales = {{41, formatDouble(scale)}, {42, formatDouble(scale)}, {43, formatDouble(scale)}};
+        out.insert(out.begin() + static_cast<long>(at), scales.begin(), scales.end());
+    }
+    if (inInsert && !haveRotation && std::fabs(turn) > 0)
+        out.push_back({50, formatDouble(turn < 0 ? turn + 360.0 : turn)});
+    tags = std::move(out);
+    return true;
+}
+
 KeptShape keptShape(const Tags& tags) {
     KeptShape out;
     if (tags.empty())

@@ -32,5 +32,11 @@ struct KeptShape {
 // followers).
 KeptShape keptShape(const Tags& tags);
 
+// Moves, turns (about the world z axis) and scales alike a block reference
+// with its attributes lying in the world XY plane: its points, scales,
+// spacings, text heights and rotations. False (tags unchanged) for other
+// entities and other transformations.
+bool transformKeptInsert(Tags& tags, const AcGeMatrix3d& xform);
+
 }  // namespace dxf
 }  // namespace hs

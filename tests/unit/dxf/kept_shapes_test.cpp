@@ -163,6 +163,36 @@ TEST_F(KeptShapes, AWindowRoundKeptEntitiesSelectsThem) {
     hs::Session::get().setDatabase(new AcDbDatabase(true, true));
 }
 
+TEST_F(KeptShapes, AReferenceWithAttributesMovesAndScalesWithItsAttributes) {
+    DbPtr pDb = read(drawing());
+    AcDbObjectId ref = byHandle(pDb.get(), 0x55);
+    HsDxfKeptEntity* pKept = nullptr;
+    ASSERT_EQ(acdbOpenObject(pKept, ref, AcDb::kForWrite), Acad::eOk);
+    AcGeMatrix3d xform = AcGeMatrix3d::translation(AcGeVector3d(10, 5, 0)) * AcGeMatrix3d::scaling(2.0);
+    EXPECT_EQ(pKept->transformBy(xform), Acad::eOk);
+    // Stretched one way only, it would no longer be a reference of the block.
+    AcGeMatrix3d stretch;
+    stretch.entry[0][0] = 3.0;
+    EXPECT_EQ(pKept->transformBy(stretch), Acad::eNotApplicable);
+    hs::dxf::Tags tags = pKept->tags();
+    pKept->close();
+    EXPECT_EQ(value(tags, 10, 0), "90.0");
+    EXPECT_EQ(value(tags, 20, 0), "5.0");
+    EXPECT_EQ(value(tags, 41), "2.0");
+    EXPECT_EQ(value(tags, 43), "2.0");
+    EXPECT_EQ(value(tags, 10, 1), "90.0");  // the attribute
+    EXPECT_EQ(value(tags, 20, 1), "1.0");
+    EXPECT_EQ(value(tags, 40), "1.0");
+    EXPECT_EQ(value(tags, 1), "A1");
+    EXPECT_EQ(extentsOf(ref), "89.0,1.0 98.0,8.0");
+    // A spline keeps refusing: its groups are not rewritten.
+    AcDbEntity* pSpline = nullptr;
+    ASSERT_EQ(acdbOpenAcDbEntity(pSpline, byHandle(pDb.get(), 0x30), AcDb::kForWrite), Acad::eOk);
+    EXPECT_EQ(pSpline->transformBy(xform), Acad::eNotApplicable);
+    pSpline->close();
+    EXPECT_EQ(extentsOf(byHandle(pDb.get(), 0x30)), "0.0,0.0 4.0,1.5");
+}
+
 TEST_F(KeptShapes, ThePictureShowsKeptEntities) {
     DbPtr pDb = read(drawing());
     std::string svg = hs::svgOf(pDb.get());

@@ -6,6 +6,7 @@
 // turned and scaled alike in the XY plane; other kept entities refuse to be
 // transformed.
 #pragma once
+#include "dbents.h"
 #include "dbmain.h"
 #include "dxf/tags.h"
 
@@ -25,8 +26,7 @@ public:
     Acad::ErrorStatus dwgInFields(AcDbDwgFiler* pFiler) override;
     Acad::ErrorStatus dwgOutFields(AcDbDwgFiler* pFiler) const override;
 
-protected:
-    Adesk::Boolean HS_HOOK(worldDraw, subWorldDraw)(AcGiWorldDraw* pWd) override;
+    HS_ENTITY_HOOK_ACCESS : Adesk::Boolean HS_HOOK(worldDraw, subWorldDraw)(AcGiWorldDraw* pWd) override;
     Acad::ErrorStatus HS_HOOK(getGeomExtents, subGetGeomExtents)(AcDbExtents& extents) const override;
     Acad::ErrorStatus HS_HOOK(transformBy, subTransformBy)(const AcGeMatrix3d& xform) override;
 

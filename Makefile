@@ -7,6 +7,10 @@
 #               ones run the suite under wine), the 32-bit Linux builds, then
 #               a summary table
 #   make test-full  the same as make test (kept for habit)
+#   make interop    builds r19 and runs every drawing of the DXF corpus
+#               (../shared/dxf-corpus or $IRONVEIL_DXF_CORPUS) through
+#               open, save and the watermark command, with a table of what
+#               came back; not part of make test
 JOBS ?= 2
 LINUX_PRESETS ?= r19 r16 asan r18 r16b
 WINDOWS_PRESETS ?= win-e win-c win-a win-b win-d win-f
@@ -14,7 +18,7 @@ M32_PRESETS ?= r16-m32 r19-m32
 TEST_PRESETS ?= $(LINUX_PRESETS) $(WINDOWS_PRESETS) $(M32_PRESETS)
 FULL_PRESETS ?= $(TEST_PRESETS)
 
-.PHONY: deps demo check test test-full build-% test-%
+.PHONY: deps demo check test test-full interop build-% test-%
 
 deps:
 	@bash tools/deps.sh
@@ -36,3 +40,6 @@ test: deps
 
 test-full: deps
 	@JOBS=$(JOBS) bash tools/test-all.sh $(FULL_PRESETS)
+
+interop: build-r19
+	/usr/bin/python3 tools/interop.py --hostsim build/r19/bin/hostsim

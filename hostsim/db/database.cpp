@@ -40,14 +40,28 @@ std::set<AcDbDatabase*>& liveDatabases() {
 }  // namespace hs
 
 AcDbStub* AcDbDatabase::Imp::newStub(std::uint64_t handle) {
-    if (handle == 0)
+    if (handle == 0) {
+        if (handlesUsedUp)
+            return nullptr;
         handle = nextHandle;
+    }
     if (AcDbStub* p = stubs.find(handle))
         return p;
     AcDbStub* p = stubs.create(handle);
-    if (handle >= nextHandle)
-        nextHandle = handle + 1;
+    noteUsed(handle);
     return p;
+}
+
+void AcDbDatabase::Imp::noteUsed(std::uint64_t handle) {
+    if (handle < nextHandle)
+        return;
+    // The next handle never wraps round to the small ones in use.
+    if (handle == ~std::uint64_t(0)) {
+        nextHandle = handle;
+        handlesUsedUp = true;
+    } else {
+        nextHandle = handle + 1;
+    }
 }
 
 namespace hs {
@@ -96,12 +110,27 @@ AcDbStub* StubTable::create(std::uint64_t handle) {
     return stub;
 }
 
+void StubTable::move(AcDbStub* stub, std::uint64_t handle) {
+    std::uint64_t old = stub->handle.value();
+    if (old < m_dense.size())
+        m_dense[old] = nullptr;
+    else
+        m_sparse.erase(old);
+    stub->handle = AcDbHandle(handle);
+    if (handle < m_dense.size())
+        m_dense[handle] = stub;
+    else
+        m_sparse.emplace(handle, stub);
+}
+
 }  // namespace hs
 
 namespace hs {
 
 AcDbStub* attachObject(AcDbDatabase* pDb, AcDbObject* pObj, AcDbObjectId ownerId, std::uint64_t handle) {
     AcDbStub* stub = pDb->hsImp()->newStub(handle);
+    if (stub == nullptr)
+        return nullptr;
     stub->pDb = pDb;
     stub->pObject = pObj;
     stub->pClass = pObj->isA();
@@ -434,7 +463,33 @@ std::uint64_t handseed(AcDbDatabase* pDb) {
 }
 
 void setHandseed(AcDbDatabase* pDb, std::uint64_t next) {
-    pDb->hsImp()->nextHandle = std::max(next, pDb->hsImp()->nextHandle);
+    AcDbDatabase::Imp* imp = pDb->hsImp();
+    if (next > imp->nextHandle && !imp->handlesUsedUp)
+        imp->nextHandle = next;
+}
+
+bool takeHandle(AcDbDatabase* pDb, std::uint64_t& handle) {
+    AcDbDatabase::Imp* imp = pDb->hsImp();
+    if (imp->handlesUsedUp)
+        return false;
+    handle = imp->nextHandle;
+    imp->noteUsed(handle);
+    return true;
+}
+
+bool handlesUsedUp(AcDbDatabase* pDb) {
+    return pDb->hsImp()->handlesUsedUp;
+}
+
+Acad::ErrorStatus changeHandle(AcDbObjectId id, std::uint64_t handle) {
+    if (id.isNull() || handle == 0)
+        return Acad::eInvalidInput;
+    AcDbDatabase::Imp* imp = id.database()->hsImp();
+    if (imp->stubs.find(handle) != nullptr)
+        return Acad::eDuplicateKey;
+    imp->stubs.move(id.stub(), handle);
+    imp->noteUsed(handle);
+    return Acad::eOk;
 }
 
 std::size_t handleCount(AcDbDatabase* pDb) {
@@ -462,6 +517,8 @@ Acad::ErrorStatus addObject(AcDbDatabase* pDb, AcDbObject* pObj, AcDbObjectId ow
             return Acad::eDuplicateKey;
     }
     AcDbStub* stub = attachObject(pDb, pObj, ownerId, handle.value());
+    if (stub == nullptr)
+        return Acad::eOutOfMemory;  // every handle is in use
     newId = AcDbObjectId(stub);
     // A new entity takes the database's current properties for those never
     // set (an object read from a file keeps what the file says).

@@ -97,6 +97,8 @@ public:
     void reserve(std::uint64_t handles);
     // A new stub for a handle that has none.
     AcDbStub* create(std::uint64_t handle);
+    // Files the stub under another handle that has none.
+    void move(AcDbStub* stub, std::uint64_t handle);
     // Calls f(stub) for every stub in handle order.
     template <class F>
     void forEach(F f) const {
@@ -152,6 +154,8 @@ class AcDbDatabase::Imp {
 public:
     hs::StubTable stubs;
     std::uint64_t nextHandle = 1;
+    // True once the last handle (all bits set) is used: no new handles.
+    bool handlesUsedUp = false;
     AcDbObjectId blockTable, layerTable, linetypeTable;
     AcDbObjectId modelSpace, paperSpace;
     AcDbObjectId layerZero, ltByLayer, ltByBlock, ltContinuous;
@@ -167,8 +171,11 @@ public:
     hs::OpenSet open;  // objects open for read or write
     std::vector<AcDbDatabaseReactor*> reactors;
 
-    // A record for a new handle (handle 0: the next one).
+    // A record for a new handle (handle 0: the next one; null when the
+    // handles are used up).
     AcDbStub* newStub(std::uint64_t handle);
+    // Moves the next handle past one in use.
+    void noteUsed(std::uint64_t handle);
 };
 
 // The state of one clone operation, kept with its map.

@@ -2,6 +2,7 @@
 // hostsim.
 #include "dxf/drawing_data.h"
 
+#include <functional>
 #include <memory>
 
 #include "dbsymtb.h"
@@ -60,6 +61,13 @@ std::uint64_t ownHandle(const Tags& tags) {
 
 namespace {
 
+size_t findCode(const Tags& tags, int code) {
+    for (size_t i = 1; i < tags.size(); ++i)
+        if (tags[i].code == code)
+            return i;
+    return tags.size();
+}
+
 class HandleNames {
 public:
     explicit HandleNames(AcDbDatabase* pDb) : m_pDb(pDb) {}
@@ -74,8 +82,8 @@ public:
         auto it = m_names.find(name);
         if (it != m_names.end())
             return it->second;
-        std::uint64_t h = hs::handseed(m_pDb);
-        hs::setHandseed(m_pDb, h + 1);
+        std::uint64_t h = 0;
+        hs::takeHandle(m_pDb, h);  // used up: the writer refuses to save
         return m_names[name] = formatHandle(h);
     }
 
@@ -106,13 +114,56 @@ const char* recordSubclass(const std::string& table) {
     return it == names.end() ? nullptr : it->second;
 }
 
+// The place after group 0, the own handle and the application groups
+// (102 {...}) that follow it.
+size_t afterHandleAndAppData(const Tags& tags) {
+    size_t at = 1;
+    while (at < tags.size() && (tags[at].code == 5 || tags[at].code == 105))
+        ++at;
+    while (at < tags.size() && tags[at].code == 102 && !tags[at].value.empty() && tags[at].value[0] == '{') {
+        size_t close = at + 1;
+        while (close < tags.size() && !(tags[close].code == 102 && tags[close].value == "}"))
+            ++close;
+        at = std::min(close + 1, tags.size());
+    }
+    return at;
+}
+
+bool hasOwnGroup(const Tags& tags, int code) {
+    for (size_t i = afterHandleAndAppData(tags); i < tags.size() && tags[i].code != 100; ++i)
+        if (tags[i].code == code)
+            return true;
+    return false;
+}
+
+// A BLOCK or ENDBLK of an R12 file in the form of later versions: handle,
+// owner (set when written), the common entity groups under AcDbEntity and
+// the rest under the block subclass.
+Tags upgradedBlockMark(const Tags& mark, const std::string& handle, std::uint64_t record) {
+    bool begin = !mark.empty() && mark[0].value == "BLOCK";
+    Tags common, rest;
+    for (size_t i = 1; i < mark.size(); ++i) {
+        const Tag& t = mark[i];
+        if (t.code == 5 || t.code == 330 || t.code == 100)
+            continue;
+        (t.code == 8 || t.code == 67 ? common : rest).push_back(t);
+    }
+    if (common.empty() || common.back().code != 8)
+        common.push_back({8, "0"});
+    Tags out = {mark[0], {5, handle}, {330, formatHandle(record)}, {100, "AcDbEntity"}};
+    out.insert(out.end(), common.begin(), common.end());
+    out.push_back({100, begin ? "AcDbBlockBegin" : "AcDbBlockEnd"});
+    out.insert(out.end(), rest.begin(), rest.end());
+    return out;
+}
+
 // Gives kept tables of an R12 file the handles, owners and subclass markers
-// of later versions, and drops block marks without handles (the writer makes
-// new ones).
+// of later versions, and the block marks and objects of R12 and R14 files
+// their handles and owners.
 void upgradeKeptData(AcDbDatabase* pDb, DrawingData& data) {
     auto newHandle = [&]() {
-        std::uint64_t h = hs::handseed(pDb);
-        hs::setHandseed(pDb, h + 1);
+        std::uint64_t h = 0;
+        hs::takeHandle(pDb, h);  // used up: the writer refuses to save
         return formatHandle(h);
     };
     for (KeptTable& table : data.tables) {
@@ -135,11 +186,79 @@ void upgradeKeptData(AcDbDatabase* pDb, DrawingData& data) {
             entry.insert(entry.begin() + 1, added.begin(), added.end());
         }
     }
-    for (auto it = data.blocks.begin(); it != data.blocks.end();) {
-        if (ownHandle(it->second.begin) == 0 || ownHandle(it->second.end) == 0)
-            it = data.blocks.erase(it);
-        else
-            ++it;
+    for (auto& [record, marks] : data.blocks) {
+        if (marks.begin.empty() || marks.end.empty())
+            continue;
+        if (ownHandle(marks.begin) == 0 || findCode(marks.begin, 100) == marks.begin.size())
+            marks.begin = upgradedBlockMark(
+                marks.begin, ownHandle(marks.begin) != 0 ? formatHandle(ownHandle(marks.begin)) : newHandle(),
+                record);
+        if (ownHandle(marks.end) == 0 || findCode(marks.end, 100) == marks.end.size())
+            marks.end = upgradedBlockMark(
+                marks.end, ownHandle(marks.end) != 0 ? formatHandle(ownHandle(marks.end)) : newHandle(),
+                record);
+    }
+    // Objects without an owner group (R14): the owner is the dictionary
+    // that lists them, the first dictionary has none.
+    std::map<std::uint64_t, std::uint64_t> listedBy;
+    for (const Tags& o : data.objects) {
+        if (o.empty() || o[0].value != "DICTIONARY")
+            continue;
+        std::uint64_t h = ownHandle(o);
+        for (const Tag& t : o) {
+            std::uint64_t child = 0;
+            if ((t.code == 350 || t.code == 360) && parseHandle(t.value, child))
+                listedBy.emplace(child, h);
+        }
+    }
+    for (size_t i = 0; i < data.objects.size(); ++i) {
+        Tags& o = data.objects[i];
+        if (o.empty() || hasOwnGroup(o, 330))
+            continue;
+        auto it = listedBy.find(ownHandle(o));
+        std::string owner = it != listedBy.end() ? formatHandle(it->second) : "0";
+        for (size_t j = 1; j < o.size() && o[j].code != 100; ++j)  // a reactor names the owner
+            if (o[j].code == 330 && it == listedBy.end())
+                owner = o[j].value;
+        o.insert(o.begin() + static_cast<long>(afterHandleAndAppData(o)), {330, owner});
+    }
+}
+
+// Adds the layout dictionary and the two layouts of the template to the
+// objects of a file from before layouts (R14), listed in its root
+// dictionary.
+void addLayouts(DrawingData& data, std::vector<Tags> pieces, const std::function<Tags(Tags)>& resolved) {
+    size_t rootAt = data.objects.size();
+    for (size_t i = 0; i < data.objects.size() && rootAt == data.objects.size(); ++i)
+        if (!data.objects[i].empty() && data.objects[i][0].value == "DICTIONARY" &&
+            tagHandle(data.objects[i], 330) == 0)
+            rootAt = i;
+    if (rootAt == data.objects.size())
+        return;
+    const Tags* pRoot = &data.objects[rootAt];
+    for (size_t i = 0; i + 1 < pRoot->size(); ++i)
+        if ((*pRoot)[i].code == 3 && (*pRoot)[i].value == "ACAD_LAYOUT")
+            return;
+    std::string root = formatHandle(ownHandle(*pRoot));
+    std::string layouts;
+    for (Tags& piece : pieces) {
+        Tags tags = resolved(piece);
+        bool isLayouts = false;
+        for (size_t i = 0; i + 1 < tags.size(); ++i)
+            isLayouts = isLayouts || (tags[i].code == 3 && tags[i].value == "Model");
+        if (isLayouts) {
+            layouts = formatHandle(ownHandle(tags));
+            size_t owner = findCode(tags, 330);
+            if (owner < tags.size())
+                tags[owner].value = root;
+            data.objects.push_back(std::move(tags));
+        } else if (tags[0].value == "LAYOUT") {
+            data.objects.push_back(std::move(tags));
+        }
+    }
+    if (!layouts.empty()) {
+        data.objects[rootAt].push_back({3, "ACAD_LAYOUT"});
+        data.objects[rootAt].push_back({350, layouts});
     }
 }
 
@@ -196,10 +315,14 @@ void completeDrawingData(AcDbDatabase* pDb, DrawingData& data) {
                 }
             }
         } else if (name == "OBJECTS") {
-            if (!data.objects.empty())
+            if (!data.objects.empty() && data.version >= "AC1015")
                 continue;
-            for (Tags& piece : splitAtGroupZero(tags))
-                data.objects.push_back(resolved(piece));
+            if (data.objects.empty()) {
+                for (Tags& piece : splitAtGroupZero(tags))
+                    data.objects.push_back(resolved(piece));
+            } else {
+                addLayouts(data, splitAtGroupZero(tags), resolved);
+            }
             std::uint64_t model = 0, layout1 = 0;
             parseHandle(names.resolve("@MODEL"), model);
             parseHandle(names.resolve("@LAYOUT1"), layout1);

@@ -1,8 +1,12 @@
 // An entity of a DXF file that hostsim has no class for (a spline, a hatch,
 // an old-style polyline with its vertices, a block reference with its
 // attributes): kept as its tags, in its block and in its place, and written
-// back unchanged. It draws nothing and refuses to be transformed.
+// back unchanged. Where its groups give its geometry (see kept_shape.h) it
+// has extents and is drawn. A block reference with attributes can be moved,
+// turned and scaled alike in the XY plane; other kept entities refuse to be
+// transformed.
 #pragma once
+#include "dbents.h"
 #include "dbmain.h"
 #include "dxf/tags.h"
 
@@ -22,6 +26,11 @@ public:
     Acad::ErrorStatus dwgInFields(AcDbDwgFiler* pFiler) override;
     Acad::ErrorStatus dwgOutFields(AcDbDwgFiler* pFiler) const override;
 
+    HS_ENTITY_HOOK_ACCESS : Adesk::Boolean HS_HOOK(worldDraw, subWorldDraw)(AcGiWorldDraw* pWd) override;
+    Acad::ErrorStatus HS_HOOK(getGeomExtents, subGetGeomExtents)(AcDbExtents& extents) const override;
+    Acad::ErrorStatus HS_HOOK(transformBy, subTransformBy)(const AcGeMatrix3d& xform) override;
+
+public:
 private:
     hs::dxf::Tags m_tags;
 };

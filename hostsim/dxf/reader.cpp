@@ -3,18 +3,16 @@
 // tags; layers, linetypes, block records and entities become database objects
 // through their own DXF reading; anything hostsim cannot read is kept as its
 // tags so that it is written back unchanged.
+#include "dxf/reader.h"
+
 #include <algorithm>
 #include <cstdlib>
-#include <set>
-#include <unordered_map>
 
 #include "dbsymtb.h"
-#include "dxf/drawing_data.h"
 #include "dxf/kept_entity.h"
 #include "dxf/objects_io.h"
 #include "dxf/proxy_dxf.h"
 #include "hostsim/dbapi.h"
-#include "hostsim/dxffile.h"
 #include "hostsim/text.h"
 
 namespace hs {
@@ -67,78 +65,22 @@ void splitExtras(const RawTag* begin, const RawTag* end, Tags& appData, Tags& xd
     }
 }
 
-class Reader {
-public:
-    explicit Reader(std::string_view text) : m_r(text) {}
-    DxfResult run(AcDbDatabase*& pDbOut);
+// The space a block record or block stands for by its name: 1 model space,
+// 2 paper space, 0 neither. Files of different programs and versions spell
+// them differently.
+int spaceRole(const std::string& name) {
+    if (equalsNoCase(name, "*Model_Space") || equalsNoCase(name, "$MODEL_SPACE"))
+        return 1;
+    if (equalsNoCase(name, "*Paper_Space") || equalsNoCase(name, "$PAPER_SPACE"))
+        return 2;
+    return 0;
+}
 
-private:
-    bool fail(const std::string& message) {
-        if (m_error.empty())
-            m_error = message;
-        return false;
-    }
-    bool failAt(const RawTag& t, const std::string& expected) {
-        return fail("line " + std::to_string(t.line) + ": expected " + expected + ", found " + describe(t));
-    }
-    bool failEnd(const std::string& expected) {
-        if (m_r.failed())
-            return fail(m_r.error());
-        return fail("line " + std::to_string(m_r.line()) + ": expected " + expected +
-                    ", found the end of the file");
-    }
-    void warn(int line, const std::string& message) {
-        if (m_warnings.size() < 1000)
-            m_warnings.push_back("line " + std::to_string(line) + ": " + message);
-    }
-    void noteHandle(std::uint64_t h) { m_maxHandle = std::max(m_maxHandle, h); }
+}  // namespace
 
-    // Reads the next item of a section: its group 0 and the tags up to the
-    // next group 0. False at 0 ENDSEC (endOfSection set) or on an error.
-    bool nextItem(std::vector<RawTag>& out, bool& endOfSection);
-    // Adds the entities that belong to the item just read (attributes,
-    // vertices) up to and including the end of sequence.
-    bool addFollowers(std::vector<RawTag>& out, size_t& mainCount);
-
-    bool readHeader();
-    bool readClasses();
-    bool readTables();
-    bool readBlocks();
-    bool readEntities();
-    bool readObjects();
-    bool keepSection(const std::string& name);
-
-    void addRecord(const std::string& table, std::vector<RawTag>& tags);
-    void addEntity(const std::vector<RawTag>& tags, size_t mainCount, AcDbObjectId blockId);
-    AcDbObjectId blockOfEntity(const std::vector<RawTag>& tags, size_t mainCount);
-    void keepExtras(std::uint64_t handle, const RawTag* begin, const RawTag* end);
-    AcRxClass* classFor(const std::string& type);
-    std::uint64_t mapped(std::uint64_t fileHandle) const {
-        auto it = m_remap.find(fileHandle);
-        return it == m_remap.end() ? fileHandle : it->second;
-    }
-    void finish();
-    void remapTags(Tags& tags) const;
-
-    TagReader m_r;
-    AcDbDatabase* m_pDb = nullptr;
-    DrawingData* m_data = nullptr;
-    TextCodec m_codec;
-    FilerCache m_filers;
-    std::map<std::string, std::string> m_fileClasses;
-    std::map<std::string, ProxyClassRecord> m_classRecords;  // by upper-case DXF name
-    std::vector<ProxyClassRecord> m_classList;               // in the file's order
-    std::unordered_map<std::string, AcRxClass*> m_classCache;
-    std::map<std::uint64_t, std::uint64_t> m_remap;
-    std::uint64_t m_fileSeed = 0;
-    std::uint64_t m_maxHandle = 0;
-    std::vector<std::string> m_warnings;
-    std::string m_error;
-    std::vector<RawTag> m_item;
-    // The model space sort-entities table: entity handle to sort handle.
-    std::vector<std::pair<std::uint64_t, std::uint64_t>> m_sortPairs;
-    bool m_sawEntities = false;
-};
+bool Reader::failAt(const RawTag& t, const std::string& expected) {
+    return fail("line " + std::to_string(t.line) + ": expected " + expected + ", found " + describe(t));
+}
 
 bool Reader::nextItem(std::vector<RawTag>& out, bool& endOfSection) {
     out.clear();
@@ -212,6 +154,7 @@ bool Reader::readHeader() {
                 warn(t.line, "$HANDSEED is not a handle; a new one is used");
             else  // room for the file's handles, within what a file of its size can hold
                 hs::reserveHandles(m_pDb, std::min<std::uint64_t>(m_fileSeed, m_r.size() / 20));
+            m_haveSeed = m_fileSeed != 0;
         }
     }
     return failEnd("group 0 ENDSEC");
@@ -266,8 +209,9 @@ bool Reader::readTables() {
                 AcDbObjectId tableId = name == "LAYER"   ? m_pDb->layerTableId()
                                        : name == "LTYPE" ? m_pDb->linetypeTableId()
                                                          : m_pDb->blockTableId();
-                if (fileHandle != 0 && fileHandle != tableId.handle().value())
-                    m_remap[fileHandle] = tableId.handle().value();
+                std::uint64_t dbHandle = adoptHandle(tableId, fileHandle);
+                if (fileHandle != 0 && fileHandle != dbHandle)
+                    m_remap[fileHandle] = dbHandle;
                 pTable = nullptr;
             } else {
                 noteHandle(fileHandle);
@@ -302,8 +246,8 @@ void Reader::addRecord(const std::string& table, std::vector<RawTag>& tags) {
     std::string name;
     std::uint64_t layout = 0;
     for (const RawTag& t : tags) {
-        if ((t.code == 5 || t.code == 105) && fileHandle == 0)
-            parseHandle(t.value, fileHandle);
+        if ((t.code == 5 || t.code == 105) && fileHandle == 0 && parseHandle(t.value, fileHandle))
+            noteHandle(fileHandle);
         else if (t.code == 2 && name.empty())
             name = m_codec.decode(t.value);
         else if (t.code == 340 && table == "BLOCK_RECORD")
@@ -318,7 +262,9 @@ void Reader::addRecord(const std::string& table, std::vector<RawTag>& tags) {
                                               : m_pDb->blockTableId();
     AcDbObjectId existing;
     AcDbSymbolTable* pTable = nullptr;
-    if (acdbOpenObject(pTable, tableId, AcDb::kForRead) == Acad::eOk) {
+    if (table == "BLOCK_RECORD" && spaceRole(name) != 0) {
+        existing = spaceRole(name) == 1 ? hs::modelSpaceId(m_pDb) : hs::paperSpaceId(m_pDb);
+    } else if (acdbOpenObject(pTable, tableId, AcDb::kForRead) == Acad::eOk) {
         pTable->getAt(fromUtf8(name).c_str(), existing);
         pTable->close();
     }
@@ -331,9 +277,13 @@ void Reader::addRecord(const std::string& table, std::vector<RawTag>& tags) {
         if (acdbOpenAcDbObject(pRec, existing, AcDb::kForWrite) == Acad::eOk) {
             if (readObject(pRec, m_pDb, begin, end, m_codec, error, &m_filers) != Acad::eOk)
                 warn(tags[0].line, table + " " + name + ": " + error);
+            // The file's spelling of a default layer or linetype ("CONTINUOUS").
+            AcDbSymbolTableRecord* pSym = AcDbSymbolTableRecord::cast(pRec);
+            if (pSym != nullptr && table != "BLOCK_RECORD")
+                pSym->setName(fromUtf8(name).c_str());
             pRec->close();
         }
-        dbHandle = existing.handle().value();
+        dbHandle = adoptHandle(existing, fileHandle);
     } else {
         AcDbSymbolTableRecord* pRec = nullptr;
         if (table == "LAYER")
@@ -349,9 +299,13 @@ void Reader::addRecord(const std::string& table, std::vector<RawTag>& tags) {
         // The name looked up above, whatever else the entry held.
         pRec->setName(fromUtf8(name).c_str());
         AcDbObjectId id;
-        Acad::ErrorStatus es = hs::addObject(m_pDb, pRec, tableId, AcDbHandle(fileHandle), id);
-        if (es != Acad::eOk && fileHandle != 0)
-            es = hs::addObject(m_pDb, pRec, tableId, AcDbHandle(), id);
+        bool renumbered = false;
+        Acad::ErrorStatus es = addFiled(pRec, tableId, fileHandle, id, renumbered);
+        if (es == Acad::eOk && renumbered) {
+            warn(tags[0].line, "handle " + formatHandle(fileHandle) + " is used twice; the " + table + " " +
+                                   name + " gets handle " + formatHandle(id.handle().value()));
+            fileHandle = 0;  // references to the handle stay with its first object
+        }
         if (es != Acad::eOk) {
             warn(tags[0].line, table + " " + name + " could not be added");
             delete static_cast<AcDbObject*>(pRec);
@@ -457,18 +411,29 @@ void Reader::addEntity(const std::vector<RawTag>& tags, size_t mainCount, AcDbOb
         pEnt = pKept;
     }
     AcDbObjectId id;
-    Acad::ErrorStatus es = hs::addObject(m_pDb, pEnt, blockId, AcDbHandle(fileHandle), id);
-    if (es != Acad::eOk && fileHandle != 0) {
-        es = hs::addObject(m_pDb, pEnt, blockId, AcDbHandle(), id);
-        if (es == Acad::eOk) {
-            warn(begin->line, "handle " + formatHandle(fileHandle) + " is used twice; the " + type +
-                                  " gets handle " + formatHandle(id.handle().value()));
-        }
+    bool renumbered = false;
+    Acad::ErrorStatus es = addFiled(pEnt, blockId, fileHandle, id, renumbered);
+    if (es == Acad::eOk && renumbered) {
+        warn(begin->line, "handle " + formatHandle(fileHandle) + " is used twice; the " + type +
+                              " gets handle " + formatHandle(id.handle().value()));
     }
     if (es != Acad::eOk) {
         warn(begin->line, type + " could not be added to the drawing");
         delete pEnt;
         return;
+    }
+    if (!known) {
+        // The handles of its followers (vertices, attributes, the end of
+        // sequence) are the file's too.
+        HsDxfKeptEntity* pKept = static_cast<HsDxfKeptEntity*>(pEnt);
+        if (mainCount < tags.size() || renumbered) {
+            Tags kept = pKept->tags();
+            bool needHandles = false;
+            placeKeptHandles(kept, mainCount, fileHandle, id.handle().value(), begin->line, needHandles);
+            pKept->setTags(std::move(kept));
+            if (needHandles)
+                m_needHandles.push_back(id);
+        }
     }
     pEnt->close();
     if (known)
@@ -487,12 +452,21 @@ AcDbObjectId Reader::blockOfEntity(const std::vector<RawTag>& tags, size_t mainC
         else if (t.code == 100 && t.value != "AcDbEntity")
             break;
     }
+    // Group 67 says model or paper space, whatever the owner handle names;
+    // of paper space, the owner picks the layout.
+    AcDbObjectId ms = hs::modelSpaceId(m_pDb);
+    AcDbObjectId ps = hs::paperSpaceId(m_pDb);
     if (owner != 0) {
         AcDbObjectId id = hs::idFromHandle(m_pDb, mapped(owner));
-        if (!id.isNull() && id != hs::modelSpaceId(m_pDb) && hs::className(id) == "AcDbBlockTableRecord")
+        bool layoutRecord = !id.isNull() && id != ms && id != ps &&
+                            hs::className(id) == "AcDbBlockTableRecord" &&
+                            m_data->recordLayout.count(id.handle().value()) != 0;
+        if (layoutRecord && paper)
             return id;
+        if (layoutRecord && !paper)  // a model space record by another name
+            m_msAliases.insert(id.handle().value());
     }
-    return paper ? hs::paperSpaceId(m_pDb) : hs::modelSpaceId(m_pDb);
+    return paper ? ps : ms;
 }
 
 bool Reader::readBlocks() {
@@ -507,7 +481,13 @@ bool Reader::readBlocks() {
                 return failAt(head, "group 0 ENDBLK");
             std::string name;
             AcGePoint3d base;
+            std::uint64_t record = 0;  // the owner: the block record, in files that have them
+            bool inEntity = true;
             for (const RawTag& t : m_item) {
+                if (t.code == 100)
+                    inEntity = false;
+                if (t.code == 330 && inEntity)
+                    parseHandle(t.value, record);
                 if (t.code == 2 && name.empty())
                     name = m_codec.decode(t.value);
                 else if (t.code == 10)
@@ -521,7 +501,9 @@ bool Reader::readBlocks() {
                 return failAt(head, "a block with a name (group 2)");
             AcDbBlockTable* pTable = nullptr;
             blockId.setNull();
-            if (m_pDb->getBlockTable(pTable, AcDb::kForRead) == Acad::eOk) {
+            if (spaceRole(name) != 0) {
+                blockId = spaceRole(name) == 1 ? hs::modelSpaceId(m_pDb) : hs::paperSpaceId(m_pDb);
+            } else if (m_pDb->getBlockTable(pTable, AcDb::kForRead) == Acad::eOk) {
                 pTable->getAt(fromUtf8(name).c_str(), blockId);
                 pTable->close();
             }
@@ -530,12 +512,20 @@ bool Reader::readBlocks() {
                 AcDbBlockTableRecord* pRec = new AcDbBlockTableRecord();
                 pRec->setName(fromUtf8(name).c_str());
                 AcDbObjectId id;
-                if (hs::addObject(m_pDb, pRec, m_pDb->blockTableId(), AcDbHandle(), id) != Acad::eOk) {
+                bool renumbered = false;
+                if (addFiled(pRec, m_pDb->blockTableId(), record, id, renumbered) != Acad::eOk) {
                     delete pRec;
                     return fail("line " + std::to_string(head.line) + ": block " + name + " cannot be added");
                 }
                 pRec->close();
                 blockId = id;
+                if (renumbered)
+                    m_remap[record] = id.handle().value();
+            } else if (record != 0) {
+                std::uint64_t dbHandle = adoptHandle(blockId, record);
+                if (dbHandle != record && m_remap.count(record) == 0 &&
+                    hs::className(hs::idFromHandle(m_pDb, record)).empty())
+                    m_remap[record] = dbHandle;
             }
             AcDbBlockTableRecord* pRec = nullptr;
             if (acdbOpenObject(pRec, blockId, AcDb::kForWrite) == Acad::eOk) {
@@ -648,77 +638,6 @@ void Reader::remapTags(Tags& tags) const {
     }
 }
 
-void Reader::finish() {
-    // Kept handles that the database now uses for another object move to new
-    // handles.
-    std::uint64_t seed = std::max({m_fileSeed, m_maxHandle + 1, hs::handseed(m_pDb)});
-    auto claim = [&](std::uint64_t h) {
-        if (h == 0 || m_remap.count(h) != 0)
-            return;
-        AcDbObjectId id = hs::idFromHandle(m_pDb, h);
-        if (id.isNull())
-            return;
-        AcDbObject* pObj = nullptr;
-        if (acdbOpenAcDbObject(pObj, id, AcDb::kForRead, /*openErasedObject=*/true) != Acad::eOk)
-            return;
-        pObj->close();
-        m_remap[h] = seed++;
-    };
-    for (KeptTable& t : m_data->tables) {
-        claim(tagHandle(t.head, 5));
-        for (Tags& e : t.entries)
-            claim(ownHandle(e));
-    }
-    for (Tags& o : m_data->objects)
-        claim(ownHandle(o));
-    for (auto& [record, marks] : m_data->blocks) {
-        claim(ownHandle(marks.begin));
-        claim(ownHandle(marks.end));
-    }
-    hs::setHandseed(m_pDb, seed);
-
-    for (KeptTable& t : m_data->tables) {
-        remapTags(t.head);
-        for (Tags& e : t.entries)
-            remapTags(e);
-    }
-    for (Tags& o : m_data->objects)
-        remapTags(o);
-    for (auto& [record, marks] : m_data->blocks) {
-        remapTags(marks.begin);
-        remapTags(marks.end);
-    }
-    for (auto& [h, tags] : m_data->appData)
-        remapTags(tags);
-    for (auto& [h, tags] : m_data->xdata)
-        remapTags(tags);
-    for (auto& [record, layout] : m_data->recordLayout)
-        layout = mapped(layout);
-    m_data->sortentsHandle = mapped(m_data->sortentsHandle);
-    m_data->sortentsOwner = mapped(m_data->sortentsOwner);
-    // Entities kept as tags are moved to the new handles when written.
-    m_data->keptRemap = m_remap;
-
-    // Draw order of model space from its sort-entities table.
-    if (!m_sortPairs.empty()) {
-        AcDbObjectId ms = hs::modelSpaceId(m_pDb);
-        std::vector<AcDbObjectId> order = hs::entitiesOf(ms);
-        std::map<std::uint64_t, std::uint64_t> key;
-        for (auto& [ent, sort] : m_sortPairs)
-            key[mapped(ent)] = sort;
-        auto sortKey = [&](AcDbObjectId id) {
-            std::uint64_t h = id.handle().value();
-            auto it = key.find(h);
-            return it == key.end() ? h : it->second;
-        };
-        std::stable_sort(order.begin(), order.end(),
-                         [&](AcDbObjectId a, AcDbObjectId b) { return sortKey(a) < sortKey(b); });
-        hs::setDrawOrder(ms, order);
-    }
-    m_data->maxKeptHandle = m_maxHandle;
-    completeDrawingData(m_pDb, *m_data);
-}
-
 DxfResult Reader::run(AcDbDatabase*& pDbOut) {
     pDbOut = nullptr;
     registerKeptEntityClass();
@@ -726,6 +645,9 @@ DxfResult Reader::run(AcDbDatabase*& pDbOut) {
     m_pDb = new AcDbDatabase(/*buildDefaultDrawing=*/true, /*noDocument=*/true);
     m_data = drawingData(m_pDb, true);
     m_data->version = "AC1009";
+    // The records of the new database are the file's only once it names them.
+    for (AcDbObjectId id : hs::allObjects(m_pDb))
+        addProvisional(id.handle().value());
     m_data->complete = false;
     std::set<std::string> seen;
     bool ok = true;
@@ -788,11 +710,21 @@ DxfResult Reader::run(AcDbDatabase*& pDbOut) {
     pDbOut = m_pDb;
     return result;
 }
-
-}  // namespace
 }  // namespace dxf
 
 DxfResult readDxfText(std::string_view text, AcDbDatabase*& pDb) {
+    if (dxf::isBinaryDxf(text)) {
+        // Read as the same groups in ASCII form; saving writes ASCII.
+        pDb = nullptr;
+        std::string converted, error;
+        if (!dxf::binaryDxfToText(text, converted, error))
+            return {false, error, {}};
+        dxf::Reader reader(converted);
+        DxfResult result = reader.run(pDb);
+        if (!result.ok)
+            result.message += " (in the text form of the binary file)";
+        return result;
+    }
     dxf::Reader reader(text);
     return reader.run(pDb);
 }

@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstring>
+#include <type_traits>
 
 namespace hs {
 namespace dxf {
@@ -296,6 +297,136 @@ std::string formatHandle(std::uint64_t value) {
         if (c >= 'a' && c <= 'f')
             c = static_cast<char>(c - 'a' + 'A');
     return s;
+}
+
+namespace {
+
+const char kBinarySentinel[] = "AutoCAD Binary DXF\r\n\x1a";  // and its NUL: 22 bytes
+
+// The size of a binary value of this group code: 0 for a NUL-terminated
+// string, -1 for a chunk with a length byte.
+int binaryValueSize(int code) {
+    if ((code >= 310 && code <= 319) || code == 1004)
+        return -1;
+    if ((code >= 60 && code <= 79) || (code >= 170 && code <= 179) || (code >= 270 && code <= 289) ||
+        (code >= 370 && code <= 389) || (code >= 400 && code <= 409) || (code >= 1060 && code <= 1070))
+        return 2;
+    if ((code >= 10 && code <= 59) || (code >= 110 && code <= 149) || (code >= 210 && code <= 239) ||
+        (code >= 460 && code <= 469) || (code >= 1010 && code <= 1059))
+        return 8;
+    if ((code >= 90 && code <= 99) || (code >= 420 && code <= 429) || (code >= 440 && code <= 459) ||
+        code == 1071)
+        return 4;
+    if (code >= 160 && code <= 169)
+        return 9;  // 8-byte integer
+    if (code >= 290 && code <= 299)
+        return 1;
+    return 0;
+}
+
+template <class T>
+T littleEndian(const unsigned char* p) {
+    std::uint64_t v = 0;
+    for (size_t i = 0; i < sizeof(T); ++i)
+        v |= static_cast<std::uint64_t>(p[i]) << (8 * i);
+    T out;
+    if constexpr (sizeof(T) == 8) {
+        std::memcpy(&out, &v, 8);
+    } else {
+        typename std::make_unsigned<T>::type u = static_cast<typename std::make_unsigned<T>::type>(v);
+        std::memcpy(&out, &u, sizeof(T));
+    }
+    return out;
+}
+
+}  // namespace
+
+bool isBinaryDxf(std::string_view data) {
+    return data.size() >= 22 && data.substr(0, 21) == std::string_view(kBinarySentinel, 21) &&
+           data[21] == '\0';
+}
+
+bool binaryDxfToText(std::string_view data, std::string& text, std::string& error) {
+    text.clear();
+    if (!isBinaryDxf(data)) {
+        error = "not a binary DXF file";
+        return false;
+    }
+    const unsigned char* p = reinterpret_cast<const unsigned char*>(data.data());
+    size_t size = data.size();
+    size_t pos = 22;
+    // The first group is 0 SECTION: a NUL after the first code byte means
+    // two-byte codes.
+    bool wideCodes = size > 23 && p[23] == 0;
+    text.reserve(size * 2);
+    TagWriter w(text);
+    std::string value;
+    auto truncated = [&](int code) {
+        error = "binary DXF: the file ends inside group " + std::to_string(code) + " (byte " +
+                std::to_string(pos) + ")";
+        return false;
+    };
+    while (pos < size) {
+        size_t start = pos;
+        int code = 0;
+        if (wideCodes) {
+            if (size - pos < 2)
+                return truncated(-1);
+            code = littleEndian<std::int16_t>(p + pos);
+            pos += 2;
+        } else if (p[pos] == 255) {
+            if (size - pos < 3)
+                return truncated(-1);
+            code = littleEndian<std::int16_t>(p + pos + 1);
+            pos += 3;
+        } else {
+            code = p[pos++];
+        }
+        if (code < -5 || code > 1071) {
+            error = "binary DXF: byte " + std::to_string(start) + ": " + std::to_string(code) +
+                    " is not a group code";
+            return false;
+        }
+        int kind = binaryValueSize(code);
+        value.clear();
+        if (kind == 0) {
+            const void* nul = std::memchr(p + pos, 0, size - pos);
+            if (nul == nullptr)
+                return truncated(code);
+            size_t end = static_cast<size_t>(static_cast<const unsigned char*>(nul) - p);
+            value.assign(data.data() + pos, end - pos);
+            pos = end + 1;
+        } else if (kind == -1) {
+            if (pos >= size || size - pos - 1 < p[pos])
+                return truncated(code);
+            size_t length = p[pos++];
+            static const char hex[] = "0123456789ABCDEF";
+            for (size_t i = 0; i < length; ++i) {
+                value.push_back(hex[p[pos + i] >> 4]);
+                value.push_back(hex[p[pos + i] & 15]);
+            }
+            pos += length;
+        } else {
+            size_t bytes = kind == 9 ? 8 : static_cast<size_t>(kind);
+            if (size - pos < bytes)
+                return truncated(code);
+            if (kind == 8)
+                value = formatDouble(littleEndian<double>(p + pos));
+            else if (kind == 9)
+                value = std::to_string(littleEndian<std::int64_t>(p + pos));
+            else if (kind == 4)
+                value = std::to_string(littleEndian<std::int32_t>(p + pos));
+            else if (kind == 2)
+                value = std::to_string(littleEndian<std::int16_t>(p + pos));
+            else
+                value = std::to_string(p[pos]);
+            pos += bytes;
+        }
+        w.write(code, value);
+        if (code == 0 && value == "EOF")
+            break;
+    }
+    return true;
 }
 
 void TagWriter::write(int code, std::string_view value) {

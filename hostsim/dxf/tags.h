@@ -70,6 +70,18 @@ private:
     bool m_haveLast = false;
 };
 
+// Binary DXF: the sentinel "AutoCAD Binary DXF" CR LF SUB NUL, then groups
+// as a group code (one byte before R13, with 255 as the escape to a two-byte
+// code; two bytes, little-endian, from R13 on) and a value in the form its
+// code gives (strings ending with NUL; 2-, 4- and 8-byte little-endian
+// integers, 8-byte doubles, a byte for booleans, binary chunks as a length
+// byte and the bytes).
+bool isBinaryDxf(std::string_view data);
+// The same groups as ASCII DXF text, each value as hostsim would write it
+// (doubles in their shortest exact form, binary chunks in hexadecimal).
+// False with a message for a damaged file.
+bool binaryDxfToText(std::string_view data, std::string& text, std::string& error);
+
 // Parses an integer value strictly (spaces around it allowed).
 bool parseInt(std::string_view text, long long& value);
 // Parses a real value strictly (spaces around it allowed).

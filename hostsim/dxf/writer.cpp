@@ -49,6 +49,34 @@ size_t findCode(const Tags& tags, int code, size_t from = 1) {
     return tags.size();
 }
 
+// Sets the owner group of a record (the last 330 before its first subclass
+// marker: the first may be inside a reactor group) from `from` on, up to the
+// next group 0; adds one after the handle and application groups when there
+// is none.
+void setOwnerGroup(Tags& tags, size_t from, std::uint64_t owner) {
+    size_t end = from + 1;
+    while (end < tags.size() && tags[end].code != 0)
+        ++end;
+    size_t last = end;
+    for (size_t i = from + 1; i < end && tags[i].code != 100; ++i)
+        if (tags[i].code == 330)
+            last = i;
+    if (last < end) {
+        tags[last].value = formatHandle(owner);
+        return;
+    }
+    size_t at = from + 1;
+    while (at < end && (tags[at].code == 5 || tags[at].code == 105))
+        ++at;
+    while (at < end && tags[at].code == 102 && !tags[at].value.empty() && tags[at].value[0] == '{') {
+        size_t close = at + 1;
+        while (close < end && !(tags[close].code == 102 && tags[close].value == "}"))
+            ++close;
+        at = std::min(close + 1, end);
+    }
+    tags.insert(tags.begin() + static_cast<long>(at), {330, formatHandle(owner)});
+}
+
 class Writer {
 public:
     Writer(AcDbDatabase* pDb, std::string& out, const DxfSink* pSink = nullptr)
@@ -88,10 +116,13 @@ private:
         return false;
     }
     std::uint64_t newHandle() {
-        std::uint64_t h = hs::handseed(m_pDb);
-        hs::setHandseed(m_pDb, h + 1);
+        std::uint64_t h = 0;
+        if (!hs::takeHandle(m_pDb, h))
+            fail(kNoHandles);
         return h;
     }
+    static constexpr const char* kNoHandles =
+        "the drawing has used every handle (up to FFFFFFFFFFFFFFFF); it cannot be saved with new records";
 
     AcDbDatabase* m_pDb;
     std::string& m_out;
@@ -383,27 +414,11 @@ void Writer::writeKept(Tags tags, std::uint64_t handle, std::uint64_t owner) {
         tags[h].value = formatHandle(handle);
     else
         tags.insert(tags.begin() + 1, {5, formatHandle(handle)});
-    end = findCode(tags, 0);
-    size_t firstSubclass = findCode(tags, 100);
-    size_t o = findCode(tags, 330);
-    if (o < end && o < firstSubclass) {
-        // The last 330 before the first subclass is the owner (the first may
-        // be inside a reactor group).
-        size_t last = o;
-        for (size_t i = o; i < std::min(end, firstSubclass); ++i)
-            if (tags[i].code == 330)
-                last = i;
-        tags[last].value = formatHandle(owner);
-    } else if (m_version >= "AC1015") {
-        size_t at = findCode(tags, 5) + 1;
-        while (at < tags.size() && tags[at].code == 102) {
-            size_t close = at + 1;
-            while (close < tags.size() && !(tags[close].code == 102 && tags[close].value == "}"))
-                ++close;
-            at = close + 1;
-        }
-        tags.insert(tags.begin() + static_cast<long>(std::min(at, tags.size())), {330, formatHandle(owner)});
-    }
+    setOwnerGroup(tags, 0, owner);
+    // Vertices, attributes and the end of sequence belong to the entity.
+    for (size_t i = 1; i < tags.size(); ++i)
+        if (tags[i].code == 0)
+            setOwnerGroup(tags, i, handle);
     writeTags(tags);
 }
 
@@ -508,7 +523,11 @@ void Writer::writeBlocks() {
     m_w.write(2, "BLOCKS");
     for (AcDbObjectId recId : hs::entitiesOf(m_pDb->blockTableId())) {
         std::uint64_t h = recId.handle().value();
-        const BlockMarks& marks = m_data->blocks[h];
+        BlockMarks& marks = m_data->blocks[h];
+        if (!marks.begin.empty())
+            setOwnerGroup(marks.begin, 0, h);
+        if (!marks.end.empty())
+            setOwnerGroup(marks.end, 0, h);
         writeTags(marks.begin);
         if (h != m_ms && h != m_ps)
             for (AcDbObjectId id : hs::entitiesOf(recId))
@@ -544,6 +563,9 @@ DxfResult Writer::run() {
         return result;
     }
     prepare();
+    // The file's $HANDSEED must name a handle no record has.
+    if (hs::handlesUsedUp(m_pDb) || m_data->maxKeptHandle == ~std::uint64_t(0))
+        fail(kNoHandles);
     // Most objects take well under 256 bytes of a file. Room reserved and
     // not written is address space only: the system provides the pages
     // when they are first written.

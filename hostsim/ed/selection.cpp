@@ -9,6 +9,7 @@
 
 #include "acedads.h"
 #include "dbsymtb.h"
+#include "dxf/kept_entity.h"
 #include "edcmds.h"
 #include "edstate.h"
 #include "hostsim/dbapi.h"
@@ -151,16 +152,29 @@ bool SelectionFilter::parse(const resbuf* filter, std::string& why) {
 bool SelectionFilter::accepts(AcDbObjectId id) const {
     if (!m_types.empty()) {
         std::string cls = className(id);
-        auto known = m_typeOk.find(cls);
-        if (known == m_typeOk.end()) {
-            std::string name = dxfNameOf(cls);
-            bool ok = true;
+        if (cls == "HsDxfKeptEntity") {
+            // An entity kept as its DXF tags has the type its file gave it.
+            std::string name;
+            HsDxfKeptEntity* pKept = nullptr;
+            if (acdbOpenObject(pKept, id, AcDb::kForRead) == Acad::eOk) {
+                name = pKept->typeName();
+                pKept->close();
+            }
             for (const std::string& p : m_types)
-                ok = ok && wcMatch(name, p);
-            known = m_typeOk.emplace(cls, ok).first;
+                if (!wcMatch(name, p))
+                    return false;
+        } else {
+            auto known = m_typeOk.find(cls);
+            if (known == m_typeOk.end()) {
+                std::string name = dxfNameOf(cls);
+                bool ok = true;
+                for (const std::string& p : m_types)
+                    ok = ok && wcMatch(name, p);
+                known = m_typeOk.emplace(cls, ok).first;
+            }
+            if (!known->second)
+                return false;
         }
-        if (!known->second)
-            return false;
     }
     if (m_layers.empty() && m_colors.empty())
         return true;

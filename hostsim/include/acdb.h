@@ -122,14 +122,6 @@ struct AcDb {
         kDHL_CURRENT = kDHL_1027,
 #endif
     };
-    enum DuplicateRecordCloning {
-        kDrcNotApplicable = 0,
-        kDrcIgnore = 1,
-        kDrcReplace = 2,
-        kDrcXrefMangleName = 3,
-        kDrcMangleName = 4,
-        kDrcUnmangleName = 5
-    };
     enum MaintenanceReleaseVersion {
         kMRelease0 = 0,
         kMRelease6 = 6,

@@ -30,8 +30,18 @@ std::string className(AcDbObjectId id);
 // open for write: close it.
 Acad::ErrorStatus addObject(AcDbDatabase* pDb, AcDbObject* pObj, AcDbObjectId ownerId, AcDbHandle handle,
                             AcDbObjectId& newId);
+// The next handle; setHandseed only ever moves it up.
 std::uint64_t handseed(AcDbDatabase* pDb);
 void setHandseed(AcDbDatabase* pDb, std::uint64_t next);
+// Takes the next handle for data the database holds no object for (DXF
+// records kept as text). False when the handles are used up: the last one
+// (all bits set) has been given out, and new objects cannot be added
+// (addObject answers eOutOfMemory).
+bool takeHandle(AcDbDatabase* pDb, std::uint64_t& handle);
+bool handlesUsedUp(AcDbDatabase* pDb);
+// Files an object under another handle, one without a record. Only for
+// objects nothing refers to by handle yet (a file being read).
+Acad::ErrorStatus changeHandle(AcDbObjectId id, std::uint64_t handle);
 // The number of handles the database has records for (its objects and
 // handles referred to before their objects were added).
 std::size_t handleCount(AcDbDatabase* pDb);

@@ -1,0 +1,600 @@
+// Drawings of other programs come back whole: handles stay unique whatever
+// the file's handles and handle seed, entities stay in the space the file
+// put them in, old drawings are saved in the later form with their layouts
+// linked, and binary files read as their text form.
+#include <cstdlib>
+#include <cstring>
+#include <map>
+#include <set>
+
+#include "dxf/kept_entity.h"
+#include "dxftest.h"
+#include "ivtest.h"
+
+namespace hs {
+namespace dxf {
+// Tags in failure messages as "code value".
+void PrintTo(const Tag& t, std::ostream* os) {
+    *os << t.code << " " << t.value;
+}
+}  // namespace dxf
+}  // namespace hs
+
+using namespace dxftest;
+using hs::dxf::Tag;
+using hs::dxf::Tags;
+
+namespace {
+
+class ForeignDrawings : public DxfTest {};
+
+// The bytes of a literal, NULs included.
+template <size_t N>
+std::string bytes(const char (&s)[N]) {
+    return std::string(s, N - 1);
+}
+
+// Every record of the written file (from its group 0) with its section.
+struct Record {
+    std::string section;
+    Tags tags;
+};
+std::vector<Record> recordsOf(const std::string& text) {
+    std::vector<Record> out;
+    for (const char* section : {"TABLES", "BLOCKS", "ENTITIES", "OBJECTS"})
+        for (Tags& item : itemsOf(text, section))
+            if (item[0].value != "TABLE" && item[0].value != "ENDTAB")
+                out.push_back({section, std::move(item)});
+    return out;
+}
+
+std::string handleOf(const Tags& tags) {
+    for (const Tag& t : tags) {
+        if (t.code == 100)
+            break;
+        if (t.code == 5 || t.code == 105)
+            return t.value;
+    }
+    return "";
+}
+
+// The owner group of a record: the last 330 before its first subclass.
+std::string ownerOf(const Tags& tags) {
+    std::string owner;
+    for (size_t i = 1; i < tags.size() && tags[i].code != 100; ++i)
+        if (tags[i].code == 330)
+            owner = tags[i].value;
+    return owner;
+}
+
+// The records of the file that have no handle, and the handles used twice.
+void expectUniqueHandles(const std::string& text) {
+    std::map<std::string, int> seen;
+    for (const Record& r : recordsOf(text)) {
+        std::string h = handleOf(r.tags);
+        EXPECT_FALSE(h.empty()) << r.tags[0].value << " in " << r.section << " has no handle";
+        if (!h.empty() && ++seen[h] == 2)
+            ADD_FAILURE() << "handle " << h << " is used twice";
+    }
+    EXPECT_GT(seen.size(), 10u);
+}
+
+std::uint64_t hex(const std::string& s) {
+    return std::stoull(s, nullptr, 16);
+}
+
+// An R12 drawing as other programs write it: a block, a polyline with its
+// vertices, a block reference with an attribute; with or without handles.
+std::string r12Drawing(bool handles) {
+    auto h = [&](const char* value) { return handles ? std::string("5 ") + value : std::string("999 -"); };
+    std::string s1 = h("10"), s2 = h("11"), s3 = h("12"), s4 = h("13"), s5 = h("14"), s6 = h("15"),
+                s7 = h("16"), s8 = h("17"), s9 = h("18"), s10 = h("19");
+    return dxfText({"0 SECTION",    "2 HEADER",
+                    "9 $ACADVER",   "1 AC1009",
+                    "9 $HANDLING",  handles ? "70 1" : "70 0",
+                    "9 $HANDSEED",  handles ? "5 1A" : "5 0",
+                    "0 ENDSEC",     "0 SECTION",
+                    "2 TABLES",     "0 TABLE",
+                    "2 LAYER",      "70 1",
+                    "0 LAYER",      "2 Walls",
+                    "70 0",         "62 1",
+                    "6 CONTINUOUS", "0 ENDTAB",
+                    "0 ENDSEC",     "0 SECTION",
+                    "2 BLOCKS",     "0 BLOCK",
+                    "8 0",          "2 Door",
+                    "70 2",         "10 0.0",
+                    "20 0.0",       "30 0.0",
+                    "3 Door",       "0 LINE",
+                    s1.c_str(),     "8 0",
+                    "10 0.0",       "20 0.0",
+                    "30 0.0",       "11 1.0",
+                    "21 0.0",       "31 0.0",
+                    "0 ATTDEF",     s2.c_str(),
+                    "8 0",          "10 0.0",
+                    "20 0.0",       "30 0.0",
+                    "40 0.2",       "1 ",
+                    "3 Number",     "2 NUM",
+                    "70 0",         "0 ENDBLK",
+                    "8 0",          "0 ENDSEC",
+                    "0 SECTION",    "2 ENTITIES",
+                    "0 POLYLINE",   s3.c_str(),
+                    "8 Walls",      "66 1",
+                    "10 0.0",       "20 0.0",
+                    "30 0.0",       "70 0",
+                    "0 VERTEX",     s4.c_str(),
+                    "8 Walls",      "10 0.0",
+                    "20 0.0",       "30 0.0",
+                    "0 VERTEX",     s5.c_str(),
+                    "8 Walls",      "10 4.0",
+                    "20 0.0",       "30 0.0",
+                    "42 1.0",       "0 VERTEX",
+                    s6.c_str(),     "8 Walls",
+                    "10 4.0",       "20 3.0",
+                    "30 0.0",       "0 SEQEND",
+                    s7.c_str(),     "8 Walls",
+                    "0 INSERT",     s8.c_str(),
+                    "8 0",          "66 1",
+                    "2 Door",       "10 5.0",
+                    "20 5.0",       "30 0.0",
+                    "0 ATTRIB",     s9.c_str(),
+                    "8 0",          "10 5.0",
+                    "20 5.0",       "30 0.0",
+                    "40 0.2",       "1 D-7",
+                    "2 NUM",        "70 0",
+                    "0 SEQEND",     s10.c_str(),
+                    "8 0",          "0 LINE",
+                    "8 Walls",      "10 0.0",
+                    "20 0.0",       "30 0.0",
+                    "11 9.0",       "21 9.0",
+                    "31 0.0",       "0 ENDSEC",
+                    "0 EOF"});
+}
+
+TEST_F(ForeignDrawings, AnR12DrawingWithoutHandlesGetsAHandleForEveryRecordVerticesAndSequenceEndsIncluded) {
+    DbPtr pDb = read(r12Drawing(/*handles=*/false));
+    std::string text = write(pDb.get());
+    expectUniqueHandles(text);
+    // The vertices and the end of sequence belong to their polyline.
+    std::vector<Tags> ents = itemsOf(text, "ENTITIES");
+    ASSERT_EQ(ents.size(), 9u);
+    ASSERT_EQ(ents[0][0].value, "POLYLINE");
+    std::string polyline = handleOf(ents[0]);
+    for (size_t i = 1; i <= 4; ++i) {
+        EXPECT_EQ(ents[i][0].value, i < 4 ? "VERTEX" : "SEQEND");
+        EXPECT_EQ(ownerOf(ents[i]), polyline) << ents[i][0].value << " " << i;
+    }
+    EXPECT_EQ(value(ents[2], 42), "1.0");  // the bulge is still there
+    EXPECT_EQ(ents[6][0].value, "ATTRIB");
+    EXPECT_EQ(ownerOf(ents[6]), handleOf(ents[5]));
+    EXPECT_EQ(value(ents[6], 1), "D-7");
+}
+
+TEST_F(ForeignDrawings, AnR12DrawingKeepsItsHandlesAndItsBlockRecordsTakeOthers) {
+    // The records of its blocks and layers have no handles in the file; the
+    // vertices have handles just above the database's own records.
+    DbPtr pDb = read(r12Drawing(/*handles=*/true));
+    std::string text = write(pDb.get());
+    expectUniqueHandles(text);
+    std::vector<Tags> ents = itemsOf(text, "ENTITIES");
+    ASSERT_EQ(ents.size(), 9u);
+    std::vector<std::string> handles;
+    for (size_t i = 0; i < 8; ++i)
+        handles.push_back(handleOf(ents[i]));
+    EXPECT_EQ(handles, (std::vector<std::string>{"12", "13", "14", "15", "16", "17", "18", "19"}));
+    EXPECT_EQ(ents[8][0].value, "LINE");
+    EXPECT_GT(hex(handleOf(ents[8])), 0x19u);
+    std::vector<Record> all = recordsOf(text);
+    std::uint64_t top = 0;
+    for (const Record& r : all)
+        top = std::max(top, hex(handleOf(r.tags)));
+    Tags tags = tagsOf(text);
+    for (size_t i = 0; i + 1 < tags.size(); ++i) {
+        if (tags[i].code == 9 && tags[i].value == "$HANDSEED") {
+            EXPECT_GT(hex(tags[i + 1].value), top);
+        }
+    }
+}
+
+TEST_F(ForeignDrawings, AHandleUsedTwiceIsRenumberedWithAMessageAndItsVerticesFollow) {
+    std::string text =
+        dxfText({"0 SECTION", "2 ENTITIES", "0 POLYLINE", "5 40",       "8 0",      "66 1",   "70 0",
+                 "0 VERTEX",  "5 41",       "330 40",     "8 0",        "10 0.0",   "20 0.0", "0 SEQEND",
+                 "5 42",      "330 40",     "8 0",        "0 POLYLINE", "5 40",     "8 0",    "66 1",
+                 "70 0",      "0 VERTEX",   "5 43",       "330 40",     "8 0",      "10 7.0", "20 7.0",
+                 "0 SEQEND",  "5 44",       "330 40",     "8 0",        "0 ENDSEC", "0 EOF"});
+    hs::DxfResult result;
+    DbPtr pDb = read(text, &result);
+    bool told = false;
+    for (const std::string& w : result.warnings)
+        told = told || w.find("handle 40 is used twice") != std::string::npos;
+    EXPECT_TRUE(told);
+    std::string out = write(pDb.get());
+    expectUniqueHandles(out);
+    std::vector<Tags> ents = itemsOf(out, "ENTITIES");
+    ASSERT_EQ(ents.size(), 6u);
+    EXPECT_EQ(handleOf(ents[0]), "40");
+    std::string second = handleOf(ents[3]);
+    EXPECT_NE(second, "40");
+    EXPECT_EQ(ownerOf(ents[1]), "40");
+    EXPECT_EQ(ownerOf(ents[4]), second);
+    EXPECT_EQ(ownerOf(ents[5]), second);
+    EXPECT_EQ(value(ents[4], 10), "7.0");
+}
+
+// A drawing with entities up to handle 50 and the given $HANDSEED groups.
+std::string drawingWithSeed(const char* seedGroup) {
+    return dxfText({"0 SECTION",
+                    "2 HEADER",
+                    "9 $ACADVER",
+                    "1 AC1015",
+                    "9 $HANDSEED",
+                    seedGroup,
+                    "0 ENDSEC",
+                    "0 SECTION",
+                    "2 ENTITIES",
+                    "0 LINE",
+                    "5 30",
+                    "100 AcDbEntity",
+                    "8 0",
+                    "100 AcDbLine",
+                    "10 0.0",
+                    "20 0.0",
+                    "30 0.0",
+                    "11 1.0",
+                    "21 0.0",
+                    "31 0.0",
+                    "0 SPLINE",
+                    "5 50",
+                    "100 AcDbEntity",
+                    "8 0",
+                    "100 AcDbSpline",
+                    "70 8",
+                    "71 3",
+                    "72 0",
+                    "73 0",
+                    "74 0",
+                    "0 ENDSEC",
+                    "0 EOF"});
+}
+
+class HandleSeeds : public ForeignDrawings, public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(HandleSeeds, NewObjectsNeverShareAHandleWithTheFilesObjects) {
+    DbPtr pDb = read(drawingWithSeed(GetParam()));
+    std::set<std::uint64_t> before;
+    for (AcDbObjectId id : hs::allObjects(pDb.get()))
+        before.insert(id.handle().value());
+    AcDbObjectId id = addLine(pDb.get(), 5, 5, 6, 6);
+    ASSERT_FALSE(id.isNull());
+    std::uint64_t h = id.handle().value();
+    EXPECT_GT(h, 0x50u);
+    EXPECT_LT(h, 0xFFFFFFFF00000000ull);
+    EXPECT_EQ(before.count(h), 0u);
+    std::string text = write(pDb.get());
+    expectUniqueHandles(text);
+    // Read again, the drawing holds the three entities.
+    DbPtr pAgain = read(text);
+    EXPECT_EQ(hs::entitiesOf(hs::modelSpaceId(pAgain.get())).size(), 3u);
+}
+
+INSTANTIATE_TEST_SUITE_P(BelowMissingZeroOrAtTheTop, HandleSeeds,
+                         ::testing::Values("5 1", "5 30", "999 no seed", "5 0", "5 FFFFFFFFFFFFFFFF",
+                                           "5 FFFFFFFFFFFFFF00"));
+
+TEST_F(ForeignDrawings, RunningOutOfHandlesIsAnErrorNotAnObjectWithHandleOne) {
+    DbPtr pDb = read(dxfText({"0 SECTION", "2 ENTITIES", "0 LINE", "5 FFFFFFFFFFFFFFFF", "100 AcDbEntity",
+                              "8 0", "100 AcDbLine", "10 0.0", "20 0.0", "30 0.0", "11 1.0", "21 0.0",
+                              "31 0.0", "0 ENDSEC", "0 EOF"}));
+    ASSERT_TRUE(pDb);
+    EXPECT_TRUE(hs::handlesUsedUp(pDb.get()));
+    AcDbLine* pLine = new AcDbLine(AcGePoint3d(0, 0, 0), AcGePoint3d(1, 1, 0));
+    AcDbBlockTableRecord* pMs = nullptr;
+    ASSERT_EQ(acdbOpenObject(pMs, hs::modelSpaceId(pDb.get()), AcDb::kForWrite), Acad::eOk);
+    AcDbObjectId id;
+    EXPECT_EQ(pMs->appendAcDbEntity(id, pLine), Acad::eOutOfMemory);
+    pMs->close();
+    delete pLine;
+    EXPECT_EQ(hs::entitiesOf(hs::modelSpaceId(pDb.get())).size(), 1u);
+    std::string text;
+    hs::DxfResult result = hs::writeDxfText(pDb.get(), text);
+    EXPECT_FALSE(result.ok);
+    EXPECT_NE(result.message.find("used every handle"), std::string::npos) << result.message;
+}
+
+// An R2000 drawing whose model space record is named *U, and whose paper
+// space entity names the paper space record.
+TEST_F(ForeignDrawings, EntitiesOfTheEntitiesSectionStayInModelSpaceWhateverRecordTheirOwnerNames) {
+    std::vector<const char*> lines = {"0 SECTION",
+                                      "2 HEADER",
+                                      "9 $ACADVER",
+                                      "1 AC1015",
+                                      "9 $HANDSEED",
+                                      "5 100",
+                                      "0 ENDSEC",
+                                      "0 SECTION",
+                                      "2 TABLES",
+                                      "0 TABLE",
+                                      "2 BLOCK_RECORD",
+                                      "5 1",
+                                      "330 0",
+                                      "100 AcDbSymbolTable",
+                                      "70 2",
+                                      "0 BLOCK_RECORD",
+                                      "5 1F",
+                                      "330 1",
+                                      "100 AcDbSymbolTableRecord",
+                                      "100 AcDbBlockTableRecord",
+                                      "2 *U",
+                                      "340 22",
+                                      "0 BLOCK_RECORD",
+                                      "5 1B",
+                                      "330 1",
+                                      "100 AcDbSymbolTableRecord",
+                                      "100 AcDbBlockTableRecord",
+                                      "2 *Paper_Space",
+                                      "340 1E",
+                                      "0 ENDTAB",
+                                      "0 ENDSEC",
+                                      "0 SECTION",
+                                      "2 ENTITIES"};
+    std::vector<std::string> ents;
+    for (int i = 0; i < 3; ++i) {
+        for (std::string s : std::vector<std::string>{
+                 "0 LINE", "5 " + std::to_string(40 + i), "330 1F", "100 AcDbEntity", "8 0", "100 AcDbLine",
+                 "10 0.0", "20 0.0", "30 0.0", "11 " + std::to_string(i + 1) + ".0", "21 0.0", "31 0.0"})
+            ents.push_back(s);
+    }
+    for (std::string s : std::vector<std::string>{"0 CIRCLE", "5 50", "330 1B", "100 AcDbEntity", "67 1",
+                                                  "8 0", "100 AcDbCircle", "10 0.0", "20 0.0", "30 0.0",
+                                                  "40 2.0", "0 ENDSEC", "0 EOF"})
+        ents.push_back(s);
+    std::string text;
+    for (const char* l : lines)
+        text += dxfText({l});
+    for (const std::string& l : ents)
+        text += dxfText({l.c_str()});
+    DbPtr pDb = read(text);
+    EXPECT_EQ(modelSpaceClasses(pDb.get()), (std::vector<std::string>{"AcDbLine", "AcDbLine", "AcDbLine"}));
+    std::vector<AcDbObjectId> paper = hs::entitiesOf(hs::paperSpaceId(pDb.get()));
+    ASSERT_EQ(paper.size(), 1u);
+    EXPECT_EQ(paper[0].handle().value(), 0x50u);
+    // No block named *U holds them, and the file's model space handle names
+    // model space.
+    AcDbBlockTable* pTable = nullptr;
+    ASSERT_EQ(pDb->getBlockTable(pTable, AcDb::kForRead), Acad::eOk);
+    AcDbObjectId u;
+    pTable->getAt(ACRX_T("*U"), u);
+    pTable->close();
+    EXPECT_TRUE(u.isNull() || hs::entitiesOf(u).empty());
+    std::string out = write(pDb.get());
+    for (const Tags& e : itemsOf(out, "ENTITIES")) {
+        if (e[0].value == "LINE") {
+            EXPECT_EQ(ownerOf(e), hs::dxf::formatHandle(hs::modelSpaceId(pDb.get()).handle().value()));
+        }
+    }
+}
+
+TEST_F(ForeignDrawings, ModelAndPaperSpaceBlocksAreKnownByTheirOtherSpellings) {
+    DbPtr pDb = read(dxfText({"0 SECTION",      "2 BLOCKS", "0 BLOCK", "8 0",      "2 $MODEL_SPACE",
+                              "70 0",           "10 0.0",   "20 0.0",  "30 0.0",   "3 $MODEL_SPACE",
+                              "0 CIRCLE",       "8 0",      "10 1.0",  "20 1.0",   "30 0.0",
+                              "40 1.0",         "0 ENDBLK", "8 0",     "0 BLOCK",  "8 0",
+                              "2 $PAPER_SPACE", "70 0",     "10 0.0",  "20 0.0",   "30 0.0",
+                              "3 $PAPER_SPACE", "0 ENDBLK", "8 0",     "0 ENDSEC", "0 EOF"}));
+    EXPECT_EQ(modelSpaceClasses(pDb.get()), (std::vector<std::string>{"AcDbCircle"}));
+    // No third block record beside the two spaces.
+    EXPECT_EQ(hs::entitiesOf(pDb->blockTableId()).size(), 2u);
+}
+
+// The layout of a block record (its 340) names the record back (the 330 of
+// its AcDbLayout part), and the other way round.
+void expectLayoutsLinked(const std::string& text) {
+    std::map<std::string, Tags> byHandle;
+    for (const Record& r : recordsOf(text))
+        byHandle[handleOf(r.tags)] = r.tags;
+    int layouts = 0;
+    for (const Record& r : recordsOf(text)) {
+        if (r.tags[0].value == "BLOCK" || r.tags[0].value == "ENDBLK") {
+            std::string owner = ownerOf(r.tags);
+            ASSERT_EQ(byHandle.count(owner), 1u) << r.tags[0].value << " owner " << owner;
+            EXPECT_EQ(byHandle[owner][0].value, "BLOCK_RECORD");
+        }
+        if (r.tags[0].value != "LAYOUT")
+            continue;
+        ++layouts;
+        std::string record;
+        bool inLayout = false;
+        for (const Tag& t : r.tags) {
+            inLayout = inLayout || (t.code == 100 && t.value == "AcDbLayout");
+            if (inLayout && t.code == 330)
+                record = t.value;
+        }
+        ASSERT_EQ(byHandle.count(record), 1u) << "layout " << handleOf(r.tags) << " names record " << record;
+        EXPECT_EQ(value(byHandle[record], 340), handleOf(r.tags));
+        std::string dict = ownerOf(r.tags);
+        ASSERT_EQ(byHandle.count(dict), 1u);
+        EXPECT_EQ(value(byHandle[dict], 0), "DICTIONARY");
+        EXPECT_EQ(byHandle.count(ownerOf(byHandle[dict])), 1u) << "the layout dictionary's owner";
+    }
+    EXPECT_EQ(layouts, 2);
+}
+
+TEST_F(ForeignDrawings, AnR12DrawingIsSavedWithLayoutsAndBlockRecordsLinkedBothWays) {
+    DbPtr pDb = read(r12Drawing(/*handles=*/true));
+    std::string text = write(pDb.get());
+    EXPECT_EQ(value(tagsOf(text), 1), "AC1015");
+    expectLayoutsLinked(text);
+    // The BLOCK of the file keeps its groups, now under their subclasses.
+    for (const Tags& b : itemsOf(text, "BLOCKS")) {
+        if (b[0].value == "BLOCK" && value(b, 2) == "Door") {
+            EXPECT_EQ(value(b, 100, 0), "AcDbEntity");
+            EXPECT_EQ(value(b, 100, 1), "AcDbBlockBegin");
+            EXPECT_EQ(value(b, 70), "2");
+            EXPECT_EQ(value(b, 3), "Door");
+        }
+    }
+}
+
+TEST_F(ForeignDrawings, AnR14DrawingGetsLayoutsListedInItsRootDictionary) {
+    DbPtr pDb = read(dxfText({"0 SECTION",
+                              "2 HEADER",
+                              "9 $ACADVER",
+                              "1 AC1014",
+                              "9 $HANDSEED",
+                              "5 100",
+                              "0 ENDSEC",
+                              "0 SECTION",
+                              "2 BLOCKS",
+                              "0 BLOCK",
+                              "5 20",
+                              "100 AcDbEntity",
+                              "8 0",
+                              "100 AcDbBlockBegin",
+                              "2 *MODEL_SPACE",
+                              "0 ENDBLK",
+                              "5 21",
+                              "100 AcDbEntity",
+                              "8 0",
+                              "100 AcDbBlockEnd",
+                              "0 ENDSEC",
+                              "0 SECTION",
+                              "2 OBJECTS",
+                              "0 DICTIONARY",
+                              "5 C",
+                              "100 AcDbDictionary",
+                              "3 ACAD_GROUP",
+                              "350 D",
+                              "0 DICTIONARY",
+                              "5 D",
+                              "102 {ACAD_REACTORS",
+                              "330 C",
+                              "102 }",
+                              "100 AcDbDictionary",
+                              "0 ENDSEC",
+                              "0 EOF"}));
+    std::string text = write(pDb.get());
+    expectLayoutsLinked(text);
+    std::vector<Tags> objects = itemsOf(text, "OBJECTS");
+    ASSERT_GE(objects.size(), 2u);
+    EXPECT_EQ(handleOf(objects[0]), "C");
+    EXPECT_EQ(ownerOf(objects[0]), "0");
+    EXPECT_EQ(ownerOf(objects[1]), "C");
+    bool listed = false;
+    for (const Tag& t : objects[0])
+        listed = listed || (t.code == 3 && t.value == "ACAD_LAYOUT");
+    EXPECT_TRUE(listed);
+}
+
+#if !defined(_WIN32)
+// ezdxf (Debian's python3-ezdxf) reads a file strictly and audits it.
+std::string ezdxfAudit(const std::string& path, const ivtest::TempDir& dir) {
+    const std::string out = dir.file("audit.txt");
+    const std::string command =
+        "/usr/bin/python3 -c \"import sys, ezdxf; d = ezdxf.readfile(sys.argv[1]); "
+        "print(len(d.audit().errors), len(d.modelspace()))\" " +
+        path + " > " + out + " 2>&1";
+    int status = std::system(command.c_str());
+    return (status == 0 ? "" : "failed: ") + ivtest::readFile(out);
+}
+
+TEST_F(ForeignDrawings, EzdxfReadsAnUpgradedR12DrawingStrictlyAndItsAuditorFindsNothing) {
+    ivtest::TempDir dir;
+    for (bool handles : {true, false}) {
+        DbPtr pDb = read(r12Drawing(handles));
+        const std::string path = dir.file(handles ? "with.dxf" : "without.dxf");
+        ASSERT_TRUE(hs::writeDxfFile(path, pDb.get()).ok);
+        EXPECT_EQ(ezdxfAudit(path, dir), "0 3\n") << (handles ? "with handles" : "without handles");
+    }
+}
+
+// The items without the times of saving that ezdxf stamps on them.
+std::vector<Tags> withoutSaveStamps(std::vector<Tags> items) {
+    for (Tags& item : items)
+        for (Tag& t : item)
+            if (t.code == 1000 && t.value.find(" @ ") != std::string::npos)
+                t.value = "stamp";
+    return items;
+}
+
+// ezdxf writes one drawing as ASCII and as binary DXF; both read the same.
+TEST_F(ForeignDrawings, ABinaryDrawingReadsAsTheSameDrawingAsItsAsciiForm) {
+    ivtest::TempDir dir;
+    const std::string script = dir.file("make.py");
+    ivtest::writeFile(
+        script,
+        "import sys, ezdxf\n"
+        "for version in ('R12', 'R2000', 'R2018'):\n"
+        "    doc = ezdxf.new(version)\n"
+        "    doc.layers.add('Walls', color=3)\n"
+        "    msp = doc.modelspace()\n"
+        "    msp.add_line((0, 0), (10.125, 1.0 / 3.0), dxfattribs={'layer': 'Walls'})\n"
+        "    msp.add_circle((5, 5), 2.5, dxfattribs={'color': 1})\n"
+        "    msp.add_text('Binary', dxfattribs={'height': 0.5})\n"
+        "    msp.add_polyline2d([(0, 0), (1, 1), (2, 0)])\n"
+        "    if version != 'R12':\n"
+        "        msp.add_spline([(0, 0), (1, 2), (3, 2), (4, 0)])\n"
+        "        msp.add_lwpolyline([(0, 0), (4, 0), (4, 3)], dxfattribs={'const_width': 0.25})\n"
+        "    doc.saveas(sys.argv[1] + '/' + version + '.dxf')\n"
+        "    doc.saveas(sys.argv[1] + '/' + version + '.bin.dxf', fmt='bin')\n");
+    ASSERT_EQ(std::system(("/usr/bin/python3 " + script + " " + dir.path()).c_str()), 0);
+    for (const char* version : {"R12", "R2000", "R2018"}) {
+        AcDbDatabase* pAscii = nullptr;
+        AcDbDatabase* pBinary = nullptr;
+        hs::DxfResult a = hs::readDxfFile(dir.file(std::string(version) + ".dxf"), pAscii);
+        hs::DxfResult b = hs::readDxfFile(dir.file(std::string(version) + ".bin.dxf"), pBinary);
+        DbPtr holdA(pAscii), holdB(pBinary);
+        ASSERT_TRUE(a.ok) << a.message;
+        ASSERT_TRUE(b.ok) << version << ": " << b.message;
+        EXPECT_EQ(modelSpaceClasses(pBinary), modelSpaceClasses(pAscii)) << version;
+        EXPECT_GE(modelSpaceClasses(pBinary).size(), 4u);
+        // Written again, the entities, blocks and tables are the same text
+        // (the header differs: ezdxf stamps each save).
+        std::string ta = write(pAscii), tb = write(pBinary);
+        for (const char* section : {"TABLES", "BLOCKS", "ENTITIES"})
+            EXPECT_EQ(withoutSaveStamps(itemsOf(tb, section)), withoutSaveStamps(itemsOf(ta, section)))
+                << version << " " << section;
+        Tags circle = findItem(tb, "ENTITIES", "CIRCLE");
+        EXPECT_EQ(value(circle, 40), "2.5");
+        EXPECT_EQ(value(circle, 62), "1");
+        EXPECT_EQ(value(findItem(tb, "ENTITIES", "LINE"), 21), hs::dxf::formatDouble(1.0 / 3.0));
+    }
+}
+#endif
+
+TEST_F(ForeignDrawings, ADamagedBinaryDrawingIsRefusedWithAMessage) {
+    std::string bin = bytes("AutoCAD Binary DXF\r\n\x1a\0");
+    bin += bytes("\0SECTION\0\x02HEADER\0\x09$ACADVER\0\x01");  // the value's NUL is missing
+    AcDbDatabase* pDb = nullptr;
+    hs::DxfResult result = hs::readDxfText(bin, pDb);
+    EXPECT_FALSE(result.ok);
+    EXPECT_EQ(pDb, nullptr);
+    EXPECT_NE(result.message.find("binary DXF: the file ends inside group 1"), std::string::npos)
+        << result.message;
+}
+
+TEST_F(ForeignDrawings, AHandWrittenOneByteBinaryDrawingReads) {
+    // R12 binary: one-byte group codes; 10 and 40 as doubles, 62 as a short.
+    auto dbl = [](double d) {
+        std::string s(8, '\0');
+        std::memcpy(&s[0], &d, 8);  // the test machines are little-endian
+        return s;
+    };
+    std::string bin = bytes("AutoCAD Binary DXF\r\n\x1a\0");
+    bin += bytes(
+        "\0SECTION\0\x02"
+        "ENTITIES\0\0CIRCLE\0\x08Walls\0\x3e\x05\x00");
+    bin += "\x0a" + dbl(1.5) + "\x14" + dbl(-2.0) + "\x1e" + dbl(0.0) + "\x28" + dbl(0.75);
+    bin += bytes("\0ENDSEC\0\0EOF\0");
+    DbPtr pDb = read(bin);
+    ASSERT_TRUE(pDb);
+    std::vector<AcDbObjectId> ents = hs::entitiesOf(hs::modelSpaceId(pDb.get()));
+    ASSERT_EQ(ents.size(), 1u);
+    AcDbCircle* pCircle = nullptr;
+    ASSERT_EQ(acdbOpenObject(pCircle, ents[0], AcDb::kForRead), Acad::eOk);
+    EXPECT_EQ(pCircle->center(), AcGePoint3d(1.5, -2.0, 0.0));
+    EXPECT_EQ(pCircle->radius(), 0.75);
+    EXPECT_EQ(pCircle->colorIndex(), 5);
+    pCircle->close();
+}
+
+}  // namespace

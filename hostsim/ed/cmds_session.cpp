@@ -20,8 +20,8 @@ Session& S() {
 }
 
 // Asks for a text answer; false when there is none (Enter, ^C, end).
-bool askText(const std::string& prompt, std::string& answer) {
-    Input in = S().readInput(prompt);
+bool askText(const std::string& prompt, std::string& answer, bool wholeLine = false) {
+    Input in = S().readInput(prompt, wholeLine);
     if (in.kind != Input::kText)
         return false;
     answer = in.text;
@@ -71,7 +71,7 @@ void cmdArx() {
         if (!file.empty() || askText("Module to unload: ", file))
             unloadModuleFile(file);
     } else {
-        S().print("Invalid option keyword.\n");
+        S().refuseAnswer("Invalid option keyword.");
     }
 }
 
@@ -86,7 +86,7 @@ void cmdSetvar() {
     char* end = nullptr;
     long v = std::strtol(value.c_str(), &end, 10);
     if (end == value.c_str() || *end != 0) {
-        S().print("Requires an integer value.\n");
+        S().refuseAnswer("Requires an integer value.");
         return;
     }
     S().setVar(n, static_cast<int>(v));
@@ -96,7 +96,7 @@ void cmdSetvar() {
 // piece. The status is a name (eInvalidInput) or a number.
 void cmdHsfault() {
     std::string line;
-    if (!askText("Fault site and status [site status [skip [times]]], or CLEAR: ", line))
+    if (!askText("Fault site and status [site status [skip [times]]], or CLEAR: ", line, /*wholeLine=*/true))
         return;
     if (upper(line) == "CLEAR") {
         clearFaults();
@@ -161,7 +161,10 @@ void addBuiltinCommand(const char* globalName, void (*fn)(), int flags) {
     acedRegCmds->addCommand(ACRX_T("ACAD"), name.c_str(), name.c_str(), flags, fn);
 }
 
+void registerHelpCommands();  // cmd_help.cpp
+
 void registerSessionCommands() {
+    registerHelpCommands();
     addBuiltinCommand("ARX", cmdArx);
     addBuiltinCommand("SETVAR", cmdSetvar, ACRX_CMD_TRANSPARENT);
     addBuiltinCommand("HSFAULT", cmdHsfault);

@@ -451,7 +451,11 @@ int selectObjects(std::vector<AcDbObjectId>& ids, const SelectionFilter* filter,
             if (!id.isNull())
                 found.push_back(id);
         } else {
-            edPrint("*Invalid selection*\nExpects a point or Window/Last/Crossing/ALL/Previous/Add/Remove\n");
+            if (echoOn())
+                Session::get().refuseAnswer(
+                    "*Invalid selection*\nExpects a point or Window/Last/Crossing/ALL/Previous/Add/Remove");
+            else
+                Session::get().noteProblem("the answer \"" + text + "\" was refused (*Invalid selection*)");
             continue;
         }
         apply(sel, found, filter, removing);

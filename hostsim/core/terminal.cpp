@@ -1,0 +1,207 @@
+// Reading typed lines and handling interrupts; see terminal.h.
+#include "core/terminal.h"
+
+#include <atomic>
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+#include <iostream>
+
+#if defined(_WIN32)
+#include <windows.h>
+#else
+#include <unistd.h>
+#endif
+#if defined(HOSTSIM_HAVE_LIBEDIT)
+#include <histedit.h>
+#endif
+
+namespace hs {
+
+namespace {
+
+volatile std::sig_atomic_t g_interrupted = 0;
+// The temporary output file to remove on a termination signal. A fixed
+// buffer: the handler may only read memory that nothing frees.
+char g_partial[4096] = {0};
+std::atomic<bool> g_partialSet{false};
+
+#if defined(_WIN32)
+BOOL WINAPI consoleHandler(DWORD event) {
+    if (event == CTRL_C_EVENT || event == CTRL_BREAK_EVENT) {
+        g_interrupted = 1;
+        return TRUE;  // handled: the process goes on
+    }
+    if (g_partialSet.load())
+        DeleteFileA(g_partial);
+    return FALSE;
+}
+#else
+void onInterrupt(int) {
+    g_interrupted = 1;
+}
+
+void onTerminate(int sig) {
+    if (g_partialSet.load())
+        unlink(g_partial);
+    // Ends as the signal would have ended it.
+    std::signal(sig, SIG_DFL);
+    std::raise(sig);
+}
+#endif
+
+#if defined(HOSTSIM_HAVE_LIBEDIT)
+std::string g_prompt;
+bool g_cancelKey = false;
+
+const char* promptOf(EditLine*) {
+    return g_prompt.c_str();
+}
+
+// Ctrl-C and Esc typed at a prompt: the line ends as cancelled.
+unsigned char cancelKey(EditLine*, int) {
+    g_cancelKey = true;
+    return CC_NEWLINE;
+}
+#endif
+
+}  // namespace
+
+namespace os {
+
+void installSignalHandlers() {
+    static bool s_installed = false;
+    if (s_installed)
+        return;
+    s_installed = true;
+#if defined(_WIN32)
+    SetConsoleCtrlHandler(consoleHandler, TRUE);
+#else
+    struct sigaction sa;
+    std::memset(&sa, 0, sizeof sa);
+    sa.sa_handler = onInterrupt;
+    sigemptyset(&sa.sa_mask);
+    sa.sa_flags = 0;  // no SA_RESTART: a read waiting for a typed line returns
+    sigaction(SIGINT, &sa, nullptr);
+    sa.sa_handler = onTerminate;
+    sigaction(SIGTERM, &sa, nullptr);
+    sigaction(SIGHUP, &sa, nullptr);
+#endif
+}
+
+bool takeInterrupt() {
+    if (g_interrupted == 0)
+        return false;
+    g_interrupted = 0;
+    return true;
+}
+
+void setPartialFile(const std::string& path) {
+    g_partialSet.store(false);
+    if (path.empty() || path.size() >= sizeof g_partial)
+        return;
+    std::memcpy(g_partial, path.c_str(), path.size() + 1);
+    g_partialSet.store(true);
+}
+
+}  // namespace os
+
+TerminalReader::~TerminalReader() {
+#if defined(HOSTSIM_HAVE_LIBEDIT)
+    if (m_edit != nullptr)
+        el_end(static_cast<EditLine*>(m_edit));
+    if (m_history != nullptr)
+        history_end(static_cast<History*>(m_history));
+#endif
+}
+
+TerminalReader::Result TerminalReader::readLine(const std::string& prompt, std::string& line) {
+    line.clear();
+    os::takeInterrupt();  // a Ctrl-C before the prompt was shown is spent
+#if defined(HOSTSIM_HAVE_LIBEDIT)
+    if (!m_started) {
+        m_started = true;
+        EditLine* el = el_init("hostsim", stdin, stdout, stderr);
+        if (el != nullptr) {
+            History* h = history_init();
+            HistEvent ev;
+            history(h, &ev, H_SETSIZE, 500);
+            history(h, &ev, H_SETUNIQUE, 1);
+            el_set(el, EL_HIST, history, h);
+            el_set(el, EL_EDITOR, "emacs");
+            el_set(el, EL_PROMPT, promptOf);
+            // Ctrl-C reaches the editor as a key (not a signal) while a line
+            // is typed, so that it ends the line as a cancel.
+            el_set(el, EL_SETTY, "-d", "-isig", nullptr);
+            el_set(el, EL_ADDFN, "hs-cancel", "Cancel the prompt", cancelKey);
+            el_set(el, EL_BIND, "^C", "hs-cancel", nullptr);
+            el_set(el, EL_BIND, "\033\033", "hs-cancel", nullptr);
+            m_edit = el;
+            m_history = h;
+        }
+    }
+    if (m_edit != nullptr) {
+        EditLine* el = static_cast<EditLine*>(m_edit);
+        g_prompt = prompt;
+        g_cancelKey = false;
+        int count = 0;
+        const char* text = el_gets(el, &count);
+        if (g_cancelKey || os::takeInterrupt()) {
+            std::fputs("*Cancel*\n", stdout);
+            return kCancelled;
+        }
+        if (text == nullptr || count <= 0)
+            return kEnd;
+        line.assign(text, static_cast<size_t>(count));
+        while (!line.empty() && (line.back() == '\n' || line.back() == '\r'))
+            line.pop_back();
+        if (!line.empty()) {
+            HistEvent ev;
+            history(static_cast<History*>(m_history), &ev, H_ENTER, line.c_str());
+        }
+        return kLine;
+    }
+#endif
+    std::fputs(prompt.c_str(), stdout);
+    std::fflush(stdout);
+#if defined(_WIN32)
+    if (!std::getline(std::cin, line)) {
+        if (os::takeInterrupt()) {
+            std::cin.clear();
+            return kCancelled;
+        }
+        return kEnd;
+    }
+    if (os::takeInterrupt())
+        return kCancelled;
+#else
+    // Read byte by byte so that Ctrl-C (a read ended by the signal) is seen.
+    for (;;) {
+        char c = 0;
+        ssize_t n = ::read(0, &c, 1);
+        if (n < 0) {
+            if (os::takeInterrupt()) {
+                std::fputs("*Cancel*\n", stdout);
+                return kCancelled;
+            }
+            continue;
+        }
+        if (n == 0) {
+            if (line.empty())
+                return kEnd;
+            break;
+        }
+        if (c == '\n')
+            break;
+        line += c;
+    }
+#endif
+    while (!line.empty() && line.back() == '\r')
+        line.pop_back();
+    // Esc typed in a line cancels it.
+    if (line.find('\033') != std::string::npos)
+        return kCancelled;
+    return kLine;
+}
+
+}  // namespace hs

@@ -2,6 +2,7 @@
 #include "core/terminal.h"
 
 #include <atomic>
+#include <clocale>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
@@ -14,6 +15,9 @@
 #endif
 #if defined(HOSTSIM_HAVE_LIBEDIT)
 #include <histedit.h>
+#include <poll.h>
+
+#include <cerrno>
 #endif
 
 namespace hs {
@@ -62,6 +66,63 @@ const char* promptOf(EditLine*) {
 unsigned char cancelKey(EditLine*, int) {
     g_cancelKey = true;
     return CC_NEWLINE;
+}
+
+// What the reader hands the editor for an Esc pressed alone (Ctrl-]).
+const wchar_t kLoneEscape = 0x1d;
+
+// Reads one typed character (UTF-8) for the editor. An Esc that no other
+// byte follows within 50 ms is a key of its own, not the start of an arrow
+// key's sequence: it comes back as kLoneEscape, which cancels the prompt.
+// A signal that ends the wait (kill -INT) cancels too.
+int readChar(EditLine*, wchar_t* out) {
+    auto readByte = [](unsigned char& b) -> int {
+        for (;;) {
+            // A signal that came just before the wait would not end it:
+            // the flag is looked at between short waits.
+            if (g_interrupted != 0)
+                return -2;
+            struct pollfd ready = {0, POLLIN, 0};
+            if (poll(&ready, 1, 100) <= 0)
+                continue;  // nothing yet, or the wait was ended by a signal
+            ssize_t n = ::read(0, &b, 1);
+            if (n == 1)
+                return 1;
+            if (n == 0)
+                return 0;
+            if (errno == EINTR && g_interrupted != 0)
+                return -2;
+            if (errno != EINTR)
+                return -1;
+        }
+    };
+    unsigned char b = 0;
+    int r = readByte(b);
+    if (r == -2) {
+        *out = kLoneEscape;
+        return 1;
+    }
+    if (r <= 0)
+        return r;
+    if (b == 0x1b) {
+        struct pollfd p = {0, POLLIN, 0};
+        if (poll(&p, 1, 50) <= 0) {
+            *out = kLoneEscape;
+            return 1;
+        }
+        *out = 0x1b;
+        return 1;
+    }
+    int more = b >= 0xf0 ? 3 : b >= 0xe0 ? 2 : b >= 0xc0 ? 1 : 0;
+    unsigned cp = more == 3 ? (b & 0x07u) : more == 2 ? (b & 0x0fu) : more == 1 ? (b & 0x1fu) : b;
+    for (int i = 0; i < more; ++i) {
+        unsigned char c = 0;
+        if (readByte(c) != 1 || (c & 0xc0) != 0x80)
+            return 1;  // a broken sequence: what was read stands
+        cp = (cp << 6) | (c & 0x3fu);
+    }
+    *out = static_cast<wchar_t>(cp);
+    return 1;
 }
 #endif
 
@@ -121,6 +182,8 @@ TerminalReader::Result TerminalReader::readLine(const std::string& prompt, std::
 #if defined(HOSTSIM_HAVE_LIBEDIT)
     if (!m_started) {
         m_started = true;
+        // The editor turns typed characters into text by the user's locale.
+        std::setlocale(LC_CTYPE, "");
         EditLine* el = el_init("hostsim", stdin, stdout, stderr);
         if (el != nullptr) {
             History* h = history_init();
@@ -135,7 +198,8 @@ TerminalReader::Result TerminalReader::readLine(const std::string& prompt, std::
             el_set(el, EL_SETTY, "-d", "-isig", nullptr);
             el_set(el, EL_ADDFN, "hs-cancel", "Cancel the prompt", cancelKey);
             el_set(el, EL_BIND, "^C", "hs-cancel", nullptr);
-            el_set(el, EL_BIND, "\033\033", "hs-cancel", nullptr);
+            el_set(el, EL_BIND, "^]", "hs-cancel", nullptr);
+            el_set(el, EL_GETCFN, readChar);
             m_edit = el;
             m_history = h;
         }

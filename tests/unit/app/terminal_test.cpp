@@ -1,0 +1,186 @@
+// hostsim on a terminal (a pseudo-terminal here): Ctrl-C and Esc cancel the
+// prompt and hostsim goes on; Ctrl-C at "Command: " does nothing; the run
+// ends only by QUIT or the end of input and then writes --save; history
+// recalls typed lines; a termination signal leaves no half-written file.
+#include <gtest/gtest.h>
+
+#if !defined(_WIN32)
+#include <poll.h>
+#include <pty.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <string>
+
+#include "ivtest.h"
+
+namespace {
+
+class Terminal : public ::testing::Test {
+protected:
+    void SetUp() override {
+        savePath = dir.file("out.dxf");
+        std::string registry = dir.file("r.reg");
+        pid = forkpty(&master, nullptr, nullptr, nullptr);
+        ASSERT_GE(pid, 0);
+        if (pid == 0) {
+            setenv("TERM", "dumb", 1);
+            setenv("HOME", dir.path().c_str(), 1);
+            std::string save = "--save=" + savePath;
+            std::string reg = "--registry=" + registry;
+            std::string hostsim = ivtest::hostsimPath();
+            execl(hostsim.c_str(), hostsim.c_str(), "--no-load", reg.c_str(), save.c_str(),
+                  static_cast<char*>(nullptr));
+            _exit(127);
+        }
+    }
+    void TearDown() override {
+        if (pid > 0 && !ended) {
+            kill(pid, SIGKILL);
+            waitpid(pid, nullptr, 0);
+        }
+        if (master >= 0)
+            close(master);
+    }
+    // Reads until the screen has shown `text` `times` times in all; false
+    // after 10 seconds.
+    bool waitFor(const std::string& text, int times = 1) {
+        auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        for (;;) {
+            int seen = 0;
+            for (size_t at = screen.find(text); at != std::string::npos; at = screen.find(text, at + 1))
+                ++seen;
+            if (seen >= times)
+                return true;
+            if (std::chrono::steady_clock::now() > until)
+                return false;
+            struct pollfd p = {master, POLLIN, 0};
+            if (poll(&p, 1, 100) > 0) {
+                char buf[4096];
+                ssize_t n = read(master, buf, sizeof buf);
+                if (n <= 0)
+                    return false;
+                screen.append(buf, static_cast<size_t>(n));
+            }
+        }
+    }
+    void type(const std::string& keys) {
+        ASSERT_EQ(write(master, keys.data(), keys.size()), static_cast<ssize_t>(keys.size()));
+    }
+    // Waits for hostsim to end; its exit status, or 128 + signal.
+    int exitStatus() {
+        for (int i = 0; i < 500; ++i) {
+            // Keep the terminal drained so that hostsim never blocks writing.
+            struct pollfd p = {master, POLLIN, 0};
+            bool got = false;
+            if (poll(&p, 1, 20) > 0) {
+                char buf[4096];
+                ssize_t n = read(master, buf, sizeof buf);
+                if (n > 0) {
+                    screen.append(buf, static_cast<size_t>(n));
+                    got = true;
+                }
+            }
+            if (!got)
+                usleep(20000);  // the terminal is closed: hostsim is ending
+            int status = 0;
+            if (waitpid(pid, &status, WNOHANG) == pid) {
+                ended = true;
+                return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+            }
+        }
+        return -1;
+    }
+    int count(const std::string& text, const std::string& in) const {
+        int n = 0;
+        for (size_t at = in.find(text); at != std::string::npos; at = in.find(text, at + 1))
+            ++n;
+        return n;
+    }
+
+    ivtest::TempDir dir;
+    std::string savePath;
+    std::string screen;
+    int master = -1;
+    pid_t pid = -1;
+    bool ended = false;
+};
+
+TEST_F(Terminal, CtrlCAtAPromptCancelsTheCommandAndTheSessionGoesOn) {
+    ASSERT_TRUE(waitFor("Command: ")) << screen;
+    type("CIRCLE\r");
+    ASSERT_TRUE(waitFor("Specify center point")) << screen;
+    type("\x03");
+    ASSERT_TRUE(waitFor("*Cancel*")) << screen;
+    ASSERT_TRUE(waitFor("Command: ", 2)) << screen;
+    type("CIRCLE 1,1 2\r");
+    ASSERT_TRUE(waitFor("Command: ", 3)) << screen;
+    type("QUIT\r");
+    EXPECT_EQ(exitStatus(), 0) << screen;
+    EXPECT_EQ(count("\nCIRCLE\n", ivtest::readFile(savePath)), 1) << "only the second circle was drawn";
+}
+
+TEST_F(Terminal, EscAtAPromptCancelsTheCommand) {
+    ASSERT_TRUE(waitFor("Command: ")) << screen;
+    type("CIRCLE\r");
+    ASSERT_TRUE(waitFor("Specify center point")) << screen;
+    type("\x1b");
+    ASSERT_TRUE(waitFor("*Cancel*")) << screen;
+    ASSERT_TRUE(waitFor("Command: ", 2)) << screen;
+    type("QUIT\r");
+    EXPECT_EQ(exitStatus(), 0) << screen;
+    EXPECT_EQ(count("\nCIRCLE\n", ivtest::readFile(savePath)), 0);
+}
+
+TEST_F(Terminal, AnInterruptSignalCancelsThePromptAndAtTheCommandPromptDoesNothing) {
+    ASSERT_TRUE(waitFor("Command: ")) << screen;
+    kill(pid, SIGINT);  // at "Command: ": the line is cancelled, nothing else
+    ASSERT_TRUE(waitFor("Command: ", 2)) << screen;
+    type("CIRCLE\r");
+    ASSERT_TRUE(waitFor("Specify center point")) << screen;
+    kill(pid, SIGINT);
+    ASSERT_TRUE(waitFor("*Cancel*", 2)) << screen;
+    ASSERT_TRUE(waitFor("Command: ", 3)) << screen;
+    type("LINE 0,0 1,1\r\r");
+    ASSERT_TRUE(waitFor("Specify next point", 2)) << screen;
+    type("QUIT\r");
+    EXPECT_EQ(exitStatus(), 0) << "hostsim ends only by QUIT\n" << screen;
+    std::string saved = ivtest::readFile(savePath);
+    EXPECT_EQ(count("\nLINE\n", saved), 1) << "--save was written";
+    EXPECT_EQ(count("\nCIRCLE\n", saved), 0);
+}
+
+TEST_F(Terminal, HistoryRecallsATypedLine) {
+    ASSERT_TRUE(waitFor("Command: ")) << screen;
+    type("CIRCLE 0,0 5\r");
+    ASSERT_TRUE(waitFor("Command: ", 2)) << screen;
+    type("\x10\r");  // Ctrl-P: the previous line
+    ASSERT_TRUE(waitFor("Command: ", 3)) << screen;
+    type("QUIT\r");
+    EXPECT_EQ(exitStatus(), 0) << screen;
+    EXPECT_EQ(count("\nCIRCLE\n", ivtest::readFile(savePath)), 2) << screen;
+}
+
+TEST_F(Terminal, TheEndOfInputEndsTheSessionAndWritesTheDrawing) {
+    ASSERT_TRUE(waitFor("Command: ")) << screen;
+    type("CIRCLE 0,0 5\r");
+    ASSERT_TRUE(waitFor("Command: ", 2)) << screen;
+    type("\x04");  // Ctrl-D on an empty line
+    EXPECT_EQ(exitStatus(), 0) << screen;
+    EXPECT_EQ(count("\nCIRCLE\n", ivtest::readFile(savePath)), 1) << screen;
+}
+
+TEST_F(Terminal, ATerminationSignalEndsTheRunWithoutAnyOutputFile) {
+    ASSERT_TRUE(waitFor("Command: ")) << screen;
+    type("CIRCLE 0,0 5\r");
+    ASSERT_TRUE(waitFor("Command: ", 2)) << screen;
+    kill(pid, SIGTERM);
+    EXPECT_EQ(exitStatus(), 128 + SIGTERM) << screen;
+    EXPECT_FALSE(ivtest::fileExists(savePath));
+    EXPECT_FALSE(ivtest::fileExists(savePath + ".hostsim-part"));
+}
+
+}  // namespace
+#endif

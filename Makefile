@@ -7,6 +7,8 @@
 #               ones run the suite under wine), the 32-bit Linux builds, then
 #               a summary table
 #   make test-full  the same as make test (kept for habit)
+#   make rebaseline rewrite the golden test's references (examples/golden/)
+#               from a release 19 run; review them with git diff
 JOBS ?= 2
 LINUX_PRESETS ?= r19 r16 asan r18 r16b
 WINDOWS_PRESETS ?= win-e win-c win-a win-b win-d win-f
@@ -14,7 +16,7 @@ M32_PRESETS ?= r16-m32 r19-m32
 TEST_PRESETS ?= $(LINUX_PRESETS) $(WINDOWS_PRESETS) $(M32_PRESETS)
 FULL_PRESETS ?= $(TEST_PRESETS)
 
-.PHONY: deps demo check test test-full build-% test-%
+.PHONY: deps demo check test test-full build-% test-% rebaseline
 
 deps:
 	@bash tools/deps.sh
@@ -30,6 +32,9 @@ demo: build-r19
 	@bash examples/run-demo.sh build/r19
 
 check: test-r19
+
+rebaseline: build-r19
+	@bash examples/rebaseline.sh build/r19
 
 test: deps
 	@JOBS=$(JOBS) bash tools/test-all.sh $(TEST_PRESETS)

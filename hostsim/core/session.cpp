@@ -69,7 +69,8 @@ void Session::print(const std::string& text) {
         return;
     Imp& imp = *m_imp;
     if (imp.toStdout) {
-        std::fwrite(text.data(), 1, text.size(), stdout);
+        std::string shown = os::terminalText(text);
+        std::fwrite(shown.data(), 1, shown.size(), stdout);
         if (text.find('\n') != std::string::npos || imp.interactive)
             std::fflush(stdout);
     }

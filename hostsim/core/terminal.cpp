@@ -13,6 +13,13 @@
 #else
 #include <unistd.h>
 #endif
+#if IRONVEIL_RELEASE == 16 && !defined(_WIN32)
+#include <iconv.h>
+
+#include <cctype>
+#include <cerrno>
+#include <cstdlib>
+#endif
 #if defined(HOSTSIM_HAVE_LIBEDIT)
 #include <histedit.h>
 #include <poll.h>
@@ -157,6 +164,62 @@ bool takeInterrupt() {
     return true;
 }
 
+#if IRONVEIL_RELEASE == 16 && !defined(_WIN32)
+namespace {
+bool utf8Terminal() {
+    if (isatty(1) == 0)
+        return false;
+    const char* vars[] = {"LC_ALL", "LC_CTYPE", "LANG"};
+    for (const char* v : vars) {
+        const char* value = std::getenv(v);
+        if (value == nullptr || *value == 0)
+            continue;
+        std::string l = value;
+        for (char& c : l)
+            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        return l.find("utf-8") != std::string::npos || l.find("utf8") != std::string::npos;
+    }
+    return false;
+}
+}  // namespace
+
+std::string terminalText(const std::string& text) {
+    static const bool s_convert = utf8Terminal();
+    if (!s_convert)
+        return text;
+    bool ascii = true;
+    for (char c : text)
+        ascii = ascii && static_cast<unsigned char>(c) < 0x80;
+    if (ascii)
+        return text;
+    static iconv_t s_cd = iconv_open("UTF-8", "GBK");
+    if (s_cd == reinterpret_cast<iconv_t>(-1))
+        return text;
+    std::string out;
+    std::string in = text;
+    char* src = &in[0];
+    size_t left = in.size();
+    char buf[1024];
+    while (left > 0) {
+        char* dst = buf;
+        size_t room = sizeof buf;
+        size_t r = iconv(s_cd, &src, &left, &dst, &room);
+        out.append(buf, static_cast<size_t>(dst - buf));
+        if (r == static_cast<size_t>(-1) && errno != E2BIG) {
+            // A byte that is not GBK goes out as it is.
+            out += *src++;
+            --left;
+            iconv(s_cd, nullptr, nullptr, nullptr, nullptr);
+        }
+    }
+    return out;
+}
+#else
+std::string terminalText(const std::string& text) {
+    return text;
+}
+#endif
+
 void setPartialFile(const std::string& path) {
     g_partialSet.store(false);
     if (path.empty() || path.size() >= sizeof g_partial)
@@ -206,7 +269,7 @@ TerminalReader::Result TerminalReader::readLine(const std::string& prompt, std::
     }
     if (m_edit != nullptr) {
         EditLine* el = static_cast<EditLine*>(m_edit);
-        g_prompt = prompt;
+        g_prompt = os::terminalText(prompt);
         g_cancelKey = false;
         int count = 0;
         const char* text = el_gets(el, &count);
@@ -226,7 +289,7 @@ TerminalReader::Result TerminalReader::readLine(const std::string& prompt, std::
         return kLine;
     }
 #endif
-    std::fputs(prompt.c_str(), stdout);
+    std::fputs(os::terminalText(prompt).c_str(), stdout);
     std::fflush(stdout);
 #if defined(_WIN32)
     if (!std::getline(std::cin, line)) {

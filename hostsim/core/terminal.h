@@ -31,6 +31,10 @@ namespace os {
 void installSignalHandlers();
 // True once when Ctrl-C came since the last call.
 bool takeInterrupt();
+// Text on its way to standard output. Release 16 texts are 8-bit (the
+// module's Chinese texts are GBK bytes): on a terminal whose locale is UTF-8
+// they are shown as UTF-8; written to a file or a pipe they stay as they are.
+std::string terminalText(const std::string& text);
 // The file now being written (its temporary name), removed if a termination
 // signal ends the process before it is renamed; empty to clear.
 void setPartialFile(const std::string& path);

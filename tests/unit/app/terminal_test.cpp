@@ -13,6 +13,7 @@
 
 #include <chrono>
 #include <string>
+#include <vector>
 
 #include "ivtest.h"
 
@@ -20,19 +21,38 @@ namespace {
 
 class Terminal : public ::testing::Test {
 protected:
-    void SetUp() override {
+    void SetUp() override { start({"--no-load"}); }
+    // Starts hostsim on the terminal with these arguments (besides the
+    // registry and --save).
+    void start(const std::vector<std::string>& extra, const std::string& registryText = std::string(),
+               const char* lang = nullptr) {
         savePath = dir.file("out.dxf");
         std::string registry = dir.file("r.reg");
+        if (!registryText.empty())
+            ivtest::writeFile(registry, registryText);
+        if (pid > 0) {
+            kill(pid, SIGKILL);
+            waitpid(pid, nullptr, 0);
+            close(master);
+        }
         pid = forkpty(&master, nullptr, nullptr, nullptr);
         ASSERT_GE(pid, 0);
         if (pid == 0) {
             setenv("TERM", "dumb", 1);
             setenv("HOME", dir.path().c_str(), 1);
-            std::string save = "--save=" + savePath;
-            std::string reg = "--registry=" + registry;
-            std::string hostsim = ivtest::hostsimPath();
-            execl(hostsim.c_str(), hostsim.c_str(), "--no-load", reg.c_str(), save.c_str(),
-                  static_cast<char*>(nullptr));
+            if (lang != nullptr) {
+                unsetenv("LC_ALL");
+                unsetenv("LC_CTYPE");
+                setenv("LANG", lang, 1);
+            }
+            std::vector<std::string> args{ivtest::hostsimPath(), "--registry=" + registry,
+                                          "--save=" + savePath};
+            args.insert(args.end(), extra.begin(), extra.end());
+            std::vector<char*> argv;
+            for (std::string& a : args)
+                argv.push_back(&a[0]);
+            argv.push_back(nullptr);
+            execv(argv[0], argv.data());
             _exit(127);
         }
     }
@@ -180,6 +200,34 @@ TEST_F(Terminal, ATerminationSignalEndsTheRunWithoutAnyOutputFile) {
     EXPECT_EQ(exitStatus(), 128 + SIGTERM) << screen;
     EXPECT_FALSE(ivtest::fileExists(savePath));
     EXPECT_FALSE(ivtest::fileExists(savePath + ".hostsim-part"));
+}
+
+TEST_F(Terminal, ReleaseSixteenShowsItsChineseTextsAsUtf8OnAUtf8Terminal) {
+#if IRONVEIL_RELEASE != 16
+    GTEST_SKIP() << "only release 16 has 8-bit (GBK) texts";
+#endif
+    std::string reg =
+        ivtest::regFileText({{ivtest::kSettingsKey, {{"ChineseVersion", ivtest::regDword(1)}}}});
+    start({"--load=" + ivtest::modulePath()}, reg, "C.UTF-8");
+    ASSERT_TRUE(waitFor("Command: ")) << screen;
+    type("WM\r");
+    // The first corner's prompt, in UTF-8.
+    ASSERT_TRUE(waitFor("\xE8\xAF\xB7\xE6\x8C\x87\xE5\xAE\x9A")) << screen;
+    type("\x03");
+    ASSERT_TRUE(waitFor("Command: ", 2)) << screen;
+    type("QUIT\r");
+    EXPECT_EQ(exitStatus(), 0) << screen;
+}
+
+TEST(Transcript, ReleaseSixteenKeepsGbkBytesInAFileOrPipe) {
+#if IRONVEIL_RELEASE != 16
+    GTEST_SKIP() << "only release 16 has 8-bit (GBK) texts";
+#endif
+    ivtest::HostsimOptions o;
+    o.registryText = ivtest::regFileText({{ivtest::kSettingsKey, {{"ChineseVersion", ivtest::regDword(1)}}}});
+    o.env = {"LANG=C.UTF-8"};
+    ivtest::Run run = ivtest::runHostsim("WM\n^C\n", o);
+    EXPECT_TRUE(run.contains("\xC7\xEB\xD6\xB8\xB6\xA8")) << "GBK bytes of the first corner's prompt";
 }
 
 }  // namespace

@@ -172,8 +172,12 @@ int main(int argc, char** argv) {
     // (watermarks) find their classes.
     if (o.modules.empty() && !o.noLoad)
         o.modules.push_back(defaultModule());
+    // A module that cannot be loaded is reported by the host's message in
+    // the transcript; the run goes on (as the host's does) but fails.
+    std::vector<std::string> notLoaded;
     for (const std::string& m : o.modules)
-        hs::loadModuleFile(m);
+        if (!hs::loadModuleFile(m))
+            notLoaded.push_back(m);
 
     std::string drawing = o.drawings.empty() ? std::string() : o.drawings[0];
     if (!drawing.empty()) {
@@ -238,6 +242,10 @@ int main(int argc, char** argv) {
     }
     if (notWritten)
         return hsapp::kExitNotWritten;
+    for (const std::string& m : notLoaded)
+        error("the module " + m + " was not loaded");
+    if (!notLoaded.empty())
+        return hsapp::kExitBadInput;
     if (!problems.empty() && !o.keepGoing)
         return hsapp::kExitScript;
     return hsapp::kExitOk;

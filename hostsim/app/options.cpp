@@ -38,11 +38,11 @@ const char* const kHelp =
     "  -h, --help            this text\n"
     "  -V, --version         hostsim's version and host release\n"
     "\n"
-    "Exit status: 0 all went well; 1 host faults; 2 bad arguments or an unreadable\n"
-    "script or drawing; 3 a fatal host error; 4 a script problem (unknown command,\n"
-    "refused answer, unfinished command; the line is named on standard error);\n"
-    "5 the drawing, the picture or the registry file could not be written;\n"
-    "6 --batch: a drawing failed.\n";
+    "Exit status: 0 all went well; 1 host faults; 2 bad arguments, an unreadable\n"
+    "script or drawing, or a module that could not be loaded; 3 a fatal host\n"
+    "error; 4 a script problem (unknown command, refused answer, unfinished\n"
+    "command; the line is named on standard error); 5 the drawing, the picture or\n"
+    "the registry file could not be written; 6 --batch: a drawing failed.\n";
 
 enum LongOnly { kNoLoad = 256, kSvg, kOpenUrls, kReport };
 

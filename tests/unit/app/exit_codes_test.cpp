@@ -107,6 +107,17 @@ TEST(ExitStatus, SavedFilesAreWholeAndNoPartFileIsLeft) {
     EXPECT_FALSE(ivtest::fileExists(run.svgPath + ".hostsim-part"));
 }
 
+TEST(ExitStatus, AModuleThatCannotBeLoadedFailsTheRun) {
+    HostsimOptions o;
+    o.loadModule = false;
+    o.modules = {"/nonexistent/Nothing.dll"};
+    ivtest::Run run = ivtest::runHostsim("CIRCLE 0,0 1\n", o);
+    EXPECT_EQ(run.exitCode, 2) << run.transcript << run.errors;
+    EXPECT_TRUE(run.contains("Specify radius of circle")) << "the script still ran\n" << run.transcript;
+    EXPECT_NE(run.errors.find("the module /nonexistent/Nothing.dll was not loaded"), std::string::npos)
+        << run.errors;
+}
+
 TEST(Messages, HostsimsOwnErrorsGoToStandardErrorWithBinaryBytesEscaped) {
     ivtest::TempDir dir;
     std::string bad = dir.file("bad.dxf");

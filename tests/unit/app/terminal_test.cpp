@@ -219,6 +219,46 @@ TEST_F(Terminal, ReleaseSixteenShowsItsChineseTextsAsUtf8OnAUtf8Terminal) {
     EXPECT_EQ(exitStatus(), 0) << screen;
 }
 
+TEST(BatchOnATerminal, ShowsAProgressBar) {
+    ivtest::TempDir dir;
+    ivtest::writeFile(dir.file("s.scr"), "CIRCLE 0,0 1\n");
+    ivtest::writeFile(dir.file("a.dxf"), "0\nSECTION\n2\nENTITIES\n0\nENDSEC\n0\nEOF\n");
+    int master = -1;
+    pid_t pid = forkpty(&master, nullptr, nullptr, nullptr);
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+        std::string hostsim = ivtest::hostsimPath();
+        std::string out = "--batch=" + dir.file("out"), script = "--script=" + dir.file("s.scr"),
+                    reg = "--registry=" + dir.file("r.reg"), drawing = dir.file("a.dxf");
+        execl(hostsim.c_str(), hostsim.c_str(), "--no-load", out.c_str(), script.c_str(), reg.c_str(),
+              drawing.c_str(), static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    std::string screen;
+    int status = -1;
+    for (int i = 0; i < 500; ++i) {
+        struct pollfd p = {master, POLLIN, 0};
+        bool got = false;
+        if (poll(&p, 1, 20) > 0) {
+            char buf[4096];
+            ssize_t n = read(master, buf, sizeof buf);
+            if (n > 0) {
+                screen.append(buf, static_cast<size_t>(n));
+                got = true;
+            }
+        }
+        if (!got) {
+            if (waitpid(pid, &status, WNOHANG) == pid)
+                break;
+            usleep(20000);  // the terminal is closed: hostsim is ending
+        }
+    }
+    close(master);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << screen;
+    EXPECT_NE(screen.find("\r[" + std::string(30, '#') + "] 1/1 drawings"), std::string::npos) << screen;
+    EXPECT_NE(screen.find("1 of 1 drawings ok"), std::string::npos) << screen;
+}
+
 TEST(Transcript, ReleaseSixteenKeepsGbkBytesInAFileOrPipe) {
 #if IRONVEIL_RELEASE != 16
     GTEST_SKIP() << "only release 16 has 8-bit (GBK) texts";

@@ -127,6 +127,7 @@ void Session::setScriptText(const std::string& text) {
     imp.lineNo = 0;
     imp.answerLine = 0;
     imp.endedInside = false;
+    imp.problems.clear();  // a new script: its own problems
     imp.haveScript = true;
     std::istringstream in(text);
     std::string line;

@@ -208,6 +208,7 @@ void progress(bool show, int done, int total) {
 }  // namespace
 
 int runBatch(const char* self, const Options& o) {
+    hs::os::binaryStdout();  // the table is the same bytes on every system
     std::error_code ec;
     fs::path outDir = fs::u8path(o.batchDir);
     fs::create_directories(outDir, ec);

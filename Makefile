@@ -11,6 +11,8 @@
 #               (../shared/dxf-corpus or $IRONVEIL_DXF_CORPUS) through
 #               open, save and the watermark command, with a table of what
 #               came back; not part of make test
+#   make rebaseline rewrite the golden test's references (examples/golden/)
+#               from a release 19 run; review them with git diff
 JOBS ?= 2
 LINUX_PRESETS ?= r19 r16 asan r18 r16b
 WINDOWS_PRESETS ?= win-e win-c win-a win-b win-d win-f
@@ -18,7 +20,7 @@ M32_PRESETS ?= r16-m32 r19-m32
 TEST_PRESETS ?= $(LINUX_PRESETS) $(WINDOWS_PRESETS) $(M32_PRESETS)
 FULL_PRESETS ?= $(TEST_PRESETS)
 
-.PHONY: deps demo check test test-full interop build-% test-%
+.PHONY: deps demo check test test-full interop build-% test-% rebaseline
 
 deps:
 	@bash tools/deps.sh
@@ -34,6 +36,9 @@ demo: build-r19
 	@bash examples/run-demo.sh build/r19
 
 check: test-r19
+
+rebaseline: build-r19
+	@bash examples/rebaseline.sh build/r19
 
 test: deps
 	@JOBS=$(JOBS) bash tools/test-all.sh $(TEST_PRESETS)

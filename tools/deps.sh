@@ -2,8 +2,9 @@
 # Installs the Debian packages the build, the tests and the demo need, when
 # they are missing. Safe to run again; works as root or through sudo.
 set -euo pipefail
-packages=(cmake g++ make binutils pkg-config libgtest-dev libgmock-dev libbenchmark-dev python3 python3-ezdxf
+packages=(cmake g++ make binutils pkg-config libgtest-dev libgmock-dev python3 python3-ezdxf
           librsvg2-bin)
+packages+=(libedit-dev libxml2-utils)  # hostsim's line editing; the picture tests' XML check
 packages+=(librecad clang-14 libclang-rt-14-dev)  # external DXF check (LibreCAD) and the DXF fuzz targets
 # Windows cross builds (mingw-w64), their x64 tests under wine, and the
 # 32-bit Linux builds.

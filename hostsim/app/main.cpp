@@ -1,23 +1,29 @@
 // hostsim: the stand-in host as a program.
 //
 //   hostsim [--load MODULE]... [--no-load] [--script FILE|-] [--registry FILE]
-//           [--save OUT.dxf] [--svg OUT.svg] [--open-urls] [DRAWING.dxf]
+//           [--save OUT.dxf] [--svg OUT.svg] [--open-urls] [--keep-going] [DRAWING.dxf]
+//   hostsim --batch OUTDIR --script FILE [-j N] DRAWING.dxf...
 //
 // Without --load (and without --no-load) it loads the module built beside it.
-// The exit status is 0 when the input ran to its end without host faults,
-// 1 after host faults, 2 for bad arguments or files, 3 after a fatal error.
+// Exit statuses are listed in app/options.h and by --help. Prompts, answers
+// and messages are the transcript on standard output; hostsim's own errors
+// go to standard error.
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "app/options.h"
 #include "core/os.h"
 #include "core/session_imp.h"
+#include "core/terminal.h"
 #include "dbmain.h"
+#include "hostsim/dbapi.h"
 #include "hostsim/dxffile.h"
 #include "hostsim/picture.h"
 #include "hostsim/registry.h"
@@ -27,67 +33,13 @@
 
 namespace {
 
-const char* const kUsage =
-    "usage: hostsim [--load MODULE]... [--no-load] [--script FILE|-] [--registry FILE]\n"
-    "               [--save OUT.dxf] [--svg OUT.svg] [--open-urls] [DRAWING.dxf]\n";
+using hsapp::printable;
 
-struct Options {
-    std::vector<std::string> modules;
-    bool noLoad = false;
-    std::string script;
-    std::string registry;
-    std::string save;
-    std::string svg;
-    bool openUrls = false;
-    std::string drawing;
-};
-
-bool parseArgs(int argc, char** argv, Options& o, std::string& error) {
-    for (int i = 1; i < argc; ++i) {
-        std::string a = argv[i];
-        auto value = [&](std::string& out) {
-            if (i + 1 >= argc) {
-                error = a + " needs a value";
-                return false;
-            }
-            out = argv[++i];
-            return true;
-        };
-        std::string v;
-        if (a == "--load") {
-            if (!value(v))
-                return false;
-            o.modules.push_back(v);
-        } else if (a == "--no-load") {
-            o.noLoad = true;
-        } else if (a == "--script") {
-            if (!value(o.script))
-                return false;
-        } else if (a == "--registry") {
-            if (!value(o.registry))
-                return false;
-        } else if (a == "--save") {
-            if (!value(o.save))
-                return false;
-        } else if (a == "--svg") {
-            if (!value(o.svg))
-                return false;
-        } else if (a == "--open-urls") {
-            o.openUrls = true;
-        } else if (a == "--help" || a == "-h") {
-            std::fputs(kUsage, stdout);
-            std::exit(0);
-        } else if (!a.empty() && a[0] == '-' && a != "-") {
-            error = "unknown option " + a;
-            return false;
-        } else if (o.drawing.empty()) {
-            o.drawing = a;
-        } else {
-            error = "only one drawing can be opened";
-            return false;
-        }
-    }
-    return true;
+void error(const std::string& text) {
+    std::fflush(stdout);
+    std::string line = "hostsim: " + printable(text) + "\n";
+    std::fputs(line.c_str(), stderr);
+    std::fflush(stderr);
 }
 
 #if !defined(_WIN32)
@@ -118,18 +70,74 @@ std::string defaultModule() {
 #endif
 }
 
+bool readScript(const std::string& name, std::string& text, std::string& why) {
+    std::error_code ec;
+    std::filesystem::path p = std::filesystem::u8path(name);
+    if (std::filesystem::is_directory(p, ec)) {
+        why = "is a folder";
+        return false;
+    }
+    std::ifstream in(p, std::ios::binary);
+    if (!in) {
+        why = std::filesystem::exists(p, ec) ? "cannot be read" : "does not exist";
+        return false;
+    }
+    std::ostringstream all;
+    all << in.rdbuf();
+    text = all.str();
+    return true;
+}
+
+// Writes an output file beside its place and renames it there, so neither a
+// failure nor a termination signal leaves half a file under the asked name.
+template <class Write>
+bool writeWhole(const std::string& path, Write write, std::string& why) {
+    std::string tmp = path + ".hostsim-part";
+    hs::os::setPartialFile(tmp);
+    bool ok = write(tmp, why);
+    std::error_code ec;
+    if (ok) {
+        std::filesystem::rename(std::filesystem::u8path(tmp), std::filesystem::u8path(path), ec);
+        if (ec) {
+            why = "cannot replace the file: " + ec.message();
+            ok = false;
+        }
+    }
+    if (!ok)
+        std::filesystem::remove(std::filesystem::u8path(tmp), ec);
+    hs::os::setPartialFile(std::string());
+    return ok;
+}
+
+// Entities of classes that no host part defines (the module's): the count
+// --batch reports as watermarks made.
+long customEntities(AcDbDatabase* pDb) {
+    long n = 0;
+    for (AcDbObjectId space : {hs::modelSpaceId(pDb), hs::paperSpaceId(pDb)})
+        for (AcDbObjectId id : hs::entitiesOf(space))
+            if (hs::className(id).compare(0, 4, "AcDb") != 0)
+                ++n;
+    return n;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-    Options o;
-    std::string error;
-    if (!parseArgs(argc, argv, o, error)) {
-        std::fprintf(stderr, "hostsim: %s\n%s", error.c_str(), kUsage);
-        return 2;
+    hsapp::Options o;
+    std::string why;
+    bool done = false;
+    if (!hsapp::parseOptions(argc, argv, o, why, done)) {
+        error(why + "\nTry 'hostsim --help' for the options.");
+        return hsapp::kExitBadInput;
     }
+    if (done)
+        return hsapp::kExitOk;
+    if (o.haveBatch)
+        return hsapp::runBatch(argv[0], o);
 
     // The transcript is the same bytes on every system (no CR added on Windows).
     hs::os::binaryStdout();
+    hs::os::installSignalHandlers();
     hs::Session& session = hs::Session::get();
     session.imp().openUrls = o.openUrls;
 
@@ -143,21 +151,19 @@ int main(int argc, char** argv) {
         registryPath = defaultRegistryPath();
 #endif
     if (!registryPath.empty() && !session.registry().open(registryPath, message))
-        session.print("hostsim: " + message + "\n");
+        error(message);
 
     if (o.script == "-") {
         std::ostringstream text;
         text << std::cin.rdbuf();
         session.setScriptText(text.str());
-    } else if (!o.script.empty()) {
-        std::ifstream in(o.script, std::ios::binary);
-        if (!in) {
-            std::fprintf(stderr, "hostsim: cannot read the script %s\n", o.script.c_str());
-            return 2;
+    } else if (o.haveScript) {
+        std::string text;
+        if (!readScript(o.script, text, why)) {
+            error("the script " + o.script + " " + why);
+            return hsapp::kExitBadInput;
         }
-        std::ostringstream text;
-        text << in.rdbuf();
-        session.setScriptText(text.str());
+        session.setScriptText(text);
     } else {
         session.setInteractive(hs::os::stdinIsTerminal());
     }
@@ -166,45 +172,81 @@ int main(int argc, char** argv) {
     // (watermarks) find their classes.
     if (o.modules.empty() && !o.noLoad)
         o.modules.push_back(defaultModule());
+    // A module that cannot be loaded is reported by the host's message in
+    // the transcript; the run goes on (as the host's does) but fails.
+    std::vector<std::string> notLoaded;
     for (const std::string& m : o.modules)
-        hs::loadModuleFile(m);
+        if (!hs::loadModuleFile(m))
+            notLoaded.push_back(m);
 
-    if (!o.drawing.empty()) {
+    std::string drawing = o.drawings.empty() ? std::string() : o.drawings[0];
+    if (!drawing.empty()) {
         AcDbDatabase* pDb = nullptr;
-        hs::DxfResult r = hs::readDxfFile(o.drawing, pDb);
+        hs::DxfResult r = hs::readDxfFile(drawing, pDb);
         if (!r.ok || pDb == nullptr) {
-            session.print("hostsim: cannot open " + o.drawing + ": " + r.message + "\n");
-            return 2;
+            error("cannot open " + drawing + ": " + r.message);
+            return hsapp::kExitBadInput;
         }
         for (const std::string& w : r.warnings)
-            session.print("hostsim: " + o.drawing + ": " + w + "\n");
+            error(drawing + ": " + w);
         session.setDatabase(pDb);
     }
+    long customBefore = customEntities(session.database());
 
     session.commandLoop();
+    std::fflush(stdout);
 
-    int status = 0;
+    bool notWritten = false;
     if (!o.save.empty()) {
-        hs::DxfResult r = hs::writeDxfFile(o.save, session.database());
-        if (!r.ok) {
-            session.print("hostsim: cannot save " + o.save + ": " + r.message + "\n");
-            status = 2;
+        bool ok = writeWhole(
+            o.save,
+            [&](const std::string& tmp, std::string& w) {
+                hs::DxfResult r = hs::writeDxfFile(tmp, session.database());
+                w = r.message;
+                return r.ok;
+            },
+            why);
+        if (!ok) {
+            error("cannot save " + o.save + ": " + why);
+            notWritten = true;
         }
     }
     if (!o.svg.empty()) {
-        std::string svgError;
-        if (!hs::writeSvg(session.database(), o.svg, &svgError)) {
-            session.print("hostsim: cannot draw " + o.svg + ": " + svgError + "\n");
-            status = 2;
+        bool ok = writeWhole(
+            o.svg,
+            [&](const std::string& tmp, std::string& w) { return hs::writeSvg(session.database(), tmp, &w); },
+            why);
+        if (!ok) {
+            error("cannot draw " + o.svg + ": " + why);
+            notWritten = true;
         }
+    }
+    if (!o.reportFile.empty()) {
+        std::ofstream report(std::filesystem::u8path(o.reportFile), std::ios::binary);
+        report << (customEntities(session.database()) - customBefore) << "\n";
     }
     session.shutdown();
     session.registry().flush();
-    if (session.faultCount() > 0) {
-        session.print("hostsim: " + std::to_string(session.faultCount()) + " host fault(s).\n");
-        std::fflush(stdout);
-        return 1;
+    if (!session.registry().writeError().empty()) {
+        error("the registry file was not written: " + session.registry().writeError());
+        notWritten = true;
     }
     std::fflush(stdout);
-    return status;
+    const std::vector<std::string>& problems = session.scriptProblems();
+    std::string scriptName = o.script == "-" ? std::string("standard input") : o.script;
+    for (const std::string& p : problems)
+        error(scriptName + ": " + p);
+    if (session.faultCount() > 0) {
+        error(std::to_string(session.faultCount()) + " host fault(s).");
+        return hsapp::kExitHostFault;
+    }
+    if (notWritten)
+        return hsapp::kExitNotWritten;
+    for (const std::string& m : notLoaded)
+        error("the module " + m + " was not loaded");
+    if (!notLoaded.empty())
+        return hsapp::kExitBadInput;
+    if (!problems.empty() && !o.keepGoing)
+        return hsapp::kExitScript;
+    return hsapp::kExitOk;
 }

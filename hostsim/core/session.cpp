@@ -11,6 +11,7 @@
 #include "core/os.h"
 #include "core/session_imp.h"
 #include "db/proxy.h"
+#include "core/terminal.h"
 #include "dbmain.h"
 #include "ed/edimp.h"
 #include "hostsim/builtins.h"
@@ -70,7 +71,8 @@ void Session::print(const std::string& text) {
         return;
     Imp& imp = *m_imp;
     if (imp.toStdout) {
-        std::fwrite(text.data(), 1, text.size(), stdout);
+        std::string shown = os::terminalText(text);
+        std::fwrite(shown.data(), 1, shown.size(), stdout);
         if (text.find('\n') != std::string::npos || imp.interactive)
             std::fflush(stdout);
     }
@@ -122,15 +124,29 @@ void Session::setScriptText(const std::string& text) {
     Imp& imp = *m_imp;
     imp.scriptLines.clear();
     imp.scriptPos = 0;
+    imp.inLine = false;
+    imp.lineRest.clear();
+    imp.lineNo = 0;
+    imp.answerLine = 0;
+    imp.endedInside = false;
+    imp.problems.clear();  // a new script: its own problems
     imp.haveScript = true;
     std::istringstream in(text);
     std::string line;
-    while (std::getline(in, line))
+    while (std::getline(in, line)) {
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
         imp.scriptLines.push_back(line);
+    }
+    // A byte-order mark (UTF-8) at the start of the file is not input.
+    if (!imp.scriptLines.empty() && imp.scriptLines[0].compare(0, 3, "\xEF\xBB\xBF") == 0)
+        imp.scriptLines[0].erase(0, 3);
 }
 
 void Session::setInteractive(bool interactive) {
     m_imp->interactive = interactive;
+    if (interactive)
+        os::installSignalHandlers();
 }
 
 namespace {
@@ -149,49 +165,145 @@ Input parseAnswer(const std::string& raw) {
     return in;
 }
 
+// Takes the next answer from the line: up to a space or tab (each one ends an
+// answer as Enter does), or the rest of the line for a text answer. A token
+// that starts with a double quote runs to the closing quote (file names with
+// spaces); the quotes are not part of the answer.
+std::string takeFromLine(Session::Imp& imp, bool wholeLine) {
+    std::string& rest = imp.lineRest;
+    std::string answer;
+    if (wholeLine) {
+        answer.swap(rest);
+        imp.inLine = false;
+        return answer;
+    }
+    size_t end = 0;
+    if (!rest.empty() && rest[0] == '"') {
+        size_t close = rest.find('"', 1);
+        if (close != std::string::npos) {
+            answer = rest.substr(1, close - 1);
+            end = close + 1;
+            if (end < rest.size() && rest[end] != ' ' && rest[end] != '\t')
+                end = std::string::npos;  // "a"b: not a quoted answer
+        } else {
+            end = std::string::npos;
+        }
+        if (end == std::string::npos) {
+            answer.clear();
+            end = 0;
+        }
+    }
+    if (end == 0) {
+        end = rest.find_first_of(" \t");
+        answer = rest.substr(0, end);
+    }
+    if (end == std::string::npos || end >= rest.size()) {
+        rest.clear();
+        imp.inLine = false;
+    } else {
+        rest.erase(0, end + 1);  // the separator is spent
+    }
+    return answer;
+}
+
 }  // namespace
 
 // The next answer: the innermost acedCmd queue first, then the script or
 // the terminal. `typed` tells that the user typed it (no echo needed).
-static Input nextAnswer(Session::Imp& imp, bool& typed) {
+static Input nextAnswer(Session::Imp& imp, const std::string& prompt, bool wholeLine, bool& typed) {
     typed = false;
+    imp.answerLine = 0;
     if (!imp.queues.empty() && !imp.queues.back().empty()) {
         Input in = imp.queues.back().front();
         imp.queues.back().pop_front();
         return in;
     }
-    if (imp.haveScript) {
-        while (imp.scriptPos < imp.scriptLines.size()) {
-            const std::string& line = imp.scriptLines[imp.scriptPos++];
-            std::string t = trim(line);
-            if (!t.empty() && t[0] == ';')
-                continue;  // comment line
-            return parseAnswer(line);
-        }
-        return Input{};
-    }
-    if (imp.interactive) {
-        std::string line;
-        if (!std::getline(std::cin, line))
+    if (!imp.inLine) {
+        if (imp.haveScript) {
+            bool found = false;
+            while (imp.scriptPos < imp.scriptLines.size()) {
+                const std::string& line = imp.scriptLines[imp.scriptPos++];
+                std::string t = trim(line);
+                if (!t.empty() && t[0] == ';')
+                    continue;  // comment line
+                imp.lineRest = line;
+                imp.lineNo = static_cast<int>(imp.scriptPos);
+                found = true;
+                break;
+            }
+            if (!found)
+                return Input{};
+            imp.restTyped = false;
+        } else if (imp.interactive) {
+            std::string line;
+            TerminalReader::Result r = imp.terminal.readLine(prompt, line);
+            if (r == TerminalReader::kEnd)
+                return Input{};
+            if (r == TerminalReader::kCancelled) {
+                typed = true;
+                Input in;
+                in.kind = Input::kCancel;
+                return in;
+            }
+            imp.lineRest = line;
+            imp.restTyped = true;
+        } else {
             return Input{};
-        typed = true;
-        return parseAnswer(line);
+        }
+        imp.inLine = true;
     }
-    return Input{};
+    typed = imp.restTyped;
+    imp.restTyped = false;
+    if (!typed && imp.haveScript)
+        imp.answerLine = imp.lineNo;
+    Input in = parseAnswer(takeFromLine(imp, wholeLine));
+    imp.lastAnswer = in.text;
+    return in;
 }
 
-Input Session::readInput(const std::string& prompt) {
+Input Session::readInput(const std::string& prompt, bool wholeLine) {
     Imp& imp = *m_imp;
     for (;;) {
         // Commands run by acedCmd show their prompts only while CMDECHO is on.
         bool echo = imp.frames.empty() || !imp.frames.back().nested || getVar("CMDECHO", 1) != 0;
+        // A Ctrl-C that came while a command worked cancels it at its prompt.
+        bool fromQueue = !imp.queues.empty() && !imp.queues.back().empty();
+        if (!fromQueue && os::takeInterrupt() && !imp.frames.empty()) {
+            if (echo) {
+                if (!imp.atLineStart && !prompt.empty() && prompt[0] != '\n')
+                    print("\n");
+                print(prompt + "*Cancel*\n");
+            }
+            imp.frames.back().cancelled = true;
+            Input in;
+            in.kind = Input::kCancel;
+            return in;
+        }
+        // The terminal shows the prompt itself (line editing redraws it);
+        // the transcript still gets it.
+        bool fromTerminal = !fromQueue && !imp.inLine && !imp.haveScript && imp.interactive;
+        std::string shown = prompt;
         if (echo) {
             if (!imp.atLineStart && !prompt.empty() && prompt[0] != '\n')
                 print("\n");
-            print(prompt);
+            if (fromTerminal) {
+                size_t nl = prompt.rfind('\n');
+                if (nl != std::string::npos) {
+                    print(prompt.substr(0, nl + 1));
+                    shown = prompt.substr(nl + 1);
+                }
+                bool wasOut = imp.toStdout;
+                imp.toStdout = false;
+                print(shown);
+                imp.toStdout = wasOut;
+            } else {
+                print(prompt);
+            }
+        } else {
+            shown.clear();
         }
         bool typed = false;
-        Input in = nextAnswer(imp, typed);
+        Input in = nextAnswer(imp, shown, wholeLine, typed);
         if (echo && !typed) {
             switch (in.kind) {
                 case Input::kText:
@@ -208,6 +320,14 @@ Input Session::readInput(const std::string& prompt) {
                     break;
             }
         } else if (typed) {
+            if (imp.capturing) {
+                // The transcript copy gets what was typed, as the screen shows it.
+                bool wasOut = imp.toStdout;
+                imp.toStdout = false;
+                print(in.kind == Input::kText ? in.text + "\n"
+                                              : (in.kind == Input::kCancel ? "*Cancel*\n" : "\n"));
+                imp.toStdout = wasOut;
+            }
             imp.atLineStart = true;
         }
         // A transparent command typed at a prompt inside a command runs now,
@@ -216,22 +336,46 @@ Input Session::readInput(const std::string& prompt) {
             std::string name = in.text.substr(1);
             AcEdCommand* cmd = findCommand(imp, name);
             if (cmd == nullptr) {
+                noteProblem("unknown command \"" + name + "\"");
                 runCommand(name, false);  // reports the unknown command
             } else if ((cmd->commandFlags() & ACRX_CMD_TRANSPARENT) == 0) {
                 print("** That command may not be invoked transparently **\n");
+                noteProblem("\"" + name + "\" cannot be run inside a command");
             } else {
                 runCommand(name, false);
             }
             continue;
         }
         if (!imp.frames.empty()) {
-            if (in.kind == Input::kCancel)
+            if (in.kind == Input::kCancel) {
                 imp.frames.back().cancelled = true;
-            else if (in.kind == Input::kEnd)
+            } else if (in.kind == Input::kEnd) {
                 imp.frames.back().failed = true;
+                if (!imp.endedInside && imp.haveScript) {
+                    imp.endedInside = true;
+                    imp.answerLine = imp.lineNo;
+                    noteProblem("the script ended inside the command " + imp.frames.front().globalName);
+                }
+            }
         }
         return in;
     }
+}
+
+void Session::noteProblem(const std::string& what) {
+    Imp& imp = *m_imp;
+    if (imp.answerLine <= 0)
+        return;  // only the script's own answers count
+    imp.problems.push_back("line " + std::to_string(imp.answerLine) + ": " + what);
+}
+
+void Session::refuseAnswer(const std::string& message) {
+    print(message + "\n");
+    noteProblem("the answer \"" + m_imp->lastAnswer + "\" was refused (" + message + ")");
+}
+
+const std::vector<std::string>& Session::scriptProblems() const {
+    return m_imp->problems;
 }
 
 void Session::pushInputQueue(std::vector<Input> answers) {
@@ -252,7 +396,7 @@ bool Session::runCommand(const std::string& typedName, bool nested) {
     if (cmd == nullptr) {
         tstring t = fromUtf8(name);
         notifyEditorReactors([&](AcEditorReactor* r) { r->unknownCommand(t.c_str(), nullptr); });
-        print("Unknown command \"" + upper(name) + "\".  Press F1 for help.\n");
+        print("Unknown command \"" + upper(name) + "\".  Type HELP or ? for the list of commands.\n");
         return false;
     }
     tstring global = cmd->globalName();
@@ -323,21 +467,23 @@ void Session::commandLoop() {
         Input in = readInput("Command: ");
         if (in.kind == Input::kEnd)
             break;
-        if (in.kind != Input::kText)
-            continue;  // Enter and ^C at the command prompt do nothing
-        std::string name = in.text;
+        if (in.kind == Input::kCancel)
+            continue;  // ^C at the command prompt does nothing
+        std::string name;
+        if (in.kind == Input::kEnter) {
+            // Enter repeats the last command, as in the host.
+            if (imp.lastCommand.empty())
+                continue;
+            name = imp.lastCommand;
+        } else {
+            name = in.text;
+        }
         if (name[0] == '\'')
             name = name.substr(1);
-        // "NAME rest of line": the rest is the command's first answer.
-        size_t space = name.find_first_of(" \t");
-        if (space != std::string::npos) {
-            std::string rest = trim(name.substr(space));
-            name = name.substr(0, space);
-            pushInputQueue({Input{Input::kText, rest}});
-            runCommand(name, false);
-            popInputQueue();
+        if (runCommand(name, false)) {
+            imp.lastCommand = name;
         } else {
-            runCommand(name, false);
+            noteProblem("unknown command \"" + name + "\"");
         }
     }
 }

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "acadstrc.h"
+#include "core/terminal.h"
 #include "hostsim/session.h"
 #include "hostsim/text.h"
 
@@ -48,6 +49,19 @@ struct Session::Imp {
     std::vector<std::string> scriptLines;
     size_t scriptPos = 0;
     bool interactive = false;
+    // The line answers are being taken from (a script's or a typed line):
+    // what is left of it, and whether its first answer was typed.
+    bool inLine = false;
+    std::string lineRest;
+    bool restTyped = false;
+    int lineNo = 0;          // script line of lineRest (1-based)
+    int answerLine = 0;      // script line of the last answer, 0 when not from the script
+    std::string lastAnswer;  // the last answer's text
+    // What went wrong in the script: "line N: why", in order.
+    std::vector<std::string> problems;
+    bool endedInside = false;  // the input ended while a command was asking
+    std::string lastCommand;   // Enter at "Command: " runs it again
+    TerminalReader terminal;   // line editing and history on a terminal
     std::vector<std::deque<Input>> queues;
     bool quit = false;
     bool openUrls = false;  // ShellExecute also starts the desktop's opener

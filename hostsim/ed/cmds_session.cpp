@@ -25,8 +25,8 @@ Session& S() {
 }
 
 // Asks for a text answer; false when there is none (Enter, ^C, end).
-bool askText(const std::string& prompt, std::string& answer) {
-    Input in = S().readInput(prompt);
+bool askText(const std::string& prompt, std::string& answer, bool wholeLine = false) {
+    Input in = S().readInput(prompt, wholeLine);
     if (in.kind != Input::kText)
         return false;
     answer = in.text;
@@ -76,7 +76,7 @@ void cmdArx() {
         if (!file.empty() || askText("Module to unload: ", file))
             unloadModuleFile(file);
     } else {
-        S().print("Invalid option keyword.\n");
+        S().refuseAnswer("Invalid option keyword.");
     }
 }
 
@@ -135,7 +135,7 @@ void cmdSetvar() {
     char* end = nullptr;
     long v = std::strtol(value.c_str(), &end, 10);
     if (end == value.c_str() || *end != 0) {
-        S().print("Requires an integer value.\n");
+        S().refuseAnswer("Requires an integer value.");
         return;
     }
     if (drawingVar) {
@@ -153,7 +153,7 @@ void cmdSetvar() {
 // piece. The status is a name (eInvalidInput) or a number.
 void cmdHsfault() {
     std::string line;
-    if (!askText("Fault site and status [site status [skip [times]]], or CLEAR: ", line))
+    if (!askText("Fault site and status [site status [skip [times]]], or CLEAR: ", line, /*wholeLine=*/true))
         return;
     if (upper(line) == "CLEAR") {
         clearFaults();
@@ -218,7 +218,10 @@ void addBuiltinCommand(const char* globalName, void (*fn)(), int flags) {
     acedRegCmds->addCommand(ACRX_T("ACAD"), name.c_str(), name.c_str(), flags, fn);
 }
 
+void registerHelpCommands();  // cmd_help.cpp
+
 void registerSessionCommands() {
+    registerHelpCommands();
     addBuiltinCommand("ARX", cmdArx);
     addBuiltinCommand("SETVAR", cmdSetvar, ACRX_CMD_TRANSPARENT);
     addBuiltinCommand("HSFAULT", cmdHsfault);

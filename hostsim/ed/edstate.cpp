@@ -217,8 +217,15 @@ extern "C" int acedSSAdd(const ads_name ename, const ads_name sname, ads_name re
     hs::SelectionSetRecord* rec = hs::findSet(sname);
     if (rec == nullptr)
         return RTERROR;
-    if (haveEntity && std::find(rec->ids.begin(), rec->ids.end(), id) == rec->ids.end())
-        rec->ids.push_back(id);
+    if (haveEntity) {
+        if (rec->members.size() != rec->ids.size()) {
+            rec->members.clear();
+            for (const AcDbObjectId& member : rec->ids)
+                rec->members.insert(member.stub());
+        }
+        if (rec->members.insert(id.stub()).second)
+            rec->ids.push_back(id);
+    }
     ads_name_set(sname, result);
     return RTNORM;
 }

@@ -5,6 +5,7 @@
 #include <map>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "hostsim/selection.h"
@@ -13,6 +14,9 @@ namespace hs {
 
 struct SelectionSetRecord {
     std::vector<AcDbObjectId> ids;
+    // The same entities as a set, made on the first acedSSAdd to this set so
+    // that adding many entities one by one stays linear.
+    std::unordered_set<const void*> members;
     bool madeInCommand = false;
 };
 

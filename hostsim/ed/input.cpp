@@ -2,7 +2,9 @@
 // keywords and text, asked on the command line through Session::readInput.
 // Answers are in script form: "x,y[,z]", "@dx,dy", "dist<angle", numbers,
 // keywords; Enter gives RTNONE where allowed, ^C (or the end of the script)
-// gives RTCAN, and anything else is refused and asked again.
+// gives RTCAN, and anything else is refused and asked again (a problem of
+// the run when the answer came from a script). Text with spaces allowed
+// (acedGetString with cronly) takes the rest of the script line.
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
@@ -55,8 +57,10 @@ bool parseInt(const std::string& text, long& value) {
     return true;
 }
 
+// An answer the prompt cannot take: the reason is shown and the prompt
+// asked again; in a script it is a problem of the run.
 void message(const std::string& text) {
-    Session::get().print(text + "\n");
+    Session::get().refuseAnswer(text);
 }
 
 // Reads answers until one needs parsing (returns 0 with it in `text`) or the
@@ -361,7 +365,7 @@ int requestKeyword(const Request& rq, std::string& keyword) {
 }
 
 int requestString(const std::string& prompt, bool allowSpaces, std::string& result) {
-    Input in = Session::get().readInput(prompt);
+    Input in = Session::get().readInput(prompt, /*wholeLine=*/allowSpaces);
     if (in.kind == Input::kCancel || in.kind == Input::kEnd)
         return RTCAN;
     result = in.kind == Input::kText ? in.text : std::string();

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <map>
 #include <sstream>
+#include <unordered_set>
 
 #include "acedads.h"
 #include "dbsymtb.h"
@@ -313,10 +314,26 @@ bool parseToken(const std::string& text, const std::string& head, long& n) {
     return end != nullptr && *end == '\0' && !num.empty();
 }
 
+// The selection being built at "Select objects: ": the entities in the
+// order they were chosen, and a set of the same for a constant-time check
+// whether one is already in it. Removing marks entries and compacts once.
+struct Selection {
+    std::vector<AcDbObjectId> ids;
+    std::unordered_set<const void*> members;
+
+    bool has(AcDbObjectId id) const { return members.count(id.stub()) != 0; }
+    void add(AcDbObjectId id) {
+        if (members.insert(id.stub()).second)
+            ids.push_back(id);
+    }
+    size_t size() const { return members.size(); }
+};
+
 // Adds (or removes) found entities and reports the counts as the host does.
-void apply(std::vector<AcDbObjectId>& sel, const std::vector<AcDbObjectId>& found,
-           const SelectionFilter* filter, bool removing) {
+void apply(Selection& sel, const std::vector<AcDbObjectId>& found, const SelectionFilter* filter,
+           bool removing) {
     int filtered = 0, duplicates = 0, changed = 0;
+    std::unordered_set<const void*> removed;
     for (AcDbObjectId id : found) {
         if (id.isNull() || id.isErased())
             continue;
@@ -324,18 +341,25 @@ void apply(std::vector<AcDbObjectId>& sel, const std::vector<AcDbObjectId>& foun
             ++filtered;
             continue;
         }
-        auto it = std::find(sel.begin(), sel.end(), id);
         if (removing) {
-            if (it != sel.end()) {
-                sel.erase(it);
+            if (sel.members.erase(id.stub()) != 0) {
+                removed.insert(id.stub());
                 ++changed;
             }
-        } else if (it != sel.end()) {
+        } else if (sel.has(id)) {
             ++duplicates;
         } else {
-            sel.push_back(id);
+            sel.add(id);
             ++changed;
         }
+    }
+    if (!removed.empty()) {
+        std::vector<AcDbObjectId> kept;
+        kept.reserve(sel.members.size());
+        for (AcDbObjectId id : sel.ids)
+            if (removed.count(id.stub()) == 0)
+                kept.push_back(id);
+        sel.ids.swap(kept);
     }
     int n = static_cast<int>(found.size());
     if (n == 0) {
@@ -377,7 +401,7 @@ void setPreviousSelection(const std::vector<AcDbObjectId>& ids) {
 }
 
 int selectObjects(std::vector<AcDbObjectId>& ids, const SelectionFilter* filter, const std::string& prompt) {
-    std::vector<AcDbObjectId> sel;
+    Selection sel;
     bool removing = false;
     for (;;) {
         Input in = Session::get().readInput(removing ? "Remove objects: " : prompt);
@@ -441,13 +465,17 @@ int selectObjects(std::vector<AcDbObjectId>& ids, const SelectionFilter* filter,
             if (!id.isNull())
                 found.push_back(id);
         } else {
-            edPrint("*Invalid selection*\nExpects a point or Window/Last/Crossing/ALL/Previous/Add/Remove\n");
+            if (echoOn())
+                Session::get().refuseAnswer(
+                    "*Invalid selection*\nExpects a point or Window/Last/Crossing/ALL/Previous/Add/Remove");
+            else
+                Session::get().noteProblem("the answer \"" + text + "\" was refused (*Invalid selection*)");
             continue;
         }
         apply(sel, found, filter, removing);
     }
-    ids = sel;
-    setPreviousSelection(sel);
+    ids = sel.ids;
+    setPreviousSelection(sel.ids);
     return RTNORM;
 }
 

@@ -18,27 +18,97 @@ namespace {
 constexpr double kSize = 1000.0;  // pixels of the longer side of the drawing
 constexpr double kMargin = 20.0;  // pixels around it
 
+// Text for XML: markup characters as entities; control characters, which
+// XML 1.0 cannot hold even as references, left out (a tab, a line break
+// stays); bytes that are not UTF-8, and the non-characters U+FFFE and
+// U+FFFF, become U+FFFD so that the file is always well-formed.
 std::string escape(const std::string& s) {
+    static const char* const kReplacement = "\xEF\xBF\xBD";
     std::string out;
-    for (char c : s) {
-        switch (c) {
-            case '&':
-                out += "&amp;";
-                break;
-            case '<':
-                out += "&lt;";
-                break;
-            case '>':
-                out += "&gt;";
-                break;
-            case '"':
-                out += "&quot;";
-                break;
-            default:
-                out += c;
+    const auto* p = reinterpret_cast<const unsigned char*>(s.data());
+    size_t n = s.size();
+    for (size_t i = 0; i < n;) {
+        unsigned char c = p[i];
+        if (c < 0x80) {
+            switch (c) {
+                case '&':
+                    out += "&amp;";
+                    break;
+                case '<':
+                    out += "&lt;";
+                    break;
+                case '>':
+                    out += "&gt;";
+                    break;
+                case '"':
+                    out += "&quot;";
+                    break;
+                case '\t':
+                case '\n':
+                case '\r':
+                    out += static_cast<char>(c);
+                    break;
+                default:
+                    if (c >= 0x20 && c != 0x7f)
+                        out += static_cast<char>(c);
+                    break;
+            }
+            ++i;
+            continue;
+        }
+        size_t len = c >= 0xc2 && c <= 0xdf ? 2 : c >= 0xe0 && c <= 0xef ? 3 : c >= 0xf0 && c <= 0xf4 ? 4 : 0;
+        bool ok = len > 0 && i + len <= n;
+        for (size_t k = 1; ok && k < len; ++k)
+            ok = (p[i + k] & 0xc0) == 0x80;
+        if (ok) {
+            // Overlong forms, surrogates, code points past U+10FFFF and the
+            // two non-characters are not allowed either.
+            unsigned cp = len == 2 ? (c & 0x1fu) : len == 3 ? (c & 0x0fu) : (c & 0x07u);
+            for (size_t k = 1; k < len; ++k)
+                cp = (cp << 6) | (p[i + k] & 0x3fu);
+            ok = !(len == 3 && cp < 0x800) && !(len == 4 && (cp < 0x10000 || cp > 0x10ffff)) &&
+                 !(cp >= 0xd800 && cp <= 0xdfff) && cp != 0xfffe && cp != 0xffff &&
+                 !(cp >= 0x80 && cp < 0xa0);
+        }
+        if (ok) {
+            out.append(s, i, len);
+            i += len;
+        } else {
+            out += kReplacement;
+            i += len > 0 && i + len <= n ? len : 1;
         }
     }
     return out;
+}
+
+bool finite(const AcGePoint3d& p) {
+    return std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.z);
+}
+
+// False for a shape whose numbers are not all finite: it cannot be drawn.
+bool drawable(const Primitive& p) {
+    switch (p.kind) {
+        case Primitive::kGroupBegin:
+        case Primitive::kGroupEnd:
+            return true;
+        case Primitive::kPolyline:
+        case Primitive::kDot:
+            if (p.pts.empty())
+                return false;
+            for (const AcGePoint3d& pt : p.pts)
+                if (!finite(pt))
+                    return false;
+            return true;
+        case Primitive::kCircle:
+            return finite(p.centre) && std::isfinite(p.radius);
+        case Primitive::kArc:
+            return p.pts.size() >= 2 && finite(p.pts[0]) && finite(p.pts[1]) && finite(p.centre) &&
+                   std::isfinite(p.radius) && std::isfinite(p.sweep);
+        case Primitive::kText:
+            return finite(p.centre) && std::isfinite(p.dir.x) && std::isfinite(p.dir.y) &&
+                   std::isfinite(p.height) && std::isfinite(p.length) && std::isfinite(p.oblique);
+    }
+    return false;
 }
 
 std::string num(double v) {
@@ -79,20 +149,57 @@ AcDbExtents extentsOf(const std::vector<Primitive>& prims) {
 
 }  // namespace
 
-std::string svgFromPrimitives(const std::vector<Primitive>& prims) {
+std::string svgFromPrimitives(const std::vector<Primitive>& allPrims, std::string* note) {
+    // Shapes with numbers that are not finite are left out (and counted with
+    // the handles of their entities for the note).
+    std::vector<Primitive> prims;
+    prims.reserve(allPrims.size());
+    int leftOut = 0;
+    std::string handles, topHandle;
+    int groupDepth = 0;
+    for (const Primitive& p : allPrims) {
+        if (p.kind == Primitive::kGroupBegin && groupDepth++ == 0)
+            topHandle = p.handle;
+        if (p.kind == Primitive::kGroupEnd)
+            --groupDepth;
+        if (drawable(p)) {
+            prims.push_back(p);
+            continue;
+        }
+        if (leftOut++ < 10 && handles.find(topHandle) == std::string::npos)
+            handles += (handles.empty() ? "" : ", ") + topHandle;
+    }
+    if (note != nullptr) {
+        note->clear();
+        if (leftOut > 0)
+            *note = "the picture leaves out " + std::to_string(leftOut) + " shape" +
+                    (leftOut == 1 ? "" : "s") + " whose coordinates are not finite numbers (entity " +
+                    handles + ")";
+    }
+    // The arithmetic is done on half the coordinates: the span of a drawing
+    // from -1e308 to 1e308 does not fit a double, half of it does (halving
+    // is exact, so pictures of ordinary drawings are the same).
     AcDbExtents ext = extentsOf(prims);
     double minX = 0, minY = 0, w = 1, h = 1;
     if (!ext.hsIsEmpty()) {
-        minX = ext.minPoint().x;
-        minY = ext.minPoint().y;
-        w = ext.maxPoint().x - minX;
-        h = ext.maxPoint().y - minY;
+        minX = ext.minPoint().x * 0.5;
+        minY = ext.minPoint().y * 0.5;
+        w = ext.maxPoint().x * 0.5 - minX;
+        h = ext.maxPoint().y * 0.5 - minY;
+    }
+    if (!std::isfinite(w) || !std::isfinite(h) || !std::isfinite(minX) || !std::isfinite(minY)) {
+        minX = minY = 0.0;
+        w = h = 1.0;
     }
     double longer = std::max(w, h);
-    double scale = longer > 0.0 ? kSize / longer : 1.0;
+    double scale = longer > 0.0 ? kSize / longer : 1.0;  // pixels per half unit
+    if (!std::isfinite(scale))
+        scale = 1.0;
     double width = w * scale + 2 * kMargin, height = h * scale + 2 * kMargin;
-    auto sx = [&](double x) { return num((x - minX) * scale + kMargin); };
-    auto sy = [&](double y) { return num(height - ((y - minY) * scale + kMargin)); };
+    const double halfScale = scale;
+    auto sx = [&](double x) { return num((x * 0.5 - minX) * halfScale + kMargin); };
+    auto sy = [&](double y) { return num(height - ((y * 0.5 - minY) * halfScale + kMargin)); };
+    scale *= 0.5;  // pixels per unit, for lengths
 
     std::string out;
     out += "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
@@ -170,6 +277,10 @@ std::string svgOfDrawables(const std::vector<AcGiDrawable*>& drawables) {
 }
 
 std::string svgOf(AcDbDatabase* pDb) {
+    return svgOfNoted(pDb, nullptr);
+}
+
+std::string svgOfNoted(AcDbDatabase* pDb, std::string* note) {
     RecordingDraw wd;
     if (pDb != nullptr) {
         for (AcDbObjectId id : drawOrder(modelSpaceId(pDb))) {
@@ -180,7 +291,7 @@ std::string svgOf(AcDbDatabase* pDb) {
             pEnt->close();
         }
     }
-    return svgFromPrimitives(wd.primitives());
+    return svgFromPrimitives(wd.primitives(), note);
 }
 
 bool writeSvg(AcDbDatabase* pDb, const std::string& path, std::string* error) {
@@ -189,7 +300,10 @@ bool writeSvg(AcDbDatabase* pDb, const std::string& path, std::string* error) {
             *error = path + ": no drawing";
         return false;
     }
-    std::string svg = svgOf(pDb);
+    std::string note;
+    std::string svg = svgOfNoted(pDb, &note);
+    if (!note.empty())
+        std::fprintf(stderr, "hostsim: %s: %s\n", path.c_str(), note.c_str());
     std::ofstream file(path, std::ios::binary | std::ios::trunc);
     if (!file) {
         if (error)

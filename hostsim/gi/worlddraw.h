@@ -96,6 +96,8 @@ private:
 };
 
 // The SVG text of recorded primitives.
-std::string svgFromPrimitives(const std::vector<Primitive>& prims);
+// The SVG of recorded shapes; shapes whose numbers are not finite are left
+// out, and `note` (when given) says how many and of which entities.
+std::string svgFromPrimitives(const std::vector<Primitive>& prims, std::string* note = nullptr);
 
 }  // namespace hs

@@ -360,16 +360,26 @@ bool Registry::writeFile(const std::string& text, std::string* error) {
     {
         std::ofstream out(tmp, std::ios::binary | std::ios::trunc);
         out << text;
+        out.flush();
         if (!out) {
+            std::string why = "cannot write " + m_path + ".tmp";
+            if (m_writeError.empty())
+                m_writeError = why;
             if (error)
-                *error = "cannot write " + m_path + ".tmp";
+                *error = why;
+            out.close();
+            std::filesystem::remove(tmp, ec);
             return false;
         }
     }
     std::filesystem::rename(tmp, p, ec);
     if (ec) {
+        std::string why = "cannot replace " + m_path + ": " + ec.message();
+        if (m_writeError.empty())
+            m_writeError = why;
         if (error)
-            *error = "cannot replace " + m_path;
+            *error = why;
+        std::filesystem::remove(tmp, ec);
         return false;
     }
     m_written = text;

@@ -18,6 +18,8 @@ namespace hs {
 bool writeSvg(AcDbDatabase* pDb, const std::string& path, std::string* error = nullptr);
 // The SVG text writeSvg writes.
 std::string svgOf(AcDbDatabase* pDb);
+// The same; `note` tells what the picture had to leave out ("" when nothing).
+std::string svgOfNoted(AcDbDatabase* pDb, std::string* note);
 // The SVG text of these drawables drawn in order as top-level drawables.
 std::string svgOfDrawables(const std::vector<AcGiDrawable*>& drawables);
 // The host palette: colour index 1..255 to "#rrggbb".

@@ -67,6 +67,9 @@ public:
     // the host calls this after each command and at exit; elsewhere every
     // change is already written and this does nothing.
     bool flush(std::string* error = nullptr);
+    // The first failure to write the file in this session ("" when none):
+    // a change that could not be written is an error of the run.
+    const std::string& writeError() const { return m_writeError; }
     // True when the store is a private sandbox of the real registry (Windows,
     // after open()).
     bool sandboxed() const { return m_sandbox != nullptr; }
@@ -109,6 +112,7 @@ private:
     bool m_writable = true;
     void* m_sandbox = nullptr;  // HKEY of the sandbox (Windows)
     std::string m_written;      // file text as read or last written
+    std::string m_writeError;   // the first failed write
 };
 
 }  // namespace hs

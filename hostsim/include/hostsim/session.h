@@ -53,7 +53,17 @@ public:
     // ---- command line ----
     // Shows the prompt and reads one answer (from the input queue of acedCmd,
     // the script or the terminal). Echoes the answer into the transcript.
-    Input readInput(const std::string& prompt);
+    // wholeLine: a text answer, the rest of the line with its spaces;
+    // otherwise a space ends the answer as Enter does (the host's scripts).
+    Input readInput(const std::string& prompt, bool wholeLine = false);
+    // A script problem at the line of the last answer: a run with problems
+    // ends with a non-zero status (hostsim --keep-going ignores them).
+    // Answers typed on a terminal or given by acedCmd are not counted.
+    void noteProblem(const std::string& what);
+    // Prints why the last answer was refused and notes it as a problem.
+    void refuseAnswer(const std::string& message);
+    // "line N: why" for each problem of the script, in order.
+    const std::vector<std::string>& scriptProblems() const;
     // Pushes answers that the next prompts take before the script's lines
     // (acedCmd); the queue is popped when the command it belongs to ends.
     void pushInputQueue(std::vector<Input> answers);
@@ -67,7 +77,8 @@ public:
     // when it ends instead of commandEnded).
     void failCurrentCommand();
 
-    // Where answers come from. Script text: one answer per line. Without a
+    // Where answers come from. Script text: lines of answers, each ended by
+    // a space or the line break (a text answer takes the rest of its line). Without a
     // script the terminal is used when standard input is one.
     void setScriptText(const std::string& text);
     void setInteractive(bool interactive);

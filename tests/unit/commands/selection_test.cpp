@@ -148,6 +148,14 @@ TEST_F(Selection, LastAllPreviousAndRemoveWorkAsTheHostDoes) {
     EXPECT_NE(out().find("4 found"), std::string::npos) << out();
 }
 
+TEST_F(Selection, RemovingAndAddingAgainKeepsTheOrderOfChoiceAndCountsDuplicates) {
+    // Remove the line and the circle, add the line back: it comes last; a
+    // second ALL finds every entity already chosen or adds the circle back.
+    EXPECT_EQ(interactive("ALL\nR\n5,0\n21,20\nA\n5,0\nALL\n\n"), (Ids{poly, text, line, circle}));
+    EXPECT_NE(out().find("1 found, 1 removed, 3 total"), std::string::npos) << out();
+    EXPECT_NE(out().find("4 found (3 duplicate), 4 total"), std::string::npos) << out();
+}
+
 TEST_F(Selection, CtrlCCancelsAndEnterAloneSelectsNothing) {
     int st = 0;
     EXPECT_TRUE(interactive("5,0\n^C\n", &st).empty());

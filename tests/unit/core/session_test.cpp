@@ -33,7 +33,7 @@ struct AskCommand {
 
 TEST(CommandLine, BlankLinesAreEnterCaretCIsCancelAndCommentsAreSkipped) {
     AskCommand cmd;
-    std::string out = ivtest::runScript("ASK3\n; a comment\n  12,3  \n\n^C\n");
+    std::string out = ivtest::runScript("ASK3\n; a comment\n12,3\r\n\n^C\n");
     ASSERT_EQ(g_answers.size(), 3u) << out;
     EXPECT_EQ(g_answers[0].kind, hs::Input::kText);
     EXPECT_EQ(g_answers[0].text, "12,3");
@@ -54,18 +54,22 @@ TEST(CommandLine, QueuedAnswersComeBeforeTheScript) {
     AskCommand cmd;
     hs::Session& s = hs::Session::get();
     ivtest::Transcript t;
-    s.setScriptText("from script\n");
+    s.setScriptText("from_script\n");
     s.pushInputQueue({hs::Input{hs::Input::kText, "queued"}});
     s.runCommand("ask3", true);
     s.popInputQueue();
     ASSERT_EQ(g_answers.size(), 3u);
     EXPECT_EQ(g_answers[0].text, "queued");
-    EXPECT_EQ(g_answers[1].text, "from script");
+    EXPECT_EQ(g_answers[1].text, "from_script");
 }
 
 TEST(CommandLine, UnknownCommandsAreReportedAndTheScriptGoesOn) {
     std::string out = ivtest::runScript("NOSUCHCOMMAND\nSETVAR\nCMDECHO\n1\n");
-    EXPECT_NE(out.find("Unknown command \"NOSUCHCOMMAND\".  Press F1 for help.\n"), std::string::npos) << out;
+    EXPECT_NE(out.find("Unknown command \"NOSUCHCOMMAND\".  Type HELP or ? for the list of commands.\n"),
+              std::string::npos)
+        << out;
+    ASSERT_EQ(hs::Session::get().scriptProblems().size(), 1u);
+    EXPECT_EQ(hs::Session::get().scriptProblems()[0], "line 1: unknown command \"NOSUCHCOMMAND\"");
     EXPECT_NE(out.find("Enter new value for CMDECHO <1>: 1"), std::string::npos) << out;
 }
 

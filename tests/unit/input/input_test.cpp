@@ -164,15 +164,27 @@ TEST_F(Input, GetRealAcceptsNumbersAndRefusesText) {
     EXPECT_NE(out().find("Requires numeric value."), std::string::npos);
 }
 
-TEST_F(Input, GetStringStopsAtABlankUnlessSpacesAreAllowed) {
-    answers("hello world\nhello world\n\n");
+TEST_F(Input, GetStringEndsAtASpaceUnlessSpacesAreAllowedWhenItTakesTheRestOfTheLine) {
+    answers("hello world\nhello big world\n\n");
     ACHAR buf[140];
     EXPECT_EQ(acedGetString(0, T("S: "), buf), RTNORM);
     EXPECT_EQ(edtest::str(buf), "hello");
+    EXPECT_EQ(acedGetString(0, T("S: "), buf), RTNORM);
+    EXPECT_EQ(edtest::str(buf), "world") << "the space ended the first answer";
     EXPECT_EQ(acedGetString(1, T("S: "), buf), RTNORM);
-    EXPECT_EQ(edtest::str(buf), "hello world");
+    EXPECT_EQ(edtest::str(buf), "hello big world");
     EXPECT_EQ(acedGetString(1, T("S: "), buf), RTNORM);
     EXPECT_EQ(edtest::str(buf), "");
+}
+
+TEST_F(Input, TextWithSpacesTakesWhatIsLeftOfALineAfterEarlierAnswers) {
+    answers("7 some words here\n");
+    int n = 0;
+    ACHAR buf[140];
+    EXPECT_EQ(acedGetInt(T("N: "), &n), RTNORM);
+    EXPECT_EQ(n, 7);
+    EXPECT_EQ(acedGetString(1, T("S: "), buf), RTNORM);
+    EXPECT_EQ(edtest::str(buf), "some words here");
 }
 
 TEST_F(Input, GetStringNeverWritesMoreThanTheHostLimit) {

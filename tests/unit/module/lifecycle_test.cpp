@@ -155,7 +155,8 @@ TEST(Loading, RefusesASecondLoadOfTheSameModule) {
 TEST(Unloading, MakesTheHelpCommandUnknown) {
     std::string name = IRONVEIL_RELEASE == 16 ? "Ironveil.arx" : "Ironveil.dll";
     ivtest::Run run = ivtest::runHostsim("ARX\nU " + name + "\nqwkHelp\nWM\n");
-    EXPECT_EQ(run.exitCode, 0) << run.transcript;
+    EXPECT_EQ(run.exitCode, 4) << "a script using unknown commands fails\n" << run.transcript;
+    EXPECT_NE(run.errors.find("line 3: unknown command \"qwkHelp\""), std::string::npos) << run.errors;
     EXPECT_TRUE(run.contains(name + " unloaded.")) << run.transcript;
     EXPECT_TRUE(run.contains("Unknown command \"QWKHELP\"")) << run.transcript;
     EXPECT_TRUE(run.contains("Unknown command \"WM\"")) << run.transcript;

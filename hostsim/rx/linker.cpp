@@ -111,8 +111,12 @@ Linker* g_linker(Session::Imp& imp) {
 }  // namespace
 
 std::string Linker::resolve(const std::string& file) const {
-    if (os::fileExists(file) || os::hasFolder(file))
+    if (os::hasFolder(file))
         return file;
+    // A bare name is looked for by the system's loader on its own search
+    // path, never in the current folder: name the file found there as such.
+    if (os::fileExists(file))
+        return "./" + file;
     std::string beside = executableDir() + "/" + file;
     return os::fileExists(beside) ? beside : file;
 }

@@ -201,7 +201,7 @@ def main():
         check_drawing_addon(doc2, again)
 
         none = os.path.join(a.work, "proxygraphics_%d_none.dxf" % i)
-        run_hostsim(a.hostsim, drawing, script + "\nSETVAR\nPROXYGRAPHICS\n0\n", none)
+        run_hostsim(a.hostsim, drawing, script.rstrip("\n") + "\nSETVAR\nPROXYGRAPHICS\n0\n", none)
         doc3 = ezdxf.readfile(none)
         for e in watermarks(doc3):
             check(e.proxy_graphic is None, "%s: watermark %s carries graphics" % (none, e.dxf.handle))

@@ -71,7 +71,7 @@ TEST(CloneProtocol, ACustomDeepCloneIsCalledAndFilesThroughTheDeepCloneAndTransl
 }
 
 TEST(CloneProtocol, ReferencesBetweenClonesPointAtTheClonesAfterTranslation) {
-    ivtest::Run run = runSpy(std::string("SPYMAKE\n") + kCopyBoth + "\nSPYCHECK\n");
+    ivtest::Run run = runSpy(std::string("SPYMAKE\n") + kCopyBoth + "SPYCHECK\n");
     ASSERT_EQ(run.exitCode, 0) << run.transcript;
     std::string check = after(run.transcript, "Command: SPYCHECK");
     EXPECT_EQ(check.find("one-way"), std::string::npos) << check;
@@ -81,7 +81,7 @@ TEST(CloneProtocol, ReferencesBetweenClonesPointAtTheClonesAfterTranslation) {
 }
 
 TEST(CloneProtocol, AVetoAtTranslationAbortsWithoutTranslating) {
-    ivtest::Run run = runSpy(std::string("SPYMAKE\nSPYVETO\n") + kCopyBoth + "\nSPYCHECK\n");
+    ivtest::Run run = runSpy(std::string("SPYMAKE\nSPYVETO\n") + kCopyBoth + "SPYCHECK\n");
     std::vector<std::string> n = notifications(run.transcript);
     ASSERT_GE(n.size(), 3u) << run.transcript;
     EXPECT_EQ(n[1], "beginDeepCloneXlation pairs 2");
@@ -201,7 +201,7 @@ TEST(HostRefusals, AShortDwgOutFieldsFailsUndoAndRedoWithAHostFault) {
 }
 
 TEST(HostRefusals, AWellBehavedSpyRunsWithoutFaults) {
-    ivtest::Run run = runSpy(std::string("SPYMAKE\n") + kCopyBoth + "\nMOVE\nALL\n\n0,0\n5,0\nU\nREDO\n");
+    ivtest::Run run = runSpy(std::string("SPYMAKE\n") + kCopyBoth + "MOVE\nALL\n\n0,0\n5,0\nU\nREDO\n");
     EXPECT_EQ(run.exitCode, 0) << run.transcript;
     EXPECT_FALSE(run.contains("Host fault")) << run.transcript;
 }

@@ -277,9 +277,21 @@ TEST(Proxies, LoadingTheModuleAgainTurnsItsProxiesBackIntoWatermarks) {
               watermarkRecords(ivtest::readFile(run.savePath)));
 }
 
+// The handle of the first watermark record of a saved drawing.
+static std::string firstWatermarkHandle(const std::string& text) {
+    const std::string head = "  0\nQWK_WaterMark\n  5\n";
+    size_t at = text.find(head);
+    if (at == std::string::npos)
+        return std::string();
+    at += head.size();
+    return text.substr(at, text.find('\n', at) - at);
+}
+
 TEST(Proxies, AWatermarkOfANewerVersionOpensAsAProxyThatEraseCannotRemove) {
     ivtest::Run first = watermarkedPlan();
     std::string text = ivtest::readFile(first.savePath);
+    const std::string h = firstWatermarkHandle(text);
+    ASSERT_FALSE(h.empty());
     const std::string v1 = "100\nQWK_WaterMark\n 70\n1\n";
     size_t at = text.find(v1);
     ASSERT_NE(at, std::string::npos);
@@ -291,7 +303,7 @@ TEST(Proxies, AWatermarkOfANewerVersionOpensAsAProxyThatEraseCannotRemove) {
     ASSERT_EQ(run.exitCode, 0) << run.transcript;
     EXPECT_TRUE(run.contains("Please install a newer plug-in."));
     EXPECT_TRUE(run.contains("this drawing holds 1 proxy entity"));
-    EXPECT_TRUE(run.contains("Proxy QWK_WaterMark (handle 92) cannot be erased"));
+    EXPECT_TRUE(run.contains("Proxy QWK_WaterMark (handle " + h + ") cannot be erased"));
     EXPECT_EQ(watermarkRecords(text), watermarkRecords(ivtest::readFile(run.savePath)));
 }
 
@@ -324,6 +336,8 @@ TEST(Proxies, UndoAfterAnUnloadPutsBackWhatTheWatermarkWasBefore) {
 TEST(Proxies, AFileProxyRecordStaysAProxyOfItsClassAndIsWrittenBackAsItWas) {
     ivtest::Run first = watermarkedPlan();
     std::string text = ivtest::readFile(first.savePath);
+    const std::string h = firstWatermarkHandle(text);
+    ASSERT_FALSE(h.empty());
     // The place of the watermark's class in the CLASSES section.
     size_t classes = text.find("CLASSES\n");
     size_t endClasses = text.find("ENDSEC\n", classes);
@@ -333,17 +347,23 @@ TEST(Proxies, AFileProxyRecordStaysAProxyOfItsClassAndIsWrittenBackAsItWas) {
         if (text.compare(pos, ours.size(), ours) == 0)
             index = n;
     ASSERT_GE(index, 0);
+    // The watermark's owner (model space), as the file names it.
+    const std::string ownerHead = "  0\nQWK_WaterMark\n  5\n" + h + "\n330\n";
+    size_t ownerAt = text.find(ownerHead);
+    ASSERT_NE(ownerAt, std::string::npos);
+    ownerAt += ownerHead.size();
+    const std::string owner = text.substr(ownerAt, text.find('\n', ownerAt) - ownerAt);
     long declared = 0;
-    std::string graphics = graphicsOf(watermarkRecords(text)["92"], declared);
+    std::string graphics = graphicsOf(watermarkRecords(text)[h], declared);
     ASSERT_FALSE(graphics.empty());
     std::string record =
-        "  0\nACAD_PROXY_ENTITY\n  5\n92\n330\n8\n100\nAcDbEntity\n  8\n0\n 62\n8\n100\nAcDbProxyEntity\n"
+        "  0\nACAD_PROXY_ENTITY\n  5\n" + h + "\n330\n" + owner + "\n100\nAcDbEntity\n  8\n0\n 62\n8\n100\nAcDbProxyEntity\n"
         " 90\n498\n 91\n" +
         std::to_string(500 + index) + "\n 92\n" + std::to_string(graphics.size()) + "\n";
     for (const std::string& chunk : hs::proxyGraphicsToHex(graphics))
         record += "310\n" + chunk + "\n";
     record += " 93\n64\n310\n0011223344556677\n 94\n0\n 95\n1\n 70\n0\n";
-    size_t start = text.find("  0\nQWK_WaterMark\n  5\n92\n");
+    size_t start = text.find("  0\nQWK_WaterMark\n  5\n" + h + "\n");
     size_t end = text.find("  0\n", start + 4);
     text.replace(start, end - start, record);
     ivtest::TempDir dir;
@@ -353,12 +373,14 @@ TEST(Proxies, AFileProxyRecordStaysAProxyOfItsClassAndIsWrittenBackAsItWas) {
     for (bool withModule : {false, true}) {
         ivtest::Run run = onDrawing(path, "ERASE\nALL\n\nLIST\nALL\n\n", withModule);
         ASSERT_EQ(run.exitCode, 0) << run.transcript;
-        EXPECT_TRUE(run.contains("Proxy QWK_WaterMark (handle 92) cannot be erased")) << run.transcript;
+        EXPECT_TRUE(run.contains("Proxy QWK_WaterMark (handle " + h + ") cannot be erased")) << run.transcript;
         EXPECT_TRUE(run.contains("Proxy entity of class QWK_WaterMark"));
         std::string saved = ivtest::readFile(run.savePath);
-        EXPECT_NE(saved.find(record), std::string::npos);
+        size_t written = saved.find("  0\nACAD_PROXY_ENTITY\n");
+        EXPECT_NE(saved.find(record), std::string::npos)
+            << (written == std::string::npos ? std::string("no proxy record") : saved.substr(written, 300));
         EXPECT_NE(ivtest::readFile(run.svgPath)
-                      .find("data-entity=\"ACAD_PROXY_ENTITY\" data-handle=\"92\">\n  <circle"),
+                      .find("data-entity=\"ACAD_PROXY_ENTITY\" data-handle=\"" + h + "\">\n  <circle"),
                   std::string::npos);
     }
 }

@@ -2,6 +2,7 @@
 // messages, and what it does about a module that leaves things behind.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 
 #include "ivtest.h"
@@ -29,6 +30,18 @@ TEST(DynamicLinker, RefusesAModuleBuiltForAnotherRelease) {
 TEST(DynamicLinker, ReportsAFileThatCannotBeLoaded) {
     ivtest::Run run = runWith("/nonexistent/Nothing.dll", "");
     EXPECT_TRUE(run.contains("Cannot load /nonexistent/Nothing.dll")) << run.transcript;
+}
+
+TEST(DynamicLinker, LoadsAModuleNamedWithoutAFolderFromTheCurrentFolder) {
+    // The system's loader would look for a bare name on its own search path.
+    std::filesystem::path previous = std::filesystem::current_path();
+    std::filesystem::current_path(IV_TEST_MODULE_DIR);
+    ivtest::HostsimOptions opts;
+    opts.loadModule = false;
+    ivtest::Run run = ivtest::runHostsim("ARX\nL\nmod_events" IV_TEST_MODULE_SUFFIX "\n", opts);
+    std::filesystem::current_path(previous);
+    EXPECT_TRUE(run.contains("mod_events" IV_TEST_MODULE_SUFFIX " loaded.")) << run.transcript;
+    EXPECT_FALSE(run.contains("Cannot load")) << run.transcript;
 }
 
 TEST(DynamicLinker, RefusesToUnloadALockedModule) {

@@ -2,8 +2,11 @@
 #include "dxf/objects_io.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
+#include <set>
 
+#include "dbsymtb.h"
 #include "filing/dxffiler.h"
 #include "hostsim/text.h"
 
@@ -59,6 +62,219 @@ void appendHandle(std::string& out, std::uint64_t h) {
     out.assign(p, static_cast<size_t>(end - p));
 }
 
+// Where each item of a record starts among its tags: a point takes its x
+// tag and the y and z tags that follow it (as readObject reads them).
+std::vector<size_t> itemStarts(const RawTag* begin, const RawTag* end) {
+    std::vector<size_t> starts;
+    for (const RawTag* p = begin; p != end; ++p) {
+        starts.push_back(static_cast<size_t>(p - begin));
+        if (dxfKindOf(p->code) == DxfKind::kPoint && p + 1 != end && p[1].code == p->code + 10) {
+            ++p;
+            if (p + 1 != end && p[1].code == p->code + 10)
+                ++p;
+        }
+    }
+    starts.push_back(static_cast<size_t>(end - begin));
+    return starts;
+}
+
+// The subclass each item is in: the marker's text and which one of that
+// name it is; an embedded object (101) counts as a subclass of its own.
+struct Place {
+    std::string subclass;
+    int nth = 0;
+    bool embedded = false;
+};
+
+std::vector<Place> placesOf(const std::vector<DxfItem>& items) {
+    std::vector<Place> places(items.size());
+    std::map<std::string, int> seen;
+    Place cur;
+    for (size_t i = 0; i < items.size(); ++i) {
+        const DxfItem& it = items[i];
+        if (it.code == AcDb::kDxfSubclass && !cur.embedded) {
+            cur.subclass = it.text;
+            cur.nth = seen[it.text]++;
+        } else if (it.code == AcDb::kDxfEmbeddedObjectStart) {
+            cur.embedded = true;
+        }
+        places[i] = cur;
+    }
+    return places;
+}
+
+// Settles the groups that the object's reading left unused.
+Acad::ErrorStatus settleUnread(AcDbObject* pObj, AcDbDatabase* pDb, DxfFiler& filer, const RawTag* begin,
+                               const RawTag* end, std::string& error, KeptRuns* pKept) {
+    std::vector<DxfItem>& items = filer.items();
+    std::vector<Place> places = placesOf(items);
+    AcDbEntity* pEnt = AcDbEntity::cast(pObj);
+    // Application data (102 groups), extended data and the object's own
+    // handle and owner are the file reader's.
+    bool inApp = false, sawOwner = false;
+    for (DxfItem& it : items) {
+        if (it.code == AcDb::kDxfControlString) {
+            inApp = !it.text.empty() && it.text[0] == '{';
+            it.used = true;
+            continue;
+        }
+        if (inApp || it.code >= 1000 || it.code == 5 || it.code == 105)
+            it.used = true;
+        if (it.code == 330 && !inApp) {
+            if (!sawOwner)
+                it.used = true;
+            sawOwner = true;
+        }
+    }
+    // A subclass marker given twice (a subclass split in two) is the same marker.
+    std::set<std::string> markers;
+    for (const DxfItem& it : items)
+        if (it.used && it.code == AcDb::kDxfSubclass)
+            markers.insert(it.text);
+    // Common entity groups: anywhere before a subclass marker of the entity's
+    // own or in the AcDbEntity subclass, and at the start of another subclass
+    // before its own groups (where dxflib-based programs write them).
+    bool ownSeen = false;
+    for (size_t i = 0; i < items.size(); ++i) {
+        DxfItem& it = items[i];
+        if (it.code == AcDb::kDxfSubclass) {
+            ownSeen = false;
+            if (!it.used && markers.count(it.text) != 0)
+                it.used = true;
+            continue;
+        }
+        if (it.used) {
+            ownSeen = true;
+            continue;
+        }
+        const Place& at = places[i];
+        if (pEnt == nullptr || at.embedded)
+            continue;
+        if (!(at.subclass.empty() || at.subclass == "AcDbEntity" || !ownSeen))
+            continue;
+        resbuf rb;
+        filer.setPosition(i);
+        if (filer.readResBufQuiet(&rb) == Acad::eOk && !pEnt->hsReadCommonGroup(rb))
+            it.used = false;
+    }
+    filer.setPosition(items.size());
+    bool any = false;
+    for (const DxfItem& it : items)
+        any = any || !it.used;
+    if (!any)
+        return Acad::eOk;
+
+    // A group left unread that the object writes itself: the object did not
+    // read the record completely.
+    DxfFiler trial(AcDb::kFileFiler, pDb);
+    if (pObj->dxfOutFields(&trial) == Acad::eOk) {
+        std::vector<Place> written = placesOf(trial.items());
+        for (size_t i = 0; i < items.size(); ++i) {
+            const DxfItem& it = items[i];
+            if (it.used || places[i].embedded || it.code == AcDb::kDxfSubclass)
+                continue;
+            for (size_t k = 0; k < trial.items().size(); ++k) {
+                if (trial.items()[k].code != it.code)
+                    continue;
+                if (!places[i].subclass.empty() && written[k].subclass != places[i].subclass)
+                    continue;
+                const RawTag& t = begin[itemStarts(begin, end)[i]];
+                error = "line " + std::to_string(t.line) + ": group " + std::to_string(t.code) + " \"" +
+                        std::string(t.value.substr(0, 40)) + "\" is not read by the object";
+                return Acad::eInvalidDxfCode;
+            }
+        }
+    }
+    if (pKept == nullptr)
+        return Acad::eOk;
+
+    // Each run of unread groups is kept after the used group before it.
+    std::vector<size_t> starts = itemStarts(begin, end);
+    std::map<std::pair<std::string, int>, std::map<int, int>> counts;  // per subclass: code -> count
+    KeptRun* pRun = nullptr;
+    int lastCode = -1, lastNth = 0;
+    std::pair<std::string, int> lastPlace;
+    bool inAppData = false;
+    for (size_t i = 0; i < items.size(); ++i) {
+        const DxfItem& it = items[i];
+        bool appGroup = it.code == AcDb::kDxfControlString || inAppData;
+        if (it.code == AcDb::kDxfControlString)
+            inAppData = !it.text.empty() && it.text[0] == '{';
+        std::pair<std::string, int> place(places[i].subclass, places[i].nth);
+        if (it.used) {
+            pRun = nullptr;
+            if (appGroup || it.code >= 1000)
+                continue;
+            if (it.code == AcDb::kDxfSubclass) {
+                lastPlace = place;
+                lastCode = AcDb::kDxfSubclass;
+                lastNth = 0;
+                continue;
+            }
+            if (place != lastPlace) {
+                // The first group of a subclass whose marker was not read.
+                lastPlace = place;
+            }
+            lastCode = it.code;
+            lastNth = counts[place][it.code]++;
+            continue;
+        }
+        if (pRun == nullptr) {
+            pKept->emplace_back();
+            pRun = &pKept->back();
+            pRun->subclass = lastPlace.first;
+            pRun->subclassNth = lastPlace.second;
+            pRun->afterCode = lastCode;
+            pRun->afterNth = lastNth;
+        }
+        for (size_t k = starts[i]; k < starts[i + 1]; ++k)
+            pRun->tags.push_back({begin[k].code, std::string(begin[k].value)});
+    }
+    return Acad::eOk;
+}
+
+// Where a kept run goes among an object's written tags.
+size_t insertionPoint(const Tags& tags, const KeptRun& run) {
+    std::map<std::string, int> seen;
+    std::string subclass;
+    int nth = 0;
+    size_t sectionStart = 1, sectionEnd = tags.size();
+    bool found = run.subclass.empty();
+    for (size_t i = 1; i < tags.size(); ++i) {
+        if (tags[i].code != AcDb::kDxfSubclass)
+            continue;
+        if (found) {
+            sectionEnd = i;
+            break;
+        }
+        subclass = tags[i].value;
+        nth = seen[subclass]++;
+        if (subclass == run.subclass && nth == run.subclassNth) {
+            found = true;
+            sectionStart = i;
+        }
+    }
+    if (!found)
+        return tags.size();
+    if (run.afterCode == -1)
+        return run.subclass.empty() ? 1 : sectionStart + 1;
+    if (run.afterCode == AcDb::kDxfSubclass)
+        return run.subclass.empty() ? 1 : sectionStart + 1;
+    int count = 0;
+    for (size_t i = sectionStart; i < sectionEnd; ++i) {
+        if (tags[i].code != run.afterCode || count++ != run.afterNth)
+            continue;
+        size_t at = i + 1;
+        if (dxfIsPointCode(run.afterCode)) {
+            if (at < sectionEnd && tags[at].code == run.afterCode + 10)
+                ++at;
+            if (at < sectionEnd && tags[at].code == run.afterCode + 20)
+                ++at;
+        }
+        return at;
+    }
+    return sectionEnd;
+}
 }  // namespace
 
 std::string TextCodec::decode(std::string_view raw) const {
@@ -177,7 +393,8 @@ DxfFiler& FilerCache::get(AcDbDatabase* pDb) {
 }
 
 Acad::ErrorStatus readObject(AcDbObject* pObj, AcDbDatabase* pDb, const RawTag* begin, const RawTag* end,
-                             const TextCodec& codec, std::string& error, FilerCache* pCache) {
+                             const TextCodec& codec, std::string& error, FilerCache* pCache,
+                             KeptRuns* pKept) {
     FilerCache local;
     DxfFiler& filer = (pCache != nullptr ? *pCache : local).get(pDb);
     std::vector<DxfItem>& items = filer.items();
@@ -240,6 +457,7 @@ Acad::ErrorStatus readObject(AcDbObject* pObj, AcDbDatabase* pDb, const RawTag* 
                 codec.decodeInto(p->value, it.text);
         }
     }
+    filer.setLeavingUnknown(true);
     Acad::ErrorStatus es = pObj->dxfInFields(&filer);
     if (es == Acad::eOk)
         es = filer.filerStatus();
@@ -253,12 +471,35 @@ Acad::ErrorStatus readObject(AcDbObject* pObj, AcDbDatabase* pDb, const RawTag* 
             const RawTag& at = begin[std::min(pos, static_cast<size_t>(end - begin - 1))];
             error = "line " + std::to_string(at.line) + ": " + error;
         }
+        return es;
     }
-    return es;
+    for (const DxfItem& it : items)
+        if (!it.used)
+            return settleUnread(pObj, pDb, filer, begin, end, error, pKept);
+    return Acad::eOk;
+}
+
+void restoreKeptRuns(Tags& tags, const KeptRuns& runs) {
+    if (runs.empty())
+        return;
+    std::vector<std::pair<size_t, const KeptRun*>> at;
+    for (const KeptRun& run : runs)
+        at.emplace_back(insertionPoint(tags, run), &run);
+    std::stable_sort(at.begin(), at.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    Tags out;
+    out.reserve(tags.size() + runs.size() * 2);
+    size_t k = 0;
+    for (size_t i = 0; i <= tags.size(); ++i) {
+        for (; k < at.size() && at[k].first == i; ++k)
+            out.insert(out.end(), at[k].second->tags.begin(), at[k].second->tags.end());
+        if (i < tags.size())
+            out.push_back(std::move(tags[i]));
+    }
+    tags = std::move(out);
 }
 
 Acad::ErrorStatus writeObject(const AcDbObject* pObj, AcDbDatabase* pDb, const std::string& typeName,
-                              const TextCodec& codec, Tags& out, FilerCache* pCache) {
+                              const TextCodec& codec, Tags& out, FilerCache* pCache, std::string* pWhy) {
     FilerCache local;
     DxfFiler& filer = (pCache != nullptr ? *pCache : local).get(pDb);
     Acad::ErrorStatus es = pObj->dxfOutFields(&filer);
@@ -266,6 +507,27 @@ Acad::ErrorStatus writeObject(const AcDbObject* pObj, AcDbDatabase* pDb, const s
         es = filer.filerStatus();
     if (es != Acad::eOk)
         return es;
+    auto refuse = [&](const std::string& why) {
+        if (pWhy != nullptr)
+            *pWhy = why;
+        return Acad::eInvalidInput;
+    };
+    // A file cannot hold what would not read back as it is.
+    for (const DxfItem& it : filer.items()) {
+        DxfKind kind = dxfKindOf(it.code);
+        bool finite = kind == DxfKind::kReal    ? std::isfinite(it.real)
+                      : kind == DxfKind::kPoint ? std::isfinite(it.point.x) && std::isfinite(it.point.y) &&
+                                                      std::isfinite(it.point.z)
+                                                : true;
+        if (!finite)
+            return refuse("group " + std::to_string(it.code) + " is not a finite number");
+    }
+    if (const AcDbSymbolTableRecord* pRec = AcDbSymbolTableRecord::cast(pObj)) {
+        const ACHAR* pName = nullptr;
+        pRec->getName(pName);
+        if (pName == nullptr || *pName == 0)
+            return refuse("it has no name");
+    }
     out.push_back({0, typeName});
     for (const DxfItem& it : filer.items()) {
         switch (dxfKindOf(it.code)) {

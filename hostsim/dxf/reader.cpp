@@ -109,7 +109,7 @@ private:
     void addRecord(const std::string& table, std::vector<RawTag>& tags);
     void addEntity(const std::vector<RawTag>& tags, size_t mainCount, AcDbObjectId blockId);
     AcDbObjectId blockOfEntity(const std::vector<RawTag>& tags, size_t mainCount);
-    void keepExtras(std::uint64_t handle, const RawTag* begin, const RawTag* end);
+    void keepExtras(std::uint64_t handle, const RawTag* begin, const RawTag* end, KeptRuns kept = {});
     AcRxClass* classFor(const std::string& type);
     std::uint64_t mapped(std::uint64_t fileHandle) const {
         auto it = m_remap.find(fileHandle);
@@ -310,10 +310,11 @@ void Reader::addRecord(const std::string& table, std::vector<RawTag>& tags) {
     const RawTag* begin = tags.data() + 1;
     const RawTag* end = tags.data() + tags.size();
     std::uint64_t dbHandle = 0;
+    KeptRuns kept;
     if (!existing.isNull()) {
         AcDbObject* pRec = nullptr;
         if (acdbOpenAcDbObject(pRec, existing, AcDb::kForWrite) == Acad::eOk) {
-            if (readObject(pRec, m_pDb, begin, end, m_codec, error, &m_filers) != Acad::eOk)
+            if (readObject(pRec, m_pDb, begin, end, m_codec, error, &m_filers, &kept) != Acad::eOk)
                 warn(tags[0].line, table + " " + name + ": " + error);
             pRec->close();
         }
@@ -328,7 +329,7 @@ void Reader::addRecord(const std::string& table, std::vector<RawTag>& tags) {
             pRec = new AcDbBlockTableRecord();
         if (pRec == nullptr)
             return;
-        if (readObject(pRec, m_pDb, begin, end, m_codec, error, &m_filers) != Acad::eOk)
+        if (readObject(pRec, m_pDb, begin, end, m_codec, error, &m_filers, &kept) != Acad::eOk)
             warn(tags[0].line, table + " " + name + ": " + error);
         // The name looked up above, whatever else the entry held.
         pRec->setName(fromUtf8(name).c_str());
@@ -348,10 +349,12 @@ void Reader::addRecord(const std::string& table, std::vector<RawTag>& tags) {
         m_remap[fileHandle] = dbHandle;
     if (layout != 0)
         m_data->recordLayout[dbHandle] = layout;
-    keepExtras(dbHandle, begin, end);
+    keepExtras(dbHandle, begin, end, std::move(kept));
 }
 
-void Reader::keepExtras(std::uint64_t handle, const RawTag* begin, const RawTag* end) {
+void Reader::keepExtras(std::uint64_t handle, const RawTag* begin, const RawTag* end, KeptRuns kept) {
+    if (!kept.empty())
+        m_data->keptRuns[handle] = std::move(kept);
     Tags appData, xdata;
     splitExtras(begin, end, appData, xdata);
     if (!appData.empty())
@@ -378,7 +381,8 @@ void Reader::addEntity(const std::vector<RawTag>& tags, size_t mainCount, AcDbOb
     const RawTag* mainEnd = begin + mainCount;
     std::string type(begin->value);
     std::uint64_t fileHandle = 0;
-    for (const RawTag* p = begin + 1; p != mainEnd && p->code != 100; ++p)
+    // The handle may come late (after the layer, or after a subclass marker).
+    for (const RawTag* p = begin + 1; p != mainEnd && p->code < 1000; ++p)
         if (p->code == 5 && parseHandle(p->value, fileHandle))
             break;
     for (const RawTag& t : tags) {
@@ -389,14 +393,15 @@ void Reader::addEntity(const std::vector<RawTag>& tags, size_t mainCount, AcDbOb
     AcDbEntity* pEnt = nullptr;
     bool known = false;
     AcRxClass* pClass = mainCount == tags.size() ? classFor(type) : nullptr;
+    KeptRuns kept;
     if (pClass != nullptr) {
         pEnt = AcDbEntity::cast(pClass->create());
         if (pEnt != nullptr) {
             std::string error;
-            if (readObject(pEnt, m_pDb, begin + 1, mainEnd, m_codec, error, &m_filers) == Acad::eOk) {
+            if (readObject(pEnt, m_pDb, begin + 1, mainEnd, m_codec, error, &m_filers, &kept) == Acad::eOk) {
                 known = true;
             } else {
-                warn(begin->line, type + " kept as it is: " + error);
+                warn(begin->line, type + " " + formatHandle(fileHandle) + " kept as it is: " + error);
                 delete pEnt;
                 pEnt = nullptr;
             }
@@ -425,7 +430,7 @@ void Reader::addEntity(const std::vector<RawTag>& tags, size_t mainCount, AcDbOb
     }
     pEnt->close();
     if (known)
-        keepExtras(id.handle().value(), begin + 1, mainEnd);
+        keepExtras(id.handle().value(), begin + 1, mainEnd, std::move(kept));
 }
 
 AcDbObjectId Reader::blockOfEntity(const std::vector<RawTag>& tags, size_t mainCount) {
@@ -645,6 +650,9 @@ void Reader::finish() {
         remapTags(tags);
     for (auto& [h, tags] : m_data->xdata)
         remapTags(tags);
+    for (auto& [h, runs] : m_data->keptRuns)
+        for (KeptRun& run : runs)
+            remapTags(run.tags);
     for (auto& [record, layout] : m_data->recordLayout)
         layout = mapped(layout);
     m_data->sortentsHandle = mapped(m_data->sortentsHandle);

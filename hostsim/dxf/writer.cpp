@@ -295,11 +295,15 @@ void Writer::writeClasses() {
 
 bool Writer::writeDbObject(AcDbObject* pObj, const std::string& type, bool paperSpace) {
     Tags tags;
-    Acad::ErrorStatus es = writeObject(pObj, m_pDb, type, m_codec, tags, &m_filers);
+    std::string why;
+    Acad::ErrorStatus es = writeObject(pObj, m_pDb, type, m_codec, tags, &m_filers, &why);
     std::uint64_t handle = pObj->objectId().handle().value();
     if (es != Acad::eOk)
         return fail("the " + type + " with handle " + formatHandle(handle) +
-                    " could not be written: " + toUtf8(acadErrorStatusText(es)));
+                    " could not be written: " + (why.empty() ? toUtf8(acadErrorStatusText(es)) : why));
+    auto kept = m_data->keptRuns.find(handle);
+    if (kept != m_data->keptRuns.end())
+        restoreKeptRuns(tags, kept->second);
     auto app = m_data->appData.find(handle);
     if (app != m_data->appData.end() && findCode(tags, 102) == tags.size()) {
         size_t at = findCode(tags, 5);

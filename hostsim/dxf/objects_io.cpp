@@ -164,11 +164,18 @@ Acad::ErrorStatus settleUnread(AcDbObject* pObj, AcDbDatabase* pDb, DxfFiler& fi
     if (!any)
         return Acad::eOk;
 
-    // A group left unread that the object writes itself: the object did not
+    // What the object writes: a subclass marker it writes itself is its own
+    // (a reader that met another group first did not take it); any other
+    // group left unread that the object writes means the object did not
     // read the record completely.
     DxfFiler trial(AcDb::kFileFiler, pDb);
     if (pObj->dxfOutFields(&trial) == Acad::eOk) {
         std::vector<Place> written = placesOf(trial.items());
+        for (DxfItem& it : items)
+            if (!it.used && it.code == AcDb::kDxfSubclass)
+                for (const DxfItem& w : trial.items())
+                    if (w.code == AcDb::kDxfSubclass && w.text == it.text)
+                        it.used = true;
         for (size_t i = 0; i < items.size(); ++i) {
             const DxfItem& it = items[i];
             if (it.used || places[i].embedded || it.code == AcDb::kDxfSubclass)

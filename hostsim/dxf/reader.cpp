@@ -610,9 +610,16 @@ void Reader::finish() {
     // Kept handles that the database now uses for another object move to new
     // handles.
     std::uint64_t seed = std::max({m_fileSeed, m_maxHandle + 1, hs::handseed(m_pDb)});
+    // A kept record whose own handle the file also gave to a table that the
+    // database has under another handle gets a new handle of its own too.
+    std::map<std::uint64_t, std::uint64_t> ownRemap;
     auto claim = [&](std::uint64_t h) {
-        if (h == 0 || m_remap.count(h) != 0)
+        if (h == 0 || ownRemap.count(h) != 0)
             return;
+        if (m_remap.count(h) != 0) {
+            ownRemap[h] = seed++;
+            return;
+        }
         AcDbObjectId id = hs::idFromHandle(m_pDb, h);
         if (id.isNull())
             return;
@@ -635,16 +642,28 @@ void Reader::finish() {
     }
     hs::setHandseed(m_pDb, seed);
 
+    auto remapKept = [&](Tags& tags) {
+        std::uint64_t own = ownHandle(tags);
+        auto it = ownRemap.find(own);
+        remapTags(tags);
+        if (it == ownRemap.end())
+            return;
+        for (Tag& t : tags)
+            if (t.code == 5 || t.code == 105) {
+                t.value = formatHandle(it->second);
+                break;
+            }
+    };
     for (KeptTable& t : m_data->tables) {
-        remapTags(t.head);
+        remapKept(t.head);
         for (Tags& e : t.entries)
-            remapTags(e);
+            remapKept(e);
     }
     for (Tags& o : m_data->objects)
-        remapTags(o);
+        remapKept(o);
     for (auto& [record, marks] : m_data->blocks) {
-        remapTags(marks.begin);
-        remapTags(marks.end);
+        remapKept(marks.begin);
+        remapKept(marks.end);
     }
     for (auto& [h, tags] : m_data->appData)
         remapTags(tags);

@@ -35,6 +35,45 @@ inline bool checkDxfReader(std::string_view input, std::string& why) {
     return ok;
 }
 
+// Open, save, open: for every file the reader accepts, a save either fails
+// with a message naming what it could not write, or writes a file that opens
+// to the same drawing, which is checked by saving it again: the two saves
+// must be the same text.
+inline bool checkSaveReopen(std::string_view input, std::string& why) {
+    AcDbDatabase* pDb = nullptr;
+    hs::DxfResult result = hs::readDxfText(input, pDb);
+    if (!result.ok)
+        return pDb == nullptr || (why = "a failed read returned a drawing", false);
+    std::string first;
+    hs::DxfResult written = hs::writeDxfText(pDb, first);
+    delete pDb;
+    if (!written.ok) {
+        if (written.message.empty())
+            return why = "a save failed without a message", false;
+        return true;
+    }
+    AcDbDatabase* pAgain = nullptr;
+    hs::DxfResult again = hs::readDxfText(first, pAgain);
+    if (!again.ok)
+        return why = "the saved file does not open: " + again.message, false;
+    std::string second;
+    hs::DxfResult rewritten = hs::writeDxfText(pAgain, second);
+    delete pAgain;
+    if (!rewritten.ok)
+        return why = "the reopened drawing cannot be saved: " + rewritten.message, false;
+    if (second != first) {
+        size_t at = 0;
+        while (at < first.size() && at < second.size() && first[at] == second[at])
+            ++at;
+        size_t from = first.rfind('\n', at > 200 ? at - 200 : 0);
+        from = from == std::string::npos ? 0 : from;
+        why = "the reopened drawing differs from the saved one, from\n" + first.substr(from, 400) +
+              "\n---- saved again ----\n" + second.substr(from, 400);
+        return false;
+    }
+    return true;
+}
+
 // A watermark reading its DXF groups (the tags after its group 0) through the
 // host's DXF filer: its clone slots stay sound whatever it is fed, and a
 // watermark that reads writes groups that read back to as many clones.

@@ -148,7 +148,7 @@ Acad::ErrorStatus settleUnread(AcDbObject* pObj, AcDbDatabase* pDb, DxfFiler& fi
             continue;
         }
         const Place& at = places[i];
-        if (pEnt == nullptr || at.embedded)
+        if (pEnt == nullptr || at.embedded || it.raw)
             continue;
         if (!(at.subclass.empty() || at.subclass == "AcDbEntity" || !ownSeen))
             continue;
@@ -169,31 +169,15 @@ Acad::ErrorStatus settleUnread(AcDbObject* pObj, AcDbDatabase* pDb, DxfFiler& fi
     // group left unread that the object writes means the object did not
     // read the record completely.
     DxfFiler trial(AcDb::kFileFiler, pDb);
-    if (pObj->dxfOutFields(&trial) == Acad::eOk) {
-        std::vector<Place> written = placesOf(trial.items());
+    bool trialOk = pObj->dxfOutFields(&trial) == Acad::eOk;
+    std::vector<Place> written = placesOf(trial.items());
+    if (trialOk) {
         for (DxfItem& it : items)
             if (!it.used && it.code == AcDb::kDxfSubclass)
                 for (const DxfItem& w : trial.items())
                     if (w.code == AcDb::kDxfSubclass && w.text == it.text)
                         it.used = true;
-        for (size_t i = 0; i < items.size(); ++i) {
-            const DxfItem& it = items[i];
-            if (it.used || places[i].embedded || it.code == AcDb::kDxfSubclass)
-                continue;
-            for (size_t k = 0; k < trial.items().size(); ++k) {
-                if (trial.items()[k].code != it.code)
-                    continue;
-                if (!places[i].subclass.empty() && written[k].subclass != places[i].subclass)
-                    continue;
-                const RawTag& t = begin[itemStarts(begin, end)[i]];
-                error = "line " + std::to_string(t.line) + ": group " + std::to_string(t.code) + " \"" +
-                        std::string(t.value.substr(0, 40)) + "\" is not read by the object";
-                return Acad::eInvalidDxfCode;
-            }
-        }
     }
-    if (pKept == nullptr)
-        return Acad::eOk;
 
     // Each run of unread groups is kept after the used group before it.
     std::vector<size_t> starts = itemStarts(begin, end);
@@ -226,6 +210,8 @@ Acad::ErrorStatus settleUnread(AcDbObject* pObj, AcDbDatabase* pDb, DxfFiler& fi
             lastNth = counts[place][it.code]++;
             continue;
         }
+        if (pKept == nullptr)
+            continue;
         if (pRun == nullptr) {
             pKept->emplace_back();
             pRun = &pKept->back();
@@ -236,6 +222,26 @@ Acad::ErrorStatus settleUnread(AcDbObject* pObj, AcDbDatabase* pDb, DxfFiler& fi
         }
         for (size_t k = starts[i]; k < starts[i + 1]; ++k)
             pRun->tags.push_back({begin[k].code, std::string(begin[k].value)});
+    }
+
+    // A group left unread that the object writes itself: the object did not
+    // read the record completely.
+    if (trialOk) {
+        for (size_t i = 0; i < items.size(); ++i) {
+            const DxfItem& it = items[i];
+            if (it.used || it.raw || places[i].embedded || it.code == AcDb::kDxfSubclass)
+                continue;
+            for (size_t k = 0; k < trial.items().size(); ++k) {
+                if (trial.items()[k].code != it.code)
+                    continue;
+                if (!places[i].subclass.empty() && written[k].subclass != places[i].subclass)
+                    continue;
+                const RawTag& t = begin[itemStarts(begin, end)[i]];
+                error = "line " + std::to_string(t.line) + ": group " + std::to_string(t.code) + " \"" +
+                        std::string(t.value.substr(0, 40)) + "\" is not read by the object";
+                return Acad::eInvalidDxfCode;
+            }
+        }
     }
     return Acad::eOk;
 }
@@ -261,26 +267,36 @@ size_t insertionPoint(const Tags& tags, const KeptRun& run) {
             sectionStart = i;
         }
     }
-    if (!found)
-        return tags.size();
-    if (run.afterCode == -1)
+    if (run.afterCode == -1 || run.afterCode == AcDb::kDxfSubclass) {
+        if (!found)
+            return tags.size();
         return run.subclass.empty() ? 1 : sectionStart + 1;
-    if (run.afterCode == AcDb::kDxfSubclass)
-        return run.subclass.empty() ? 1 : sectionStart + 1;
-    int count = 0;
-    for (size_t i = sectionStart; i < sectionEnd; ++i) {
-        if (tags[i].code != run.afterCode || count++ != run.afterNth)
-            continue;
-        size_t at = i + 1;
-        if (dxfIsPointCode(run.afterCode)) {
-            if (at < sectionEnd && tags[at].code == run.afterCode + 10)
-                ++at;
-            if (at < sectionEnd && tags[at].code == run.afterCode + 20)
-                ++at;
-        }
-        return at;
     }
-    return sectionEnd;
+    // After the group it followed, looked for in its subclass, then (a file
+    // without subclass markers, or a subclass the object does not write) in
+    // the whole record.
+    auto after = [&](size_t from, size_t to) {
+        int count = 0;
+        for (size_t i = from; i < to; ++i) {
+            if (tags[i].code != run.afterCode || count++ != run.afterNth)
+                continue;
+            size_t at = i + 1;
+            if (dxfIsPointCode(run.afterCode)) {
+                if (at < to && tags[at].code == run.afterCode + 10)
+                    ++at;
+                if (at < to && tags[at].code == run.afterCode + 20)
+                    ++at;
+            }
+            return at;
+        }
+        return size_t(0);
+    };
+    size_t at = found ? after(sectionStart, sectionEnd) : 0;
+    if (at == 0)
+        at = after(1, tags.size());
+    if (at != 0)
+        return at;
+    return found ? sectionEnd : tags.size();
 }
 }  // namespace
 
@@ -406,34 +422,46 @@ Acad::ErrorStatus readObject(AcDbObject* pObj, AcDbDatabase* pDb, const RawTag* 
     DxfFiler& filer = (pCache != nullptr ? *pCache : local).get(pDb);
     std::vector<DxfItem>& items = filer.items();
     items.reserve(static_cast<size_t>(end - begin));
+    // A value that does not parse: an entity is then kept whole by the file
+    // reader; the other records are read without the group, which is kept as
+    // it was in its place, and the reading reports it.
+    bool keepBad = AcDbEntity::cast(pObj) == nullptr;
+    std::string badValue;
+    DxfItem* pItem = nullptr;
     auto bad = [&](const RawTag& t, const char* what) {
-        error = "line " + std::to_string(t.line) + ": expected " + what + " for group code " +
-                std::to_string(t.code) + ", found \"" + std::string(t.value.substr(0, 40)) + "\"";
-        return Acad::eInvalidDxfCode;
+        if (badValue.empty())
+            badValue = "line " + std::to_string(t.line) + ": expected " + what + " for group code " +
+                       std::to_string(t.code) + ", found \"" + std::string(t.value.substr(0, 40)) + "\"";
+        pItem->raw = true;
+        if (!keepBad)
+            error = badValue;
+        return keepBad ? Acad::eOk : Acad::eInvalidDxfCode;
     };
     for (const RawTag* p = begin; p != end; ++p) {
         DxfItem& it = items.emplace_back();
+        pItem = &it;
         it.code = p->code;
         switch (dxfKindOf(p->code)) {
-            case DxfKind::kPoint:
-                if (!parseDouble(p->value, it.point.x))
-                    return bad(*p, "a number");
+            case DxfKind::kPoint: {
+                bool ok = parseDouble(p->value, it.point.x);
+                const RawTag* first = p;
                 it.dims = 2;
                 if (p + 1 != end && p[1].code == p->code + 10) {
                     ++p;
-                    if (!parseDouble(p->value, it.point.y))
-                        return bad(*p, "a number");
+                    ok = parseDouble(p->value, it.point.y) && ok;
                     if (p + 1 != end && p[1].code == p->code + 10) {
                         ++p;
-                        if (!parseDouble(p->value, it.point.z))
-                            return bad(*p, "a number");
+                        ok = parseDouble(p->value, it.point.z) && ok;
                         it.dims = 3;
                     }
                 }
+                if (!ok && bad(*first, "a number") != Acad::eOk)
+                    return Acad::eInvalidDxfCode;
                 break;
+            }
             case DxfKind::kReal:
-                if (!parseDouble(p->value, it.real))
-                    return bad(*p, "a number");
+                if (!parseDouble(p->value, it.real) && bad(*p, "a number") != Acad::eOk)
+                    return Acad::eInvalidDxfCode;
                 break;
             case DxfKind::kInt16:
             case DxfKind::kInt32:
@@ -442,8 +470,11 @@ Acad::ErrorStatus readObject(AcDbObject* pObj, AcDbDatabase* pDb, const RawTag* 
                 double d = 0;
                 if (!parseInt(p->value, it.integer)) {
                     // Some programs write integers with a decimal point.
-                    if (!parseDouble(p->value, d) || !(d > -9.2e18 && d < 9.2e18))
-                        return bad(*p, "an integer");
+                    if (!parseDouble(p->value, d) || !(d > -9.2e18 && d < 9.2e18)) {
+                        if (bad(*p, "an integer") != Acad::eOk)
+                            return Acad::eInvalidDxfCode;
+                        d = 0;
+                    }
                     it.integer = static_cast<long long>(d);
                 }
                 break;
@@ -451,8 +482,8 @@ Acad::ErrorStatus readObject(AcDbObject* pObj, AcDbDatabase* pDb, const RawTag* 
             case DxfKind::kHandle:
             case DxfKind::kObjectId: {
                 std::uint64_t h = 0;
-                if (!p->value.empty() && !parseHandle(p->value, h))
-                    return bad(*p, "a handle");
+                if (!p->value.empty() && !parseHandle(p->value, h) && bad(*p, "a handle") != Acad::eOk)
+                    return Acad::eInvalidDxfCode;
                 appendHandle(it.text, h);
                 it.integer = static_cast<long long>(h);  // spares parsing the text again
                 break;
@@ -481,9 +512,15 @@ Acad::ErrorStatus readObject(AcDbObject* pObj, AcDbDatabase* pDb, const RawTag* 
         return es;
     }
     for (const DxfItem& it : items)
-        if (!it.used)
-            return settleUnread(pObj, pDb, filer, begin, end, error, pKept);
-    return Acad::eOk;
+        if (!it.used) {
+            es = settleUnread(pObj, pDb, filer, begin, end, error, pKept);
+            break;
+        }
+    if (es == Acad::eOk && !badValue.empty()) {
+        error = badValue;
+        es = Acad::eInvalidDxfCode;
+    }
+    return es;
 }
 
 void restoreKeptRuns(Tags& tags, const KeptRuns& runs) {

@@ -358,6 +358,8 @@ Acad::ErrorStatus DxfFiler::readResBufQuiet(resbuf* pRb) {
         return m_status;
     if (pRb == nullptr)
         return Acad::eNullObjectPointer;
+    while (m_pos < m_items.size() && m_items[m_pos].raw)
+        ++m_pos;
     // The end of the list, or the start of the next object, ends this object's data.
     if (m_pos >= m_items.size() || m_items[m_pos].code == 0) {
         m_canPushBack = false;

@@ -30,6 +30,7 @@ struct DxfItem {
     AcDbObjectId id;        // kObjectId, once known (text holds the handle)
     int dims = 3;           // kPoint: 2 when the file gave no z (e.g. polyline vertices)
     bool used = false;      // taken by the object reading it (read and not pushed back)
+    bool raw = false;       // its value did not parse: never handed to a reader
 
     static DxfItem str(int code, const std::string& utf8);
     static DxfItem dbl(int code, double v);

@@ -423,3 +423,21 @@ TEST_F(DxfRecordGroups, AForeignSubclassBeforeTheRecordsOwnKeepsOneOfEachMarker)
     ASSERT_TRUE(again);
     EXPECT_EQ(write(again.get()), out);
 }
+
+// A table record cannot be kept as tags in place of its object: it is read
+// without the group whose value does not parse, which comes back as it was.
+TEST_F(DxfRecordGroups, ALayerGroupThatDoesNotParseIsReportedAndKeptAsItWas) {
+    hs::DxfResult result;
+    DbPtr db = read(table("LAYER", {"0 LAYER", "5 24", "100 AcDbSymbolTableRecord",
+                                    "100 AcDbLayerTableRecord", "2 HIDDEN", "70 0", "62 x3", "6 DASHED"}),
+                    &result);
+    ASSERT_TRUE(db);
+    ASSERT_EQ(result.warnings.size(), 1u);
+    EXPECT_NE(result.warnings[0].find("LAYER HIDDEN"), std::string::npos) << result.warnings[0];
+    std::string out = write(db.get());
+    Tags layer = findNamed(out, "LAYER", "HIDDEN");
+    EXPECT_EQ(groupsFrom(layer, 70, 2), (std::vector<std::string>{"70 0", "62 x3"}));
+    DbPtr again = read(out);
+    ASSERT_TRUE(again);
+    EXPECT_EQ(write(again.get()), out);
+}

@@ -107,7 +107,8 @@ const ACHAR* AcCmColor::bookName() const {
 bool AcCmColor::operator==(const AcCmColor& c) const {
     if (m_method != c.m_method)
         return false;
-    if (hs::tstring(colorName()) != c.colorName() || hs::tstring(bookName()) != c.bookName())
+    if (m_names != c.m_names &&
+        (!m_names || !c.m_names || m_names->color != c.m_names->color || m_names->book != c.m_names->book))
         return false;
     if (m_method == AcCmEntityColor::kByColor)
         return m_rgb[0] == c.m_rgb[0] && m_rgb[1] == c.m_rgb[1] && m_rgb[2] == c.m_rgb[2];

@@ -314,6 +314,7 @@ AcDbObjectId AcDbLayerTableRecord::linetypeObjectId() const {
 Acad::ErrorStatus AcDbLayerTableRecord::setLinetypeObjectId(AcDbObjectId id) {
     assertWriteEnabled();
     m_linetype = id;
+    m_missingLinetype.clear();
     return Acad::eOk;
 }
 
@@ -364,6 +365,10 @@ Acad::ErrorStatus AcDbLayerTableRecord::dwgInFields(AcDbDwgFiler* pFiler) {
     pFiler->readBool(&m_plottable);
     pFiler->readBool(&m_vpdflt);
     pFiler->readInt16(&m_otherFlags);
+    ACHAR* pMissing = nullptr;
+    pFiler->readString(&pMissing);
+    m_missingLinetype = pMissing != nullptr ? pMissing : ACRX_T("");
+    acdbFree(pMissing);
     return pFiler->filerStatus();
 }
 
@@ -380,6 +385,7 @@ Acad::ErrorStatus AcDbLayerTableRecord::dwgOutFields(AcDbDwgFiler* pFiler) const
     pFiler->writeBool(m_plottable);
     pFiler->writeBool(m_vpdflt);
     pFiler->writeInt16(m_otherFlags);
+    pFiler->writeString(m_missingLinetype.c_str());
     return pFiler->filerStatus();
 }
 
@@ -420,6 +426,8 @@ Acad::ErrorStatus AcDbLayerTableRecord::dxfInFields(AcDbDxfFiler* pFiler) {
                 if (pFiler->database() != nullptr)
                     m_linetype =
                         hs::findEntry(pFiler->database()->linetypeTableId(), rb.resval.rstring, false);
+                m_missingLinetype =
+                    m_linetype.isNull() && rb.resval.rstring != nullptr ? rb.resval.rstring : ACRX_T("");
                 return true;
             case 370:
                 m_lineWeight = static_cast<AcDb::LineWeight>(rb.resval.rint);
@@ -450,7 +458,9 @@ Acad::ErrorStatus AcDbLayerTableRecord::dxfOutFields(AcDbDxfFiler* pFiler) const
         pFiler->writeInt32(
             420, (Adesk::Int32(m_color.red()) << 16) | (Adesk::Int32(m_color.green()) << 8) | m_color.blue());
     hs::tstring lt = hs::recordName(m_linetype);
-    pFiler->writeString(6, lt.empty() ? ACRX_T("Continuous") : lt.c_str());
+    if (lt.empty())
+        lt = m_missingLinetype.empty() ? ACRX_T("Continuous") : m_missingLinetype;
+    pFiler->writeString(6, lt.c_str());
     pFiler->writeBool(static_cast<AcDb::DxfCode>(290), m_plottable);
     pFiler->writeInt16(370, static_cast<Adesk::Int16>(m_lineWeight));
     return pFiler->filerStatus();

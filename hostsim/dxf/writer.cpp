@@ -3,6 +3,7 @@
 // tables, blocks, entities and objects, each database object through its own
 // DXF writing and each kept one as it was read.
 #include <algorithm>
+#include <cmath>
 #include <set>
 
 #include "dbsymtb.h"
@@ -125,6 +126,9 @@ void Writer::prepare() {
         std::string name = m_codec.encode(pName != nullptr ? toUtf8(pName) : std::string());
         AcGePoint3d base = pRec->origin();
         pRec->close();
+        if (!std::isfinite(base.x) || !std::isfinite(base.y) || !std::isfinite(base.z))
+            fail("the BLOCK_RECORD with handle " + formatHandle(h) +
+                 " could not be written: its origin is not a finite number");
         std::string owner = formatHandle(h);
         BlockMarks marks;
         marks.begin = {{0, "BLOCK"},

@@ -441,3 +441,26 @@ TEST_F(DxfRecordGroups, ALayerGroupThatDoesNotParseIsReportedAndKeptAsItWas) {
     ASSERT_TRUE(again);
     EXPECT_EQ(write(again.get()), out);
 }
+
+TEST_F(DxfRecordGroups, ASaveRefusesABlockOriginThatIsNotFiniteAndNamesTheBlock) {
+    DbPtr db(new AcDbDatabase());
+    AcDbBlockTableRecord* pRec = new AcDbBlockTableRecord();
+    pRec->setName(hs::fromUtf8("FAR").c_str());
+    pRec->setOrigin(AcGePoint3d(std::numeric_limits<double>::quiet_NaN(), 0.0, 0.0));
+    AcDbObjectId id;
+    ASSERT_EQ(hs::addObject(db.get(), pRec, db->blockTableId(), AcDbHandle(), id), Acad::eOk);
+    pRec->close();
+    std::string out;
+    hs::DxfResult result = hs::writeDxfText(db.get(), out);
+    EXPECT_FALSE(result.ok);
+    std::string handle = hs::dxf::formatHandle(id.handle().value());
+    EXPECT_NE(result.message.find("BLOCK_RECORD with handle " + handle), std::string::npos) << result.message;
+    EXPECT_NE(result.message.find("origin is not a finite number"), std::string::npos) << result.message;
+}
+
+TEST_F(DxfRecordGroups, ALayersLinetypeThatTheFileLacksKeepsItsName) {
+    DbPtr db = read(table("LAYER", {"0 LAYER", "5 25", "100 AcDbSymbolTableRecord",
+                                    "100 AcDbLayerTableRecord", "2 HIDDEN", "70 0", "62 3", "6 DASHED"}));
+    ASSERT_TRUE(db);
+    EXPECT_EQ(value(findNamed(write(db.get()), "LAYER", "HIDDEN"), 6), "DASHED");
+}

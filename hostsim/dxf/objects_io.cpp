@@ -438,10 +438,14 @@ Acad::ErrorStatus readObject(AcDbObject* pObj, AcDbDatabase* pDb, const RawTag* 
     std::string badValue;
     DxfItem* pItem = nullptr;
     auto bad = [&](const RawTag& t, const char* what) {
-        if (badValue.empty())
+        if (badValue.empty() && t.code != 5 && t.code != 105)
             badValue = "line " + std::to_string(t.line) + ": expected " + what + " for group code " +
                        std::to_string(t.code) + ", found \"" + std::string(t.value.substr(0, 40)) + "\"";
         pItem->raw = true;
+        // The object's own handle is the file reader's: one that does not
+        // parse gets a new handle there.
+        if (t.code == 5 || t.code == 105)
+            return Acad::eOk;
         if (!keepBad)
             error = badValue;
         return keepBad ? Acad::eOk : Acad::eInvalidDxfCode;

@@ -468,8 +468,14 @@ Acad::ErrorStatus AcDbLayerTableRecord::dxfOutFields(AcDbDxfFiler* pFiler) const
         pFiler->writeInt32(
             420, (Adesk::Int32(m_color.red()) << 16) | (Adesk::Int32(m_color.green()) << 8) | m_color.blue());
     hs::tstring lt = hs::recordName(m_linetype);
+    if (lt.empty() && !m_missingLinetype.empty())
+        lt = m_missingLinetype;
+    // No linetype: the drawing's continuous linetype, spelled as the drawing has it.
+    AcDbDatabase* pDb = database() != nullptr ? database() : pFiler->database();
+    if (lt.empty() && pDb != nullptr)
+        lt = hs::recordName(hs::findEntry(pDb->linetypeTableId(), ACRX_T("Continuous"), false));
     if (lt.empty())
-        lt = m_missingLinetype.empty() ? ACRX_T("Continuous") : m_missingLinetype;
+        lt = ACRX_T("Continuous");
     pFiler->writeString(6, lt.c_str());
     pFiler->writeBool(static_cast<AcDb::DxfCode>(290), m_plottable);
     pFiler->writeInt16(370, static_cast<Adesk::Int16>(m_lineWeight));

@@ -178,7 +178,7 @@ Acad::ErrorStatus AcDbBlockTableRecord::dxfInFields(AcDbDxfFiler* pFiler) {
         switch (rb.restype) {
             case AcDb::kDxfSymbolTableName:
                 // The first name is the record's (as the file reader takes it).
-                if (named)
+                if (named || rb.resval.rstring == nullptr || *rb.resval.rstring == 0)
                     return false;
                 named = true;
                 setName(rb.resval.rstring);
@@ -404,7 +404,7 @@ Acad::ErrorStatus AcDbLayerTableRecord::dxfInFields(AcDbDxfFiler* pFiler) {
         switch (rb.restype) {
             case 2:
                 // The first name is the record's (as the file reader takes it).
-                if (named)
+                if (named || rb.resval.rstring == nullptr || *rb.resval.rstring == 0)
                     return false;
                 named = true;
                 setName(rb.resval.rstring);
@@ -593,7 +593,7 @@ Acad::ErrorStatus AcDbLinetypeTableRecord::dxfInFields(AcDbDxfFiler* pFiler) {
         switch (rb.restype) {
             case 2:
                 // The first name is the record's (as the file reader takes it).
-                if (named)
+                if (named || rb.resval.rstring == nullptr || *rb.resval.rstring == 0)
                     return false;
                 named = true;
                 setName(rb.resval.rstring);

@@ -20,6 +20,27 @@
 
 AcCmColor::AcCmColor() : m_method(AcCmEntityColor::kByLayer), m_index(256), m_rgb{0, 0, 0} {}
 
+AcCmColor::AcCmColor(const AcCmColor& other)
+    : AcCmColorBase(other),
+      m_method(other.m_method),
+      m_index(other.m_index),
+      m_rgb{other.m_rgb[0], other.m_rgb[1], other.m_rgb[2]},
+      m_names(other.m_names ? new Names(*other.m_names) : nullptr) {}
+
+AcCmColor& AcCmColor::operator=(const AcCmColor& other) {
+    if (this != &other) {
+        m_method = other.m_method;
+        m_index = other.m_index;
+        m_rgb[0] = other.m_rgb[0];
+        m_rgb[1] = other.m_rgb[1];
+        m_rgb[2] = other.m_rgb[2];
+        m_names.reset(other.m_names ? new Names(*other.m_names) : nullptr);
+    }
+    return *this;
+}
+
+AcCmColor::~AcCmColor() = default;
+
 AcCmEntityColor::ColorMethod AcCmColor::colorMethod() const {
     return m_method;
 }
@@ -89,7 +110,7 @@ Acad::ErrorStatus AcCmColor::setNames(const ACHAR* colorName, const ACHAR* bookN
         m_names.reset();
         return Acad::eOk;
     }
-    auto pNames = std::make_shared<Names>();
+    std::unique_ptr<Names> pNames(new Names());
     pNames->color = colorName;
     pNames->book = bookName != nullptr ? bookName : ACRX_T("");
     m_names = std::move(pNames);
@@ -107,8 +128,8 @@ const ACHAR* AcCmColor::bookName() const {
 bool AcCmColor::operator==(const AcCmColor& c) const {
     if (m_method != c.m_method)
         return false;
-    if (m_names != c.m_names &&
-        (!m_names || !c.m_names || m_names->color != c.m_names->color || m_names->book != c.m_names->book))
+    if ((m_names == nullptr) != (c.m_names == nullptr) ||
+        (m_names && (m_names->color != c.m_names->color || m_names->book != c.m_names->book)))
         return false;
     if (m_method == AcCmEntityColor::kByColor)
         return m_rgb[0] == c.m_rgb[0] && m_rgb[1] == c.m_rgb[1] && m_rgb[2] == c.m_rgb[2];

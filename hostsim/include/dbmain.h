@@ -48,6 +48,11 @@ public:
 class AcCmColor : public AcCmColorBase {
 public:
     AcCmColor();
+    AcCmColor(const AcCmColor& other);
+    AcCmColor(AcCmColor&& other) noexcept = default;
+    AcCmColor& operator=(const AcCmColor& other);
+    AcCmColor& operator=(AcCmColor&& other) noexcept = default;
+    ~AcCmColor() override;
     virtual AcCmEntityColor::ColorMethod colorMethod() const;
     virtual Acad::ErrorStatus setColorMethod(AcCmEntityColor::ColorMethod eColorMethod);
     virtual bool isByColor() const;
@@ -78,7 +83,7 @@ private:
     Adesk::UInt16 m_index;
     Adesk::UInt8 m_rgb[3];
     // Most colours have no names: nothing is stored for them.
-    std::shared_ptr<const Names> m_names;
+    std::unique_ptr<Names> m_names;
 };
 
 // Transparency: by layer, by block, or an alpha value (0 clear, 255 solid).

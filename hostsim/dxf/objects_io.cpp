@@ -111,8 +111,14 @@ Acad::ErrorStatus settleUnread(AcDbObject* pObj, AcDbDatabase* pDb, DxfFiler& fi
     AcDbEntity* pEnt = AcDbEntity::cast(pObj);
     // Application data (102 groups), extended data and the object's own
     // handle and owner are the file reader's.
+    // An embedded object's groups are its own (only extended data may follow it).
     bool inApp = false, sawOwner = false;
-    for (DxfItem& it : items) {
+    for (size_t i = 0; i < items.size(); ++i) {
+        DxfItem& it = items[i];
+        if (places[i].embedded) {
+            it.used = it.used || it.code >= 1000;
+            continue;
+        }
         if (it.code == AcDb::kDxfControlString) {
             inApp = !it.text.empty() && it.text[0] == '{';
             it.used = true;
@@ -137,7 +143,7 @@ Acad::ErrorStatus settleUnread(AcDbObject* pObj, AcDbDatabase* pDb, DxfFiler& fi
     bool ownSeen = false;
     for (size_t i = 0; i < items.size(); ++i) {
         DxfItem& it = items[i];
-        if (it.code == AcDb::kDxfSubclass) {
+        if (it.code == AcDb::kDxfSubclass && !places[i].embedded) {
             ownSeen = false;
             if (!it.used && markers.count(it.text) != 0)
                 it.used = true;
@@ -172,8 +178,8 @@ Acad::ErrorStatus settleUnread(AcDbObject* pObj, AcDbDatabase* pDb, DxfFiler& fi
     bool trialOk = pObj->dxfOutFields(&trial) == Acad::eOk;
     std::vector<Place> written = placesOf(trial.items());
     if (trialOk) {
-        for (DxfItem& it : items)
-            if (!it.used && it.code == AcDb::kDxfSubclass)
+        for (size_t i = 0; i < items.size(); ++i)
+            if (DxfItem& it = items[i]; !it.used && it.code == AcDb::kDxfSubclass && !places[i].embedded)
                 for (const DxfItem& w : trial.items())
                     if (w.code == AcDb::kDxfSubclass && w.text == it.text)
                         it.used = true;
@@ -301,6 +307,9 @@ size_t insertionPoint(const Tags& tags, const KeptRun& run) {
 // first, so that a reader taking the first of such groups takes the same one
 // again.
 size_t placeOf(const Tags& tags, const KeptRun& run) {
+    // An embedded object is the last of an object's own data.
+    if (!run.tags.empty() && run.tags.front().code == AcDb::kDxfEmbeddedObjectStart)
+        return tags.size();
     size_t at = insertionPoint(tags, run);
     int code = run.tags.empty() ? AcDb::kDxfSubclass : run.tags.front().code;
     while (code != AcDb::kDxfSubclass && at < tags.size() && tags[at].code == code)

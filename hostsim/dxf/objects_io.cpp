@@ -587,6 +587,8 @@ Acad::ErrorStatus writeObject(const AcDbObject* pObj, AcDbDatabase* pDb, const s
                                                 : true;
         if (!finite)
             return refuse("group " + std::to_string(it.code) + " is not a finite number");
+        if (kind == DxfKind::kString && it.text.find_first_of("\r\n") != std::string::npos)
+            return refuse("group " + std::to_string(it.code) + " holds a line break");
     }
     if (const AcDbSymbolTableRecord* pRec = AcDbSymbolTableRecord::cast(pObj)) {
         const ACHAR* pName = nullptr;

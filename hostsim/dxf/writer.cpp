@@ -405,6 +405,7 @@ void Writer::writeDbTable(const std::string& name, AcDbObjectId tableId) {
     m_w.write(330, "0");
     m_w.write(100, "AcDbSymbolTable");
     m_w.writeInt(70, static_cast<long long>(records.size()));
+    std::set<std::string> names;  // a reader takes two entries of one name as one
     for (AcDbObjectId id : records) {
         AcDbObject* pRec = nullptr;
         if (acdbOpenAcDbObject(pRec, id, AcDb::kForRead) != Acad::eOk) {
@@ -412,6 +413,13 @@ void Writer::writeDbTable(const std::string& name, AcDbObjectId tableId) {
                  " cannot be opened");
             continue;
         }
+        const ACHAR* pName = nullptr;
+        if (AcDbSymbolTableRecord* pSym = AcDbSymbolTableRecord::cast(pRec))
+            pSym->getName(pName);
+        std::string entry = upper(toUtf8(pName != nullptr ? pName : ACRX_T("")));
+        if (!entry.empty() && !names.insert(entry).second)
+            fail("the " + name + " with handle " + formatHandle(id.handle().value()) +
+                 " could not be written: another entry has its name");
         writeDbObject(pRec, name, false);
         pRec->close();
     }

@@ -465,3 +465,17 @@ TEST_F(DxfRecordGroups, ALayersLinetypeThatTheFileLacksKeepsItsName) {
     ASSERT_TRUE(db);
     EXPECT_EQ(value(findNamed(write(db.get()), "LAYER", "HIDDEN"), 6), "DASHED");
 }
+
+TEST_F(DxfRecordGroups, ASaveRefusesTwoLayersOfOneNameAndNamesTheSecond) {
+    DbPtr db(new AcDbDatabase());
+    AcDbLayerTableRecord* pRec = new AcDbLayerTableRecord();
+    pRec->setName(ACRX_T("0"));
+    AcDbObjectId id;
+    ASSERT_EQ(hs::addObject(db.get(), pRec, db->layerTableId(), AcDbHandle(), id), Acad::eOk);
+    pRec->close();
+    std::string out;
+    hs::DxfResult result = hs::writeDxfText(db.get(), out);
+    EXPECT_FALSE(result.ok);
+    std::string handle = hs::dxf::formatHandle(id.handle().value());
+    EXPECT_NE(result.message.find("LAYER with handle " + handle), std::string::npos) << result.message;
+}

@@ -403,6 +403,8 @@ Acad::ErrorStatus AcDbObject::dxfInFields(AcDbDxfFiler* pFiler) {
             inGroup = !s.empty() && s[0] == '{';
             continue;
         }
+        if (rb.restype == AcDb::kDxfSubclass)  // a group left open ends at the subclass data
+            inGroup = false;
         if (!inGroup && rb.restype == 330 && owner && pHs != nullptr && pHs->leavesUnknown()) {
             pHs->leaveLastItem();
             continue;

@@ -124,6 +124,8 @@ Acad::ErrorStatus settleUnread(AcDbObject* pObj, AcDbDatabase* pDb, DxfFiler& fi
             it.used = true;
             continue;
         }
+        if (it.code == AcDb::kDxfSubclass)  // as the file reader keeps application data
+            inApp = false;
         if (inApp || it.code >= 1000 || it.code == 5 || it.code == 105)
             it.used = true;
         if (it.code == 330 && !inApp) {
@@ -194,6 +196,8 @@ Acad::ErrorStatus settleUnread(AcDbObject* pObj, AcDbDatabase* pDb, DxfFiler& fi
     bool inAppData = false;
     for (size_t i = 0; i < items.size(); ++i) {
         const DxfItem& it = items[i];
+        if (it.code == AcDb::kDxfSubclass)
+            inAppData = false;
         bool appGroup = it.code == AcDb::kDxfControlString || inAppData;
         if (it.code == AcDb::kDxfControlString)
             inAppData = !it.text.empty() && it.text[0] == '{';

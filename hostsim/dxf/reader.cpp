@@ -357,6 +357,9 @@ void Reader::keepExtras(std::uint64_t handle, const RawTag* begin, const RawTag*
         m_data->keptRuns[handle] = std::move(kept);
     Tags appData, xdata;
     splitExtras(begin, end, appData, xdata);
+    // A group left open ended at the subclass data: it is closed there.
+    if (!appData.empty() && !(appData.back().code == 102 && appData.back().value == "}"))
+        appData.push_back({102, "}"});
     if (!appData.empty())
         m_data->appData[handle] = std::move(appData);
     if (!xdata.empty())

@@ -222,6 +222,8 @@ Acad::ErrorStatus settleUnread(AcDbObject* pObj, AcDbDatabase* pDb, DxfFiler& fi
         }
         if (pKept == nullptr)
             continue;
+        if (it.code == AcDb::kDxfEmbeddedObjectStart)
+            pRun = nullptr;  // an embedded object goes back at the end
         if (pRun == nullptr) {
             pKept->emplace_back();
             pRun = &pKept->back();

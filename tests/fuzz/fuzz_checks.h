@@ -36,8 +36,8 @@ inline bool checkDxfReader(std::string_view input, std::string& why) {
     return ok;
 }
 
-// The records of a DXF text (from each group 0), each as its type and its
-// groups in order and sorted.
+// The records of a DXF text (from each group 0), each as its groups in order
+// and sorted, handle values left out.
 struct DxfRecordText {
     std::vector<std::pair<int, std::string>> groups, sorted;
 };
@@ -48,7 +48,11 @@ inline std::vector<DxfRecordText> dxfRecords(std::string_view text) {
     while (reader.next(t)) {
         if (t.code == 0 || records.empty())
             records.emplace_back();
-        records.back().groups.emplace_back(t.code, std::string(t.value));
+        // Handles are compared by presence only: the file's handles of kept
+        // records may be numbered again when they meet the database's.
+        bool handle =
+            t.code == 5 || t.code == 105 || hs::dxf::groupType(t.code) == hs::dxf::GroupType::kHandle;
+        records.back().groups.emplace_back(t.code, handle ? std::string("#") : std::string(t.value));
     }
     for (DxfRecordText& r : records) {
         r.sorted = r.groups;

@@ -20,12 +20,34 @@
 
 AcCmColor::AcCmColor() : m_method(AcCmEntityColor::kByLayer), m_index(256), m_rgb{0, 0, 0} {}
 
+AcCmColor::AcCmColor(const AcCmColor& other)
+    : AcCmColorBase(other),
+      m_method(other.m_method),
+      m_index(other.m_index),
+      m_rgb{other.m_rgb[0], other.m_rgb[1], other.m_rgb[2]},
+      m_names(other.m_names ? new Names(*other.m_names) : nullptr) {}
+
+AcCmColor& AcCmColor::operator=(const AcCmColor& other) {
+    if (this != &other) {
+        m_method = other.m_method;
+        m_index = other.m_index;
+        m_rgb[0] = other.m_rgb[0];
+        m_rgb[1] = other.m_rgb[1];
+        m_rgb[2] = other.m_rgb[2];
+        m_names.reset(other.m_names ? new Names(*other.m_names) : nullptr);
+    }
+    return *this;
+}
+
+AcCmColor::~AcCmColor() = default;
+
 AcCmEntityColor::ColorMethod AcCmColor::colorMethod() const {
     return m_method;
 }
 
 Acad::ErrorStatus AcCmColor::setColorMethod(AcCmEntityColor::ColorMethod eColorMethod) {
     m_method = eColorMethod;
+    m_names.reset();
     if (eColorMethod == AcCmEntityColor::kByLayer)
         m_index = 256;
     else if (eColorMethod == AcCmEntityColor::kByBlock)
@@ -50,6 +72,7 @@ Acad::ErrorStatus AcCmColor::setColorIndex(Adesk::UInt16 colorIndex) {
     if (colorIndex > 256)
         return Acad::eInvalidInput;
     m_index = colorIndex;
+    m_names.reset();
     if (colorIndex == 256)
         m_method = AcCmEntityColor::kByLayer;
     else if (colorIndex == 0)
@@ -65,6 +88,7 @@ Adesk::UInt16 AcCmColor::colorIndex() const {
 
 Acad::ErrorStatus AcCmColor::setRGB(Adesk::UInt8 red, Adesk::UInt8 green, Adesk::UInt8 blue) {
     m_method = AcCmEntityColor::kByColor;
+    m_names.reset();
     m_rgb[0] = red;
     m_rgb[1] = green;
     m_rgb[2] = blue;
@@ -81,8 +105,31 @@ Adesk::UInt8 AcCmColor::blue() const {
     return m_rgb[2];
 }
 
+Acad::ErrorStatus AcCmColor::setNames(const ACHAR* colorName, const ACHAR* bookName) {
+    if (colorName == nullptr || *colorName == 0) {
+        m_names.reset();
+        return Acad::eOk;
+    }
+    std::unique_ptr<Names> pNames(new Names());
+    pNames->color = colorName;
+    pNames->book = bookName != nullptr ? bookName : ACRX_T("");
+    m_names = std::move(pNames);
+    return Acad::eOk;
+}
+
+const ACHAR* AcCmColor::colorName() const {
+    return m_names ? m_names->color.c_str() : ACRX_T("");
+}
+
+const ACHAR* AcCmColor::bookName() const {
+    return m_names ? m_names->book.c_str() : ACRX_T("");
+}
+
 bool AcCmColor::operator==(const AcCmColor& c) const {
     if (m_method != c.m_method)
+        return false;
+    if ((m_names == nullptr) != (c.m_names == nullptr) ||
+        (m_names && (m_names->color != c.m_names->color || m_names->book != c.m_names->book)))
         return false;
     if (m_method == AcCmEntityColor::kByColor)
         return m_rgb[0] == c.m_rgb[0] && m_rgb[1] == c.m_rgb[1] && m_rgb[2] == c.m_rgb[2];
@@ -104,13 +151,22 @@ Acad::ErrorStatus AcCmColor::dwgIn(AcDbDwgFiler* pInputFiler) {
     m_rgb[0] = static_cast<Adesk::UInt8>(rgb >> 16);
     m_rgb[1] = static_cast<Adesk::UInt8>(rgb >> 8);
     m_rgb[2] = static_cast<Adesk::UInt8>(rgb);
-    return Acad::eOk;
+    ACHAR* pColor = nullptr;
+    ACHAR* pBook = nullptr;
+    pInputFiler->readString(&pColor);
+    pInputFiler->readString(&pBook);
+    setNames(pColor, pBook);
+    acdbFree(pColor);
+    acdbFree(pBook);
+    return pInputFiler->filerStatus();
 }
 
 Acad::ErrorStatus AcCmColor::dwgOut(AcDbDwgFiler* pOutputFiler) const {
     pOutputFiler->writeUInt16(static_cast<Adesk::UInt16>(m_method));
     pOutputFiler->writeUInt16(m_index);
     pOutputFiler->writeUInt32((Adesk::UInt32(m_rgb[0]) << 16) | (Adesk::UInt32(m_rgb[1]) << 8) | m_rgb[2]);
+    pOutputFiler->writeString(colorName());
+    pOutputFiler->writeString(bookName());
     return pOutputFiler->filerStatus();
 }
 
@@ -151,6 +207,7 @@ struct AcDbEntity::Props {
     // database's current values when it is added to a database).
     enum { kColorSet = 1, kLayerSet = 2, kLinetypeSet = 4, kScaleSet = 8, kWeightSet = 16, kAllSet = 31 };
     unsigned char setMask = 0;
+    AcCmTransparency transparency;
 
     // Most entities keep the default linetype: it is not stored for each.
     Props() = default;
@@ -166,6 +223,7 @@ struct AcDbEntity::Props {
         lineWeight = o.lineWeight;
         visibility = o.visibility;
         setMask = o.setMask;
+        transparency = o.transparency;
         m_linetype.reset(o.m_linetype ? new hs::tstring(*o.m_linetype) : nullptr);
         return *this;
     }
@@ -425,6 +483,22 @@ Acad::ErrorStatus AcDbEntity::setVisibility(AcDb::Visibility newVal, Adesk::Bool
     return Acad::eOk;
 }
 
+AcCmTransparency AcDbEntity::transparency() const {
+    assertReadEnabled();
+    return m_pProps->transparency;
+}
+
+Acad::ErrorStatus AcDbEntity::setTransparency(const AcCmTransparency& trans, Adesk::Boolean) {
+    Acad::ErrorStatus es = hs::checkFault("AcDbEntity::setTransparency");
+    if (es != Acad::eOk)
+        return es;
+    if (trans.isInvalid())
+        return Acad::eInvalidInput;
+    assertWriteEnabled();
+    m_pProps->transparency = trans;
+    return Acad::eOk;
+}
+
 Acad::ErrorStatus AcDbEntity::setPropertiesFrom(const AcDbEntity* pEntity, Adesk::Boolean) {
     Acad::ErrorStatus es = hs::checkFault("AcDbEntity::setPropertiesFrom");
     if (es != Acad::eOk)
@@ -493,6 +567,7 @@ Acad::ErrorStatus AcDbEntity::dwgOutFields(AcDbDwgFiler* pFiler) const {
     pFiler->writeDouble(m_pProps->linetypeScale);
     pFiler->writeInt16(static_cast<Adesk::Int16>(m_pProps->lineWeight));
     pFiler->writeInt16(static_cast<Adesk::Int16>(m_pProps->visibility));
+    pFiler->writeUInt32(m_pProps->transparency.serializeOut());
     return pFiler->filerStatus();
 }
 
@@ -517,6 +592,9 @@ Acad::ErrorStatus AcDbEntity::dwgInFields(AcDbDwgFiler* pFiler) {
     Adesk::Int16 lw = 0, vis = 0;
     pFiler->readInt16(&lw);
     pFiler->readInt16(&vis);
+    Adesk::UInt32 transparency = 0;
+    pFiler->readUInt32(&transparency);
+    p.transparency.serializeIn(transparency);
     if (pFiler->filerStatus() != Acad::eOk)
         return pFiler->filerStatus();
     p.lineWeight = static_cast<AcDb::LineWeight>(lw);
@@ -539,7 +617,15 @@ Acad::ErrorStatus AcDbEntity::dxfOutFields(AcDbDxfFiler* pFiler) const {
         pFiler->writeString(AcDb::kDxfLinetypeName, m_pProps->linetype().c_str());
     const AcCmColor& c = m_pProps->color;
     if (c.isByColor()) {
+        // A true colour keeps the colour index given with it, for readers
+        // that know only indexes.
+        if (c.colorIndex() >= 1 && c.colorIndex() <= 255)
+            pFiler->writeInt16(AcDb::kDxfColor, static_cast<Adesk::Int16>(c.colorIndex()));
         pFiler->writeInt32(420, (Adesk::Int32(c.red()) << 16) | (Adesk::Int32(c.green()) << 8) | c.blue());
+        if (*c.colorName() != 0) {
+            hs::tstring name = hs::tstring(c.bookName()) + ACRX_T("$") + c.colorName();
+            pFiler->writeString(static_cast<AcDb::DxfCode>(430), name.c_str());
+        }
     } else if (c.colorIndex() != 256) {
         pFiler->writeInt16(AcDb::kDxfColor, static_cast<Adesk::Int16>(c.colorIndex()));
     }
@@ -549,7 +635,89 @@ Acad::ErrorStatus AcDbEntity::dxfOutFields(AcDbDxfFiler* pFiler) const {
         pFiler->writeDouble(AcDb::kDxfLinetypeScale, m_pProps->linetypeScale);
     if (m_pProps->visibility == AcDb::kInvisible)
         pFiler->writeInt16(AcDb::kDxfVisibility, 1);
+    if (!m_pProps->transparency.isByLayer())
+        pFiler->writeInt32(static_cast<AcDb::DxfCode>(440),
+                           static_cast<Adesk::Int32>(m_pProps->transparency.serializeOut()));
     return pFiler->filerStatus();
+}
+
+// The groups of the entity subclass, in any order: a colour index given
+// with a true colour stays the true colour's index, and a colour book name
+// stays with its true colour.
+bool AcDbEntity::readCommonGroup(Props& p, const resbuf& rb) {
+    auto keepingTrueColor = [&p](auto change) {
+        AcCmColor old = p.color;
+        change();
+        if (old.isByColor()) {
+            p.color.setRGB(old.red(), old.green(), old.blue());
+            p.color.setNames(old.colorName(), old.bookName());
+        }
+    };
+    switch (rb.restype) {
+        case AcDb::kDxfLayerName:
+            p.layer = rb.resval.rstring;
+            return true;
+        case AcDb::kDxfLinetypeName:
+            p.setLinetype(rb.resval.rstring);
+            return true;
+        case AcDb::kDxfColor:
+            // A negative colour means the layer is off (tables only); keep the index.
+            keepingTrueColor([&] {
+                p.color.setColorIndex(static_cast<Adesk::UInt16>(
+                    std::abs(rb.resval.rint) > 256 ? 256 : std::abs(rb.resval.rint)));
+            });
+            return true;
+        case 420: {
+            AcCmColor old = p.color;
+            p.color.setRGB(static_cast<Adesk::UInt8>(rb.resval.rlong >> 16),
+                           static_cast<Adesk::UInt8>(rb.resval.rlong >> 8),
+                           static_cast<Adesk::UInt8>(rb.resval.rlong));
+            p.color.setNames(old.colorName(), old.bookName());
+            return true;
+        }
+        case 430: {
+            // "BOOK$COLOR"; the name belongs to the true colour (420).
+            hs::tstring text = rb.resval.rstring != nullptr ? rb.resval.rstring : ACRX_T("");
+            size_t dollar = text.find(ACHAR('$'));
+            if (dollar == hs::tstring::npos)
+                p.color.setNames(text.c_str());
+            else
+                p.color.setNames(text.substr(dollar + 1).c_str(), text.substr(0, dollar).c_str());
+            return true;
+        }
+        case 440:
+            p.transparency.serializeIn(static_cast<Adesk::UInt32>(rb.resval.rlong));
+            if (p.transparency.isInvalid())
+                p.transparency = AcCmTransparency();
+            return true;
+        case AcDb::kDxfLineWeight:
+            p.lineWeight = isLineWeight(rb.resval.rint) ? static_cast<AcDb::LineWeight>(rb.resval.rint)
+                                                        : AcDb::kLnWtByLayer;
+            return true;
+        case AcDb::kDxfLinetypeScale:
+            if (rb.resval.rreal > 0.0)
+                p.linetypeScale = rb.resval.rreal;
+            return true;
+        case AcDb::kDxfVisibility:
+            p.visibility = rb.resval.rint != 0 ? AcDb::kInvisible : AcDb::kVisible;
+            return true;
+        // Paper space is where the entity is owned; the proxy graphics of an
+        // entity hostsim models are made again from the entity itself.
+        case 67:
+        case 92:
+        case 160:
+        case 310:
+            return true;
+        default:
+            // Shadows, material, visual style, plot style, layout name: kept
+            // in their place by the file reader.
+            return false;
+    }
+}
+
+bool AcDbEntity::hsReadCommonGroup(const resbuf& rb) {
+    assertWriteEnabled();
+    return readCommonGroup(*m_pProps, rb);
 }
 
 Acad::ErrorStatus AcDbEntity::dxfInFields(AcDbDxfFiler* pFiler) {
@@ -573,58 +741,13 @@ Acad::ErrorStatus AcDbEntity::dxfInFields(AcDbDxfFiler* pFiler) {
     p.lineWeight = AcDb::kLnWtByLayer;
     p.visibility = AcDb::kVisible;
     p.setMask = Props::kAllSet;
+    p.transparency = AcCmTransparency();
     resbuf rb;
     for (;;) {
         es = pHs != nullptr ? pHs->readResBufQuiet(&rb) : pFiler->readResBuf(&rb);
         if (es != Acad::eOk)
             break;
-        bool known = true;
-        switch (rb.restype) {
-            case AcDb::kDxfLayerName:
-                p.layer = rb.resval.rstring;
-                break;
-            case AcDb::kDxfLinetypeName:
-                p.setLinetype(rb.resval.rstring);
-                break;
-            case AcDb::kDxfColor:
-                // A negative colour means the layer is off (tables only); keep the index.
-                p.color.setColorIndex(static_cast<Adesk::UInt16>(
-                    std::abs(rb.resval.rint) > 256 ? 256 : std::abs(rb.resval.rint)));
-                break;
-            case 420:
-                p.color.setRGB(static_cast<Adesk::UInt8>(rb.resval.rlong >> 16),
-                               static_cast<Adesk::UInt8>(rb.resval.rlong >> 8),
-                               static_cast<Adesk::UInt8>(rb.resval.rlong));
-                break;
-            case AcDb::kDxfLineWeight:
-                p.lineWeight = isLineWeight(rb.resval.rint) ? static_cast<AcDb::LineWeight>(rb.resval.rint)
-                                                            : AcDb::kLnWtByLayer;
-                break;
-            case AcDb::kDxfLinetypeScale:
-                if (rb.resval.rreal > 0.0)
-                    p.linetypeScale = rb.resval.rreal;
-                break;
-            case AcDb::kDxfVisibility:
-                p.visibility = rb.resval.rint != 0 ? AcDb::kInvisible : AcDb::kVisible;
-                break;
-            // Groups of the entity subclass that hostsim keeps no state for.
-            case 67:
-            case 92:
-            case 160:
-            case 284:
-            case 310:
-            case 347:
-            case 348:
-            case 380:
-            case 390:
-            case 410:
-            case 430:
-            case 440:
-                break;
-            default:
-                known = false;
-        }
-        if (!known) {
+        if (!readCommonGroup(p, rb)) {
             pFiler->pushBackItem();
             break;
         }

@@ -399,10 +399,11 @@ Acad::ErrorStatus AcDbObject::dxfOutFields(AcDbDxfFiler* pFiler) const {
 
 Acad::ErrorStatus AcDbObject::dxfInFields(AcDbDxfFiler* pFiler) {
     assertWriteEnabled();
-    // Skip the handle, the owner and the reactor and dictionary groups.
+    // Skip the handle, the owner and the reactor and dictionary groups. A
+    // second owner group is not the object's: a file reader keeps it.
     hs::DxfFiler* pHs = dynamic_cast<hs::DxfFiler*>(pFiler);
     resbuf rb;
-    bool inGroup = false;
+    bool inGroup = false, owner = false;
     for (;;) {
         Acad::ErrorStatus es = pHs != nullptr ? pHs->readResBufQuiet(&rb) : pFiler->readResBuf(&rb);
         if (es != Acad::eOk)
@@ -412,6 +413,14 @@ Acad::ErrorStatus AcDbObject::dxfInFields(AcDbDxfFiler* pFiler) {
             inGroup = !s.empty() && s[0] == '{';
             continue;
         }
+        if (rb.restype == AcDb::kDxfSubclass)  // a group left open ends at the subclass data
+            inGroup = false;
+        if (!inGroup && rb.restype == 330 && owner && pHs != nullptr && pHs->leavesUnknown()) {
+            pHs->leaveLastItem();
+            continue;
+        }
+        if (!inGroup && rb.restype == 330)
+            owner = true;
         if (inGroup || rb.restype == 5 || rb.restype == 105 || rb.restype == 330)
             continue;
         pFiler->pushBackItem();

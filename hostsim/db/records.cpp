@@ -10,8 +10,9 @@
 
 namespace {
 
-// Reads the groups of one record subclass; fn returns false for a group it
-// does not know, which ends the subclass.
+// Reads the groups of a record's last subclass; fn returns false for a group
+// it does not model. Such a group is left unread for the file reader, which
+// keeps it in its place, and reading goes on; extended data ends it.
 template <class Fn>
 Acad::ErrorStatus readGroups(AcDbDxfFiler* pFiler, Fn fn) {
     hs::DxfFiler* pHs = dynamic_cast<hs::DxfFiler*>(pFiler);
@@ -20,10 +21,17 @@ Acad::ErrorStatus readGroups(AcDbDxfFiler* pFiler, Fn fn) {
         Acad::ErrorStatus es = pHs != nullptr ? pHs->readResBufQuiet(&rb) : pFiler->readResBuf(&rb);
         if (es != Acad::eOk)
             break;
-        if (rb.restype == AcDb::kDxfSubclass || !fn(rb)) {
+        if (rb.restype >= 1000) {
             pFiler->pushBackItem();
             break;
         }
+        if (rb.restype != AcDb::kDxfSubclass && fn(rb))
+            continue;
+        if (pHs == nullptr || !pHs->leavesUnknown()) {
+            pFiler->pushBackItem();
+            break;
+        }
+        pHs->leaveLastItem();
     }
     return pFiler->filerStatus();
 }
@@ -97,11 +105,49 @@ bool AcDbBlockTableRecord::isAnonymous() const {
     return name != nullptr && name[0] == ACHAR('*') && !isLayout();
 }
 
+AcDb::UnitsValue AcDbBlockTableRecord::blockInsertUnits() const {
+    assertReadEnabled();
+    return static_cast<AcDb::UnitsValue>(m_units);
+}
+
+Acad::ErrorStatus AcDbBlockTableRecord::setBlockInsertUnits(AcDb::UnitsValue insunits) {
+    if (insunits < AcDb::kUnitsUndefined || insunits > AcDb::kUnitsMax)
+        return Acad::eInvalidInput;
+    assertWriteEnabled();
+    m_units = static_cast<Adesk::Int16>(insunits);
+    return Acad::eOk;
+}
+
+bool AcDbBlockTableRecord::explodable() const {
+    assertReadEnabled();
+    return m_explodable;
+}
+
+Acad::ErrorStatus AcDbBlockTableRecord::setExplodable(bool bExplodable) {
+    assertWriteEnabled();
+    m_explodable = bExplodable;
+    return Acad::eOk;
+}
+
+AcDbBlockTableRecord::BlockScaling AcDbBlockTableRecord::blockScaling() const {
+    assertReadEnabled();
+    return m_scaling == 1 ? kUniform : kAny;
+}
+
+Acad::ErrorStatus AcDbBlockTableRecord::setBlockScaling(BlockScaling blockScaling) {
+    assertWriteEnabled();
+    m_scaling = blockScaling == kUniform ? 1 : 0;
+    return Acad::eOk;
+}
+
 Acad::ErrorStatus AcDbBlockTableRecord::dwgInFields(AcDbDwgFiler* pFiler) {
     Acad::ErrorStatus es = AcDbSymbolTableRecord::dwgInFields(pFiler);
     if (es != Acad::eOk)
         return es;
     pFiler->readPoint3d(&m_origin);
+    pFiler->readInt16(&m_units);
+    pFiler->readBool(&m_explodable);
+    pFiler->readInt16(&m_scaling);
     return pFiler->filerStatus();
 }
 
@@ -110,6 +156,9 @@ Acad::ErrorStatus AcDbBlockTableRecord::dwgOutFields(AcDbDwgFiler* pFiler) const
     if (es != Acad::eOk)
         return es;
     pFiler->writePoint3d(m_origin);
+    pFiler->writeInt16(m_units);
+    pFiler->writeBool(m_explodable);
+    pFiler->writeInt16(m_scaling);
     return pFiler->filerStatus();
 }
 
@@ -119,11 +168,35 @@ Acad::ErrorStatus AcDbBlockTableRecord::dxfInFields(AcDbDxfFiler* pFiler) {
     if (es != Acad::eOk)
         return es;
     pFiler->atSubclassData(ACRX_T("AcDbBlockTableRecord"));
+    m_units = 0;
+    m_explodable = true;
+    m_scaling = 0;
+    // The layout (340) is the file reader's; the preview picture (310) is kept
+    // by it in its place.
+    bool named = false;
     return readGroups(pFiler, [&](const resbuf& rb) {
-        if (rb.restype == AcDb::kDxfSymbolTableName)
-            setName(rb.resval.rstring);
-        return rb.restype == 2 || rb.restype == 340 || rb.restype == 70 || rb.restype == 280 ||
-               rb.restype == 281 || rb.restype == 310 || rb.restype == 1001 || rb.restype >= 1000;
+        switch (rb.restype) {
+            case AcDb::kDxfSymbolTableName:
+                // The first name is the record's (as the file reader takes it).
+                if (named || rb.resval.rstring == nullptr || *rb.resval.rstring == 0)
+                    return false;
+                named = true;
+                setName(rb.resval.rstring);
+                return true;
+            case 340:
+                return true;
+            case 70:
+                m_units = rb.resval.rint;
+                return true;
+            case 280:
+                m_explodable = rb.resval.rint != 0;
+                return true;
+            case 281:
+                m_scaling = rb.resval.rint != 0 ? 1 : 0;
+                return true;
+            default:
+                return false;
+        }
     });
 }
 
@@ -135,6 +208,9 @@ Acad::ErrorStatus AcDbBlockTableRecord::dxfOutFields(AcDbDxfFiler* pFiler) const
     getName(name);
     pFiler->writeString(AcDb::kDxfSubclass, ACRX_T("AcDbBlockTableRecord"));
     pFiler->writeString(AcDb::kDxfSymbolTableName, name);
+    pFiler->writeInt16(static_cast<AcDb::DxfCode>(70), m_units);
+    pFiler->writeInt16(static_cast<AcDb::DxfCode>(280), m_explodable ? 1 : 0);
+    pFiler->writeInt16(static_cast<AcDb::DxfCode>(281), m_scaling);
     return pFiler->filerStatus();
 }
 
@@ -243,6 +319,7 @@ AcDbObjectId AcDbLayerTableRecord::linetypeObjectId() const {
 Acad::ErrorStatus AcDbLayerTableRecord::setLinetypeObjectId(AcDbObjectId id) {
     assertWriteEnabled();
     m_linetype = id;
+    m_missingLinetype.clear();
     return Acad::eOk;
 }
 
@@ -257,6 +334,27 @@ Acad::ErrorStatus AcDbLayerTableRecord::setLineWeight(AcDb::LineWeight weight) {
     return Acad::eOk;
 }
 
+bool AcDbLayerTableRecord::isPlottable() const {
+    assertReadEnabled();
+    return m_plottable;
+}
+
+Acad::ErrorStatus AcDbLayerTableRecord::setIsPlottable(bool plot) {
+    assertWriteEnabled();
+    m_plottable = plot;
+    return Acad::eOk;
+}
+
+bool AcDbLayerTableRecord::VPDFLT() const {
+    assertReadEnabled();
+    return m_vpdflt;
+}
+
+void AcDbLayerTableRecord::setVPDFLT(bool frozen) {
+    assertWriteEnabled();
+    m_vpdflt = frozen;
+}
+
 Acad::ErrorStatus AcDbLayerTableRecord::dwgInFields(AcDbDwgFiler* pFiler) {
     Acad::ErrorStatus es = AcDbSymbolTableRecord::dwgInFields(pFiler);
     if (es != Acad::eOk)
@@ -269,6 +367,13 @@ Acad::ErrorStatus AcDbLayerTableRecord::dwgInFields(AcDbDwgFiler* pFiler) {
     Adesk::Int16 lw = 0;
     pFiler->readInt16(&lw);
     m_lineWeight = static_cast<AcDb::LineWeight>(lw);
+    pFiler->readBool(&m_plottable);
+    pFiler->readBool(&m_vpdflt);
+    pFiler->readInt16(&m_otherFlags);
+    ACHAR* pMissing = nullptr;
+    pFiler->readString(&pMissing);
+    m_missingLinetype = pMissing != nullptr ? pMissing : ACRX_T("");
+    acdbFree(pMissing);
     return pFiler->filerStatus();
 }
 
@@ -282,6 +387,10 @@ Acad::ErrorStatus AcDbLayerTableRecord::dwgOutFields(AcDbDwgFiler* pFiler) const
     pFiler->writeBool(m_locked);
     pFiler->writeHardPointerId(m_linetype);
     pFiler->writeInt16(static_cast<Adesk::Int16>(m_lineWeight));
+    pFiler->writeBool(m_plottable);
+    pFiler->writeBool(m_vpdflt);
+    pFiler->writeInt16(m_otherFlags);
+    pFiler->writeString(m_missingLinetype.c_str());
     return pFiler->filerStatus();
 }
 
@@ -290,39 +399,52 @@ Acad::ErrorStatus AcDbLayerTableRecord::dxfInFields(AcDbDxfFiler* pFiler) {
     if (es != Acad::eOk)
         return es;
     pFiler->atSubclassData(ACRX_T("AcDbLayerTableRecord"));
+    bool named = false;
     return readGroups(pFiler, [&](const resbuf& rb) {
         switch (rb.restype) {
             case 2:
+                // The first name is the record's (as the file reader takes it).
+                if (named || rb.resval.rstring == nullptr || *rb.resval.rstring == 0)
+                    return false;
+                named = true;
                 setName(rb.resval.rstring);
                 return true;
             case 70:
                 m_frozen = (rb.resval.rint & 1) != 0;
+                m_vpdflt = (rb.resval.rint & 2) != 0;
                 m_locked = (rb.resval.rint & 4) != 0;
+                m_otherFlags = static_cast<Adesk::Int16>(rb.resval.rint & ~7);
                 return true;
-            case 62:
+            case 62: {
+                // The index stays with a true colour given before it.
                 m_off = rb.resval.rint < 0;
+                AcCmColor old = m_color;
                 m_color.setColorIndex(static_cast<Adesk::UInt16>(std::abs(rb.resval.rint) % 257));
+                if (old.isByColor())
+                    m_color.setRGB(old.red(), old.green(), old.blue());
                 return true;
+            }
             case 420:
                 m_color.setRGB(static_cast<Adesk::UInt8>(rb.resval.rlong >> 16),
                                static_cast<Adesk::UInt8>(rb.resval.rlong >> 8),
                                static_cast<Adesk::UInt8>(rb.resval.rlong));
                 return true;
+            case 290:
+                m_plottable = rb.resval.rint != 0;
+                return true;
             case 6:
                 if (pFiler->database() != nullptr)
                     m_linetype =
                         hs::findEntry(pFiler->database()->linetypeTableId(), rb.resval.rstring, false);
+                m_missingLinetype =
+                    m_linetype.isNull() && rb.resval.rstring != nullptr ? rb.resval.rstring : ACRX_T("");
                 return true;
             case 370:
                 m_lineWeight = static_cast<AcDb::LineWeight>(rb.resval.rint);
                 return true;
-            case 290:
-            case 390:
-            case 347:
-            case 348:
-                return true;
             default:
-                return rb.restype >= 1000;
+                // The plot style, material and others are kept by the file reader.
+                return false;
         }
     });
 }
@@ -335,14 +457,27 @@ Acad::ErrorStatus AcDbLayerTableRecord::dxfOutFields(AcDbDxfFiler* pFiler) const
     getName(name);
     pFiler->writeString(AcDb::kDxfSubclass, ACRX_T("AcDbLayerTableRecord"));
     pFiler->writeString(AcDb::kDxfSymbolTableName, name);
-    pFiler->writeInt16(70, static_cast<Adesk::Int16>((m_frozen ? 1 : 0) | (m_locked ? 4 : 0)));
-    Adesk::Int16 index = static_cast<Adesk::Int16>(m_color.isByColor() ? 7 : m_color.colorIndex());
+    pFiler->writeInt16(70, static_cast<Adesk::Int16>(m_otherFlags | (m_frozen ? 1 : 0) | (m_vpdflt ? 2 : 0) |
+                                                     (m_locked ? 4 : 0)));
+    // A true colour is written with the colour index read with it.
+    Adesk::UInt16 read = m_color.colorIndex();
+    Adesk::Int16 index =
+        static_cast<Adesk::Int16>(m_color.isByColor() && (read < 1 || read > 255) ? 7 : m_color.colorIndex());
     pFiler->writeInt16(62, m_off ? static_cast<Adesk::Int16>(-index) : index);
     if (m_color.isByColor())
         pFiler->writeInt32(
             420, (Adesk::Int32(m_color.red()) << 16) | (Adesk::Int32(m_color.green()) << 8) | m_color.blue());
     hs::tstring lt = hs::recordName(m_linetype);
-    pFiler->writeString(6, lt.empty() ? ACRX_T("Continuous") : lt.c_str());
+    if (lt.empty() && !m_missingLinetype.empty())
+        lt = m_missingLinetype;
+    // No linetype: the drawing's continuous linetype, spelled as the drawing has it.
+    AcDbDatabase* pDb = database() != nullptr ? database() : pFiler->database();
+    if (lt.empty() && pDb != nullptr)
+        lt = hs::recordName(hs::findEntry(pDb->linetypeTableId(), ACRX_T("Continuous"), false));
+    if (lt.empty())
+        lt = ACRX_T("Continuous");
+    pFiler->writeString(6, lt.c_str());
+    pFiler->writeBool(static_cast<AcDb::DxfCode>(290), m_plottable);
     pFiler->writeInt16(370, static_cast<Adesk::Int16>(m_lineWeight));
     return pFiler->filerStatus();
 }
@@ -353,6 +488,10 @@ struct AcDbLinetypeTableRecord::Data {
     hs::tstring comments;
     double patternLength = 0.0;
     std::vector<double> dashes;
+    // Each dash's element type (74): 0 a plain dash; otherwise a shape or
+    // a text follows it, whose groups the file reader keeps after it.
+    std::vector<Adesk::Int16> types;
+    Adesk::Int16 flags = 0;
 };
 
 AcDbLinetypeTableRecord::AcDbLinetypeTableRecord() : m_pData(new Data()) {}
@@ -391,6 +530,7 @@ int AcDbLinetypeTableRecord::numDashes() const {
 void AcDbLinetypeTableRecord::setNumDashes(int count) {
     assertWriteEnabled();
     m_pData->dashes.resize(static_cast<size_t>(count < 0 ? 0 : count > 12 ? 12 : count), 0.0);
+    m_pData->types.resize(m_pData->dashes.size(), 0);
 }
 
 double AcDbLinetypeTableRecord::dashLengthAt(int index) const {
@@ -416,8 +556,12 @@ Acad::ErrorStatus AcDbLinetypeTableRecord::dwgInFields(AcDbDwgFiler* pFiler) {
     Adesk::Int16 n = 0;
     pFiler->readInt16(&n);
     m_pData->dashes.assign(static_cast<size_t>(n < 0 ? 0 : n > 12 ? 12 : n), 0.0);
-    for (double& d : m_pData->dashes)
-        pFiler->readDouble(&d);
+    m_pData->types.assign(m_pData->dashes.size(), 0);
+    for (size_t i = 0; i < m_pData->dashes.size(); ++i) {
+        pFiler->readDouble(&m_pData->dashes[i]);
+        pFiler->readInt16(&m_pData->types[i]);
+    }
+    pFiler->readInt16(&m_pData->flags);
     return pFiler->filerStatus();
 }
 
@@ -428,8 +572,11 @@ Acad::ErrorStatus AcDbLinetypeTableRecord::dwgOutFields(AcDbDwgFiler* pFiler) co
     pFiler->writeString(m_pData->comments.c_str());
     pFiler->writeDouble(m_pData->patternLength);
     pFiler->writeInt16(static_cast<Adesk::Int16>(m_pData->dashes.size()));
-    for (double d : m_pData->dashes)
-        pFiler->writeDouble(d);
+    for (size_t i = 0; i < m_pData->dashes.size(); ++i) {
+        pFiler->writeDouble(m_pData->dashes[i]);
+        pFiler->writeInt16(i < m_pData->types.size() ? m_pData->types[i] : Adesk::Int16(0));
+    }
+    pFiler->writeInt16(m_pData->flags);
     return pFiler->filerStatus();
 }
 
@@ -439,9 +586,16 @@ Acad::ErrorStatus AcDbLinetypeTableRecord::dxfInFields(AcDbDxfFiler* pFiler) {
         return es;
     pFiler->atSubclassData(ACRX_T("AcDbLinetypeTableRecord"));
     m_pData->dashes.clear();
+    m_pData->types.clear();
+    m_pData->flags = 0;
+    bool named = false;
     return readGroups(pFiler, [&](const resbuf& rb) {
         switch (rb.restype) {
             case 2:
+                // The first name is the record's (as the file reader takes it).
+                if (named || rb.resval.rstring == nullptr || *rb.resval.rstring == 0)
+                    return false;
+                named = true;
                 setName(rb.resval.rstring);
                 return true;
             case 3:
@@ -451,23 +605,26 @@ Acad::ErrorStatus AcDbLinetypeTableRecord::dxfInFields(AcDbDxfFiler* pFiler) {
                 m_pData->patternLength = rb.resval.rreal;
                 return true;
             case 49:
-                if (m_pData->dashes.size() < 12)
-                    m_pData->dashes.push_back(rb.resval.rreal);
+                if (m_pData->dashes.size() >= 12)
+                    return false;
+                m_pData->dashes.push_back(rb.resval.rreal);
+                m_pData->types.push_back(0);
+                return true;
+            case 74:
+                if (m_pData->types.empty() || m_pData->types.size() > 12)
+                    return false;
+                m_pData->types.back() = rb.resval.rint;
                 return true;
             case 70:
-            case 72:
-            case 73:
-            case 74:
-            case 75:
-            case 340:
-            case 46:
-            case 50:
-            case 44:
-            case 45:
-            case 9:
+                m_pData->flags = rb.resval.rint;
+                return true;
+            case 72:  // alignment, always 'A'
+            case 73:  // the number of dashes
                 return true;
             default:
-                return rb.restype >= 1000;
+                // A complex linetype's shapes and texts (75, 340, 46, 50, 44,
+                // 45, 9) are kept by the file reader after their dash.
+                return false;
         }
     });
 }
@@ -480,14 +637,14 @@ Acad::ErrorStatus AcDbLinetypeTableRecord::dxfOutFields(AcDbDxfFiler* pFiler) co
     getName(name);
     pFiler->writeString(AcDb::kDxfSubclass, ACRX_T("AcDbLinetypeTableRecord"));
     pFiler->writeString(AcDb::kDxfSymbolTableName, name);
-    pFiler->writeInt16(70, 0);
+    pFiler->writeInt16(70, m_pData->flags);
     pFiler->writeString(3, m_pData->comments.c_str());
     pFiler->writeInt16(72, 65);
     pFiler->writeInt16(73, static_cast<Adesk::Int16>(m_pData->dashes.size()));
     pFiler->writeDouble(40, m_pData->patternLength);
-    for (double d : m_pData->dashes) {
-        pFiler->writeDouble(49, d);
-        pFiler->writeInt16(74, 0);
+    for (size_t i = 0; i < m_pData->dashes.size(); ++i) {
+        pFiler->writeDouble(49, m_pData->dashes[i]);
+        pFiler->writeInt16(74, i < m_pData->types.size() ? m_pData->types[i] : Adesk::Int16(0));
     }
     return pFiler->filerStatus();
 }

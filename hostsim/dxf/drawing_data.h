@@ -35,6 +35,19 @@ struct BlockMarks {
     Tags end;    // from 0 ENDBLK
 };
 
+// Groups of a record that its object does not model, kept as the file gave
+// them to be written back in their place: after the `afterNth`-th group
+// `afterCode` (0 the first; 100 the subclass marker itself, -1 the start) of
+// the `subclassNth`-th subclass named `subclass` ("" before any marker).
+struct KeptRun {
+    std::string subclass;
+    int subclassNth = 0;
+    int afterCode = -1;
+    int afterNth = 0;
+    Tags tags;
+};
+using KeptRuns = std::vector<KeptRun>;
+
 struct DrawingData {
     std::string version = "AC1015";  // $ACADVER of the file read
     std::vector<HeaderVar> header;
@@ -47,6 +60,8 @@ struct DrawingData {
     // data (from the first 1001 on), by handle.
     std::map<std::uint64_t, Tags> appData;
     std::map<std::uint64_t, Tags> xdata;
+    // The groups of those objects that they do not model, by handle.
+    std::map<std::uint64_t, KeptRuns> keptRuns;
     // Handles of the file that the database gave to other objects: the tags
     // of kept entities are moved to the new ones when written.
     std::map<std::uint64_t, std::uint64_t> keptRemap;

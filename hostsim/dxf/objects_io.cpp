@@ -2,8 +2,11 @@
 #include "dxf/objects_io.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
+#include <set>
 
+#include "dbsymtb.h"
 #include "filing/dxffiler.h"
 #include "hostsim/text.h"
 
@@ -59,6 +62,266 @@ void appendHandle(std::string& out, std::uint64_t h) {
     out.assign(p, static_cast<size_t>(end - p));
 }
 
+// Where each item of a record starts among its tags: a point takes its x
+// tag and the y and z tags that follow it (as readObject reads them).
+std::vector<size_t> itemStarts(const RawTag* begin, const RawTag* end) {
+    std::vector<size_t> starts;
+    for (const RawTag* p = begin; p != end; ++p) {
+        starts.push_back(static_cast<size_t>(p - begin));
+        if (dxfKindOf(p->code) == DxfKind::kPoint && p + 1 != end && p[1].code == p->code + 10) {
+            ++p;
+            if (p + 1 != end && p[1].code == p->code + 10)
+                ++p;
+        }
+    }
+    starts.push_back(static_cast<size_t>(end - begin));
+    return starts;
+}
+
+// The subclass each item is in: the marker's text and which one of that
+// name it is; an embedded object (101) counts as a subclass of its own.
+struct Place {
+    std::string subclass;
+    int nth = 0;
+    bool embedded = false;
+};
+
+std::vector<Place> placesOf(const std::vector<DxfItem>& items) {
+    std::vector<Place> places(items.size());
+    std::map<std::string, int> seen;
+    Place cur;
+    for (size_t i = 0; i < items.size(); ++i) {
+        const DxfItem& it = items[i];
+        if (it.code == AcDb::kDxfSubclass && !cur.embedded) {
+            cur.subclass = it.text;
+            cur.nth = seen[it.text]++;
+        } else if (it.code == AcDb::kDxfEmbeddedObjectStart) {
+            cur.embedded = true;
+        }
+        places[i] = cur;
+    }
+    return places;
+}
+
+// Settles the groups that the object's reading left unused.
+Acad::ErrorStatus settleUnread(AcDbObject* pObj, AcDbDatabase* pDb, DxfFiler& filer, const RawTag* begin,
+                               const RawTag* end, std::string& error, KeptRuns* pKept) {
+    std::vector<DxfItem>& items = filer.items();
+    std::vector<Place> places = placesOf(items);
+    AcDbEntity* pEnt = AcDbEntity::cast(pObj);
+    // Application data (102 groups), extended data and the object's own
+    // handle and owner are the file reader's.
+    // An embedded object's groups are its own (only extended data may follow it).
+    bool inApp = false, sawOwner = false;
+    for (size_t i = 0; i < items.size(); ++i) {
+        DxfItem& it = items[i];
+        if (places[i].embedded) {
+            it.used = it.used || it.code >= 1000;
+            continue;
+        }
+        if (it.code == AcDb::kDxfControlString) {
+            inApp = !it.text.empty() && it.text[0] == '{';
+            it.used = true;
+            continue;
+        }
+        if (it.code == AcDb::kDxfSubclass)  // as the file reader keeps application data
+            inApp = false;
+        if (inApp || it.code >= 1000 || it.code == 5 || it.code == 105)
+            it.used = true;
+        if (it.code == 330 && !inApp) {
+            if (!sawOwner)
+                it.used = true;
+            sawOwner = true;
+        }
+    }
+    // A subclass marker given twice (a subclass split in two) is the same marker.
+    std::set<std::string> markers;
+    for (const DxfItem& it : items)
+        if (it.used && it.code == AcDb::kDxfSubclass)
+            markers.insert(it.text);
+    // Common entity groups: anywhere before a subclass marker of the entity's
+    // own or in the AcDbEntity subclass, and at the start of another subclass
+    // before its own groups (where dxflib-based programs write them).
+    bool ownSeen = false;
+    for (size_t i = 0; i < items.size(); ++i) {
+        DxfItem& it = items[i];
+        if (it.code == AcDb::kDxfSubclass && !places[i].embedded) {
+            ownSeen = false;
+            if (!it.used && markers.count(it.text) != 0)
+                it.used = true;
+            continue;
+        }
+        if (it.used) {
+            ownSeen = true;
+            continue;
+        }
+        const Place& at = places[i];
+        if (pEnt == nullptr || at.embedded || it.raw)
+            continue;
+        if (!(at.subclass.empty() || at.subclass == "AcDbEntity" || !ownSeen))
+            continue;
+        resbuf rb;
+        filer.setPosition(i);
+        if (filer.readResBufQuiet(&rb) == Acad::eOk && !pEnt->hsReadCommonGroup(rb))
+            it.used = false;
+    }
+    filer.setPosition(items.size());
+    bool any = false;
+    for (const DxfItem& it : items)
+        any = any || !it.used;
+    if (!any)
+        return Acad::eOk;
+
+    // What the object writes: a subclass marker it writes itself is its own
+    // (a reader that met another group first did not take it); any other
+    // group left unread that the object writes means the object did not
+    // read the record completely.
+    DxfFiler trial(AcDb::kFileFiler, pDb);
+    bool trialOk = pObj->dxfOutFields(&trial) == Acad::eOk;
+    std::vector<Place> written = placesOf(trial.items());
+    if (trialOk) {
+        for (size_t i = 0; i < items.size(); ++i)
+            if (DxfItem& it = items[i]; !it.used && it.code == AcDb::kDxfSubclass && !places[i].embedded)
+                for (const DxfItem& w : trial.items())
+                    if (w.code == AcDb::kDxfSubclass && w.text == it.text)
+                        it.used = true;
+    }
+
+    // Each run of unread groups is kept after the used group before it.
+    std::vector<size_t> starts = itemStarts(begin, end);
+    std::map<std::pair<std::string, int>, std::map<int, int>> counts;  // per subclass: code -> count
+    KeptRun* pRun = nullptr;
+    int lastCode = -1, lastNth = 0;
+    std::pair<std::string, int> lastPlace;
+    bool inAppData = false;
+    for (size_t i = 0; i < items.size(); ++i) {
+        const DxfItem& it = items[i];
+        if (it.code == AcDb::kDxfSubclass)
+            inAppData = false;
+        bool appGroup = it.code == AcDb::kDxfControlString || inAppData;
+        if (it.code == AcDb::kDxfControlString)
+            inAppData = !it.text.empty() && it.text[0] == '{';
+        std::pair<std::string, int> place(places[i].subclass, places[i].nth);
+        if (it.used) {
+            pRun = nullptr;
+            if (appGroup || it.code >= 1000)
+                continue;
+            if (it.code == AcDb::kDxfSubclass) {
+                lastPlace = place;
+                lastCode = AcDb::kDxfSubclass;
+                lastNth = 0;
+                continue;
+            }
+            if (place != lastPlace) {
+                // The first group of a subclass whose marker was not read.
+                lastPlace = place;
+            }
+            lastCode = it.code;
+            lastNth = counts[place][it.code]++;
+            continue;
+        }
+        if (pKept == nullptr)
+            continue;
+        if (it.code == AcDb::kDxfEmbeddedObjectStart)
+            pRun = nullptr;  // an embedded object goes back at the end
+        if (pRun == nullptr) {
+            pKept->emplace_back();
+            pRun = &pKept->back();
+            pRun->subclass = lastPlace.first;
+            pRun->subclassNth = lastPlace.second;
+            pRun->afterCode = lastCode;
+            pRun->afterNth = lastNth;
+        }
+        for (size_t k = starts[i]; k < starts[i + 1]; ++k)
+            pRun->tags.push_back({begin[k].code, std::string(begin[k].value)});
+    }
+
+    // A group left unread that the object writes itself: the object did not
+    // read the record completely.
+    if (trialOk) {
+        for (size_t i = 0; i < items.size(); ++i) {
+            const DxfItem& it = items[i];
+            if (it.used || it.raw || places[i].embedded || it.code == AcDb::kDxfSubclass)
+                continue;
+            for (size_t k = 0; k < trial.items().size(); ++k) {
+                if (trial.items()[k].code != it.code)
+                    continue;
+                if (!places[i].subclass.empty() && written[k].subclass != places[i].subclass)
+                    continue;
+                const RawTag& t = begin[itemStarts(begin, end)[i]];
+                error = "line " + std::to_string(t.line) + ": group " + std::to_string(t.code) + " \"" +
+                        std::string(t.value.substr(0, 40)) + "\" is not read by the object";
+                return Acad::eInvalidDxfCode;
+            }
+        }
+    }
+    return Acad::eOk;
+}
+
+// Where a kept run goes among an object's written tags.
+size_t insertionPoint(const Tags& tags, const KeptRun& run) {
+    std::map<std::string, int> seen;
+    std::string subclass;
+    int nth = 0;
+    size_t sectionStart = 1, sectionEnd = tags.size();
+    bool found = run.subclass.empty();
+    for (size_t i = 1; i < tags.size(); ++i) {
+        if (tags[i].code != AcDb::kDxfSubclass)
+            continue;
+        if (found) {
+            sectionEnd = i;
+            break;
+        }
+        subclass = tags[i].value;
+        nth = seen[subclass]++;
+        if (subclass == run.subclass && nth == run.subclassNth) {
+            found = true;
+            sectionStart = i;
+        }
+    }
+    if (run.afterCode == -1 || run.afterCode == AcDb::kDxfSubclass) {
+        if (!found)
+            return tags.size();
+        return run.subclass.empty() ? 1 : sectionStart + 1;
+    }
+    // After the group it followed, looked for in its subclass, then (a file
+    // without subclass markers, or a subclass the object does not write) in
+    // the whole record.
+    auto after = [&](size_t from, size_t to) {
+        int count = 0;
+        for (size_t i = from; i < to; ++i) {
+            if (tags[i].code != run.afterCode || count++ != run.afterNth)
+                continue;
+            size_t at = i + 1;
+            if (dxfIsPointCode(run.afterCode)) {
+                if (at < to && tags[at].code == run.afterCode + 10)
+                    ++at;
+                if (at < to && tags[at].code == run.afterCode + 20)
+                    ++at;
+            }
+            return at;
+        }
+        return size_t(0);
+    };
+    size_t at = found ? after(sectionStart, sectionEnd) : 0;
+    if (at == 0)
+        at = after(1, tags.size());
+    return at != 0 ? at : found ? sectionEnd : tags.size();
+}
+
+// Where a kept run goes: a modelled group of the same code there comes
+// first, so that a reader taking the first of such groups takes the same one
+// again.
+size_t placeOf(const Tags& tags, const KeptRun& run) {
+    // An embedded object is the last of an object's own data.
+    if (!run.tags.empty() && run.tags.front().code == AcDb::kDxfEmbeddedObjectStart)
+        return tags.size();
+    size_t at = insertionPoint(tags, run);
+    int code = run.tags.empty() ? AcDb::kDxfSubclass : run.tags.front().code;
+    while (code != AcDb::kDxfSubclass && at < tags.size() && tags[at].code == code)
+        ++at;
+    return at;
+}
 }  // namespace
 
 std::string TextCodec::decode(std::string_view raw) const {
@@ -177,39 +440,56 @@ DxfFiler& FilerCache::get(AcDbDatabase* pDb) {
 }
 
 Acad::ErrorStatus readObject(AcDbObject* pObj, AcDbDatabase* pDb, const RawTag* begin, const RawTag* end,
-                             const TextCodec& codec, std::string& error, FilerCache* pCache) {
+                             const TextCodec& codec, std::string& error, FilerCache* pCache,
+                             KeptRuns* pKept) {
     FilerCache local;
     DxfFiler& filer = (pCache != nullptr ? *pCache : local).get(pDb);
     std::vector<DxfItem>& items = filer.items();
     items.reserve(static_cast<size_t>(end - begin));
+    // A value that does not parse: an entity is then kept whole by the file
+    // reader; the other records are read without the group, which is kept as
+    // it was in its place, and the reading reports it.
+    bool keepBad = AcDbEntity::cast(pObj) == nullptr;
+    std::string badValue;
+    DxfItem* pItem = nullptr;
     auto bad = [&](const RawTag& t, const char* what) {
-        error = "line " + std::to_string(t.line) + ": expected " + what + " for group code " +
-                std::to_string(t.code) + ", found \"" + std::string(t.value.substr(0, 40)) + "\"";
-        return Acad::eInvalidDxfCode;
+        if (badValue.empty() && t.code != 5 && t.code != 105)
+            badValue = "line " + std::to_string(t.line) + ": expected " + what + " for group code " +
+                       std::to_string(t.code) + ", found \"" + std::string(t.value.substr(0, 40)) + "\"";
+        pItem->raw = true;
+        // The object's own handle is the file reader's: one that does not
+        // parse gets a new handle there.
+        if (t.code == 5 || t.code == 105)
+            return Acad::eOk;
+        if (!keepBad)
+            error = badValue;
+        return keepBad ? Acad::eOk : Acad::eInvalidDxfCode;
     };
     for (const RawTag* p = begin; p != end; ++p) {
         DxfItem& it = items.emplace_back();
+        pItem = &it;
         it.code = p->code;
         switch (dxfKindOf(p->code)) {
-            case DxfKind::kPoint:
-                if (!parseDouble(p->value, it.point.x))
-                    return bad(*p, "a number");
+            case DxfKind::kPoint: {
+                bool ok = parseDouble(p->value, it.point.x);
+                const RawTag* first = p;
                 it.dims = 2;
                 if (p + 1 != end && p[1].code == p->code + 10) {
                     ++p;
-                    if (!parseDouble(p->value, it.point.y))
-                        return bad(*p, "a number");
+                    ok = parseDouble(p->value, it.point.y) && ok;
                     if (p + 1 != end && p[1].code == p->code + 10) {
                         ++p;
-                        if (!parseDouble(p->value, it.point.z))
-                            return bad(*p, "a number");
+                        ok = parseDouble(p->value, it.point.z) && ok;
                         it.dims = 3;
                     }
                 }
+                if (!ok && bad(*first, "a number") != Acad::eOk)
+                    return Acad::eInvalidDxfCode;
                 break;
+            }
             case DxfKind::kReal:
-                if (!parseDouble(p->value, it.real))
-                    return bad(*p, "a number");
+                if (!parseDouble(p->value, it.real) && bad(*p, "a number") != Acad::eOk)
+                    return Acad::eInvalidDxfCode;
                 break;
             case DxfKind::kInt16:
             case DxfKind::kInt32:
@@ -218,8 +498,11 @@ Acad::ErrorStatus readObject(AcDbObject* pObj, AcDbDatabase* pDb, const RawTag* 
                 double d = 0;
                 if (!parseInt(p->value, it.integer)) {
                     // Some programs write integers with a decimal point.
-                    if (!parseDouble(p->value, d) || !(d > -9.2e18 && d < 9.2e18))
-                        return bad(*p, "an integer");
+                    if (!parseDouble(p->value, d) || !(d > -9.2e18 && d < 9.2e18)) {
+                        if (bad(*p, "an integer") != Acad::eOk)
+                            return Acad::eInvalidDxfCode;
+                        d = 0;
+                    }
                     it.integer = static_cast<long long>(d);
                 }
                 break;
@@ -227,8 +510,8 @@ Acad::ErrorStatus readObject(AcDbObject* pObj, AcDbDatabase* pDb, const RawTag* 
             case DxfKind::kHandle:
             case DxfKind::kObjectId: {
                 std::uint64_t h = 0;
-                if (!p->value.empty() && !parseHandle(p->value, h))
-                    return bad(*p, "a handle");
+                if (!p->value.empty() && !parseHandle(p->value, h) && bad(*p, "a handle") != Acad::eOk)
+                    return Acad::eInvalidDxfCode;
                 appendHandle(it.text, h);
                 it.integer = static_cast<long long>(h);  // spares parsing the text again
                 break;
@@ -240,6 +523,7 @@ Acad::ErrorStatus readObject(AcDbObject* pObj, AcDbDatabase* pDb, const RawTag* 
                 codec.decodeInto(p->value, it.text);
         }
     }
+    filer.setLeavingUnknown(true);
     Acad::ErrorStatus es = pObj->dxfInFields(&filer);
     if (es == Acad::eOk)
         es = filer.filerStatus();
@@ -253,12 +537,41 @@ Acad::ErrorStatus readObject(AcDbObject* pObj, AcDbDatabase* pDb, const RawTag* 
             const RawTag& at = begin[std::min(pos, static_cast<size_t>(end - begin - 1))];
             error = "line " + std::to_string(at.line) + ": " + error;
         }
+        return es;
+    }
+    for (const DxfItem& it : items)
+        if (!it.used) {
+            es = settleUnread(pObj, pDb, filer, begin, end, error, pKept);
+            break;
+        }
+    if (es == Acad::eOk && !badValue.empty()) {
+        error = badValue;
+        es = Acad::eInvalidDxfCode;
     }
     return es;
 }
 
+void restoreKeptRuns(Tags& tags, const KeptRuns& runs) {
+    if (runs.empty())
+        return;
+    std::vector<std::pair<size_t, const KeptRun*>> at;
+    for (const KeptRun& run : runs)
+        at.emplace_back(placeOf(tags, run), &run);
+    std::stable_sort(at.begin(), at.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    Tags out;
+    out.reserve(tags.size() + runs.size() * 2);
+    size_t k = 0;
+    for (size_t i = 0; i <= tags.size(); ++i) {
+        for (; k < at.size() && at[k].first == i; ++k)
+            out.insert(out.end(), at[k].second->tags.begin(), at[k].second->tags.end());
+        if (i < tags.size())
+            out.push_back(std::move(tags[i]));
+    }
+    tags = std::move(out);
+}
+
 Acad::ErrorStatus writeObject(const AcDbObject* pObj, AcDbDatabase* pDb, const std::string& typeName,
-                              const TextCodec& codec, Tags& out, FilerCache* pCache) {
+                              const TextCodec& codec, Tags& out, FilerCache* pCache, std::string* pWhy) {
     FilerCache local;
     DxfFiler& filer = (pCache != nullptr ? *pCache : local).get(pDb);
     Acad::ErrorStatus es = pObj->dxfOutFields(&filer);
@@ -266,6 +579,29 @@ Acad::ErrorStatus writeObject(const AcDbObject* pObj, AcDbDatabase* pDb, const s
         es = filer.filerStatus();
     if (es != Acad::eOk)
         return es;
+    auto refuse = [&](const std::string& why) {
+        if (pWhy != nullptr)
+            *pWhy = why;
+        return Acad::eInvalidInput;
+    };
+    // A file cannot hold what would not read back as it is.
+    for (const DxfItem& it : filer.items()) {
+        DxfKind kind = dxfKindOf(it.code);
+        bool finite = kind == DxfKind::kReal    ? std::isfinite(it.real)
+                      : kind == DxfKind::kPoint ? std::isfinite(it.point.x) && std::isfinite(it.point.y) &&
+                                                      std::isfinite(it.point.z)
+                                                : true;
+        if (!finite)
+            return refuse("group " + std::to_string(it.code) + " is not a finite number");
+        if (kind == DxfKind::kString && it.text.find_first_of("\r\n") != std::string::npos)
+            return refuse("group " + std::to_string(it.code) + " holds a line break");
+    }
+    if (const AcDbSymbolTableRecord* pRec = AcDbSymbolTableRecord::cast(pObj)) {
+        const ACHAR* pName = nullptr;
+        pRec->getName(pName);
+        if (pName == nullptr || *pName == 0)
+            return refuse("it has no name");
+    }
     out.push_back({0, typeName});
     for (const DxfItem& it : filer.items()) {
         switch (dxfKindOf(it.code)) {

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "dbmain.h"
+#include "dxf/drawing_data.h"
 #include "dxf/tags.h"
 
 namespace hs {
@@ -56,13 +57,24 @@ AcRxClass* classForDxfName(const std::string& dxfName, const std::map<std::strin
 // "QWK_WaterMark"), or empty when the class has none.
 std::string dxfNameOf(const AcRxClass* pClass);
 
-// Feeds the tags after an object's group 0 to its dxfInFields. On failure the
-// message says which group and why.
+// Feeds the tags after an object's group 0 to its dxfInFields. Groups that
+// the object leaves unread are settled: the handle, owner, application data
+// and extended data are the file reader's; common entity groups given after
+// the subclass marker are given to the entity; the others go to `pKept`
+// (dropped without it). A group left unread that the object itself writes
+// means the object could not read the record completely: that fails. On
+// failure the message says which group and why.
 Acad::ErrorStatus readObject(AcDbObject* pObj, AcDbDatabase* pDb, const RawTag* begin, const RawTag* end,
-                             const TextCodec& codec, std::string& error, FilerCache* pCache = nullptr);
+                             const TextCodec& codec, std::string& error, FilerCache* pCache = nullptr,
+                             KeptRuns* pKept = nullptr);
 // Writes the object's type as group 0 and then the groups of its dxfOutFields.
+// A value a file cannot hold (a number that is not finite) or a table record
+// without a name fails, with the reason in `pWhy`.
 Acad::ErrorStatus writeObject(const AcDbObject* pObj, AcDbDatabase* pDb, const std::string& typeName,
-                              const TextCodec& codec, Tags& out, FilerCache* pCache = nullptr);
+                              const TextCodec& codec, Tags& out, FilerCache* pCache = nullptr,
+                              std::string* pWhy = nullptr);
+// Puts kept groups back into an object's written tags (from its group 0).
+void restoreKeptRuns(Tags& tags, const KeptRuns& runs);
 
 }  // namespace dxf
 }  // namespace hs

@@ -272,10 +272,11 @@ void Reader::addRecord(const std::string& table, std::vector<RawTag>& tags) {
     const RawTag* begin = tags.data() + 1;
     const RawTag* end = tags.data() + tags.size();
     std::uint64_t dbHandle = 0;
+    KeptRuns kept;
     if (!existing.isNull()) {
         AcDbObject* pRec = nullptr;
         if (acdbOpenAcDbObject(pRec, existing, AcDb::kForWrite) == Acad::eOk) {
-            if (readObject(pRec, m_pDb, begin, end, m_codec, error, &m_filers) != Acad::eOk)
+            if (readObject(pRec, m_pDb, begin, end, m_codec, error, &m_filers, &kept) != Acad::eOk)
                 warn(tags[0].line, table + " " + name + ": " + error);
             // The file's spelling of a default layer or linetype ("CONTINUOUS").
             AcDbSymbolTableRecord* pSym = AcDbSymbolTableRecord::cast(pRec);
@@ -294,7 +295,7 @@ void Reader::addRecord(const std::string& table, std::vector<RawTag>& tags) {
             pRec = new AcDbBlockTableRecord();
         if (pRec == nullptr)
             return;
-        if (readObject(pRec, m_pDb, begin, end, m_codec, error, &m_filers) != Acad::eOk)
+        if (readObject(pRec, m_pDb, begin, end, m_codec, error, &m_filers, &kept) != Acad::eOk)
             warn(tags[0].line, table + " " + name + ": " + error);
         // The name looked up above, whatever else the entry held.
         pRec->setName(fromUtf8(name).c_str());
@@ -318,12 +319,17 @@ void Reader::addRecord(const std::string& table, std::vector<RawTag>& tags) {
         m_remap[fileHandle] = dbHandle;
     if (layout != 0)
         m_data->recordLayout[dbHandle] = layout;
-    keepExtras(dbHandle, begin, end);
+    keepExtras(dbHandle, begin, end, std::move(kept));
 }
 
-void Reader::keepExtras(std::uint64_t handle, const RawTag* begin, const RawTag* end) {
+void Reader::keepExtras(std::uint64_t handle, const RawTag* begin, const RawTag* end, KeptRuns kept) {
+    if (!kept.empty())
+        m_data->keptRuns[handle] = std::move(kept);
     Tags appData, xdata;
     splitExtras(begin, end, appData, xdata);
+    // A group left open ended at the subclass data: it is closed there.
+    if (!appData.empty() && !(appData.back().code == 102 && appData.back().value == "}"))
+        appData.push_back({102, "}"});
     if (!appData.empty())
         m_data->appData[handle] = std::move(appData);
     if (!xdata.empty())
@@ -348,7 +354,8 @@ void Reader::addEntity(const std::vector<RawTag>& tags, size_t mainCount, AcDbOb
     const RawTag* mainEnd = begin + mainCount;
     std::string type(begin->value);
     std::uint64_t fileHandle = 0;
-    for (const RawTag* p = begin + 1; p != mainEnd && p->code != 100; ++p)
+    // The handle may come late (after the layer, or after a subclass marker).
+    for (const RawTag* p = begin + 1; p != mainEnd && p->code < 1000; ++p)
         if (p->code == 5 && parseHandle(p->value, fileHandle))
             break;
     for (const RawTag& t : tags) {
@@ -360,11 +367,12 @@ void Reader::addEntity(const std::vector<RawTag>& tags, size_t mainCount, AcDbOb
     bool known = false;
     bool makeProxy = false;
     AcRxClass* pClass = mainCount == tags.size() ? classFor(type) : nullptr;
+    KeptRuns kept;
     if (pClass != nullptr) {
         pEnt = AcDbEntity::cast(pClass->create());
         if (pEnt != nullptr) {
             std::string error;
-            Acad::ErrorStatus es = readObject(pEnt, m_pDb, begin + 1, mainEnd, m_codec, error, &m_filers);
+            Acad::ErrorStatus es = readObject(pEnt, m_pDb, begin + 1, mainEnd, m_codec, error, &m_filers, &kept);
             if (es == Acad::eOk) {
                 known = true;
             } else {
@@ -372,7 +380,7 @@ void Reader::addEntity(const std::vector<RawTag>& tags, size_t mainCount, AcDbOb
                 // of a newer version of its class).
                 makeProxy = es == Acad::eMakeMeProxy;
                 if (!makeProxy)
-                    warn(begin->line, type + " kept as it is: " + error);
+                    warn(begin->line, type + " " + formatHandle(fileHandle) + " kept as it is: " + error);
                 delete pEnt;
                 pEnt = nullptr;
             }
@@ -427,17 +435,17 @@ void Reader::addEntity(const std::vector<RawTag>& tags, size_t mainCount, AcDbOb
         // sequence) are the file's too.
         HsDxfKeptEntity* pKept = static_cast<HsDxfKeptEntity*>(pEnt);
         if (mainCount < tags.size() || renumbered) {
-            Tags kept = pKept->tags();
+            Tags keptTags = pKept->tags();
             bool needHandles = false;
-            placeKeptHandles(kept, mainCount, fileHandle, id.handle().value(), begin->line, needHandles);
-            pKept->setTags(std::move(kept));
+            placeKeptHandles(keptTags, mainCount, fileHandle, id.handle().value(), begin->line, needHandles);
+            pKept->setTags(std::move(keptTags));
             if (needHandles)
                 m_needHandles.push_back(id);
         }
     }
     pEnt->close();
     if (known)
-        keepExtras(id.handle().value(), begin + 1, mainEnd);
+        keepExtras(id.handle().value(), begin + 1, mainEnd, std::move(kept));
 }
 
 AcDbObjectId Reader::blockOfEntity(const std::vector<RawTag>& tags, size_t mainCount) {

@@ -99,7 +99,7 @@ private:
     void addRecord(const std::string& table, std::vector<RawTag>& tags);
     void addEntity(const std::vector<RawTag>& tags, size_t mainCount, AcDbObjectId blockId);
     AcDbObjectId blockOfEntity(const std::vector<RawTag>& tags, size_t mainCount);
-    void keepExtras(std::uint64_t handle, const RawTag* begin, const RawTag* end);
+    void keepExtras(std::uint64_t handle, const RawTag* begin, const RawTag* end, KeptRuns kept = {});
     AcRxClass* classFor(const std::string& type);
     std::uint64_t mapped(std::uint64_t fileHandle) const {
         auto it = m_remap.find(fileHandle);

@@ -8,6 +8,8 @@
 #include "dbsymtb.h"
 #include "dxf/kept_entity.h"
 #include "dxf/reader.h"
+
+#include <map>
 #include "hostsim/dbapi.h"
 #include "hostsim/text.h"
 
@@ -205,10 +207,20 @@ void Reader::finish() {
             hs::setHandseed(m_pDb, top + 1);
     }
     // Kept handles that the database uses for an object of the file (the
-    // handle is in the file twice) move to new handles.
+    // handle is in the file twice) move to new handles. A kept record whose
+    // own handle the file also gave to a table that the database has under
+    // another handle gets a new handle of its own too.
+    std::map<std::uint64_t, std::uint64_t> ownRemap;
     for (std::uint64_t h : kept) {
-        if (h == 0 || m_remap.count(h) != 0)
+        if (h == 0 || ownRemap.count(h) != 0)
             continue;
+        if (m_remap.count(h) != 0) {
+            std::uint64_t fresh = 0;
+            if (!hs::takeHandle(m_pDb, fresh))
+                break;
+            ownRemap[h] = fresh;
+            continue;
+        }
         AcDbObjectId id = hs::idFromHandle(m_pDb, h);
         if (id.isNull() || hs::className(id).empty())
             continue;
@@ -242,21 +254,35 @@ void Reader::finish() {
         pKept->close();
     }
 
+    auto remapKept = [&](Tags& tags) {
+        auto it = ownRemap.find(ownHandle(tags));
+        remapTags(tags);
+        if (it == ownRemap.end())
+            return;
+        for (Tag& t : tags)
+            if (t.code == 5 || t.code == 105) {
+                t.value = formatHandle(it->second);
+                break;
+            }
+    };
     for (KeptTable& t : m_data->tables) {
-        remapTags(t.head);
+        remapKept(t.head);
         for (Tags& e : t.entries)
-            remapTags(e);
+            remapKept(e);
     }
     for (Tags& o : m_data->objects)
-        remapTags(o);
+        remapKept(o);
     for (auto& [record, marks] : m_data->blocks) {
-        remapTags(marks.begin);
-        remapTags(marks.end);
+        remapKept(marks.begin);
+        remapKept(marks.end);
     }
     for (auto& [h, tags] : m_data->appData)
         remapTags(tags);
     for (auto& [h, tags] : m_data->xdata)
         remapTags(tags);
+    for (auto& [h, runs] : m_data->keptRuns)
+        for (KeptRun& run : runs)
+            remapTags(run.tags);
     for (auto& [record, layout] : m_data->recordLayout)
         layout = mapped(layout);
     m_data->sortentsHandle = mapped(m_data->sortentsHandle);

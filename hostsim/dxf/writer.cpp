@@ -3,6 +3,7 @@
 // tables, blocks, entities and objects, each database object through its own
 // DXF writing and each kept one as it was read.
 #include <algorithm>
+#include <cmath>
 #include <set>
 
 #include "dbsymtb.h"
@@ -165,6 +166,9 @@ void Writer::prepare() {
         std::string name = m_codec.encode(pName != nullptr ? toUtf8(pName) : std::string());
         AcGePoint3d base = pRec->origin();
         pRec->close();
+        if (!std::isfinite(base.x) || !std::isfinite(base.y) || !std::isfinite(base.z))
+            fail("the BLOCK_RECORD with handle " + formatHandle(h) +
+                 " could not be written: its origin is not a finite number");
         std::string owner = formatHandle(h);
         BlockMarks marks;
         marks.begin = {{0, "BLOCK"},
@@ -359,11 +363,15 @@ void Writer::writeClasses() {
 
 bool Writer::writeDbObject(AcDbObject* pObj, const std::string& type, bool paperSpace) {
     Tags tags;
-    Acad::ErrorStatus es = writeObject(pObj, m_pDb, type, m_codec, tags, &m_filers);
+    std::string why;
+    Acad::ErrorStatus es = writeObject(pObj, m_pDb, type, m_codec, tags, &m_filers, &why);
     std::uint64_t handle = pObj->objectId().handle().value();
     if (es != Acad::eOk)
         return fail("the " + type + " with handle " + formatHandle(handle) +
-                    " could not be written: " + toUtf8(acadErrorStatusText(es)));
+                    " could not be written: " + (why.empty() ? toUtf8(acadErrorStatusText(es)) : why));
+    auto kept = m_data->keptRuns.find(handle);
+    if (kept != m_data->keptRuns.end())
+        restoreKeptRuns(tags, kept->second);
     auto app = m_data->appData.find(handle);
     if (app != m_data->appData.end() && findCode(tags, 102) == tags.size()) {
         size_t at = findCode(tags, 5);
@@ -472,6 +480,7 @@ void Writer::writeDbTable(const std::string& name, AcDbObjectId tableId) {
     m_w.write(330, "0");
     m_w.write(100, "AcDbSymbolTable");
     m_w.writeInt(70, static_cast<long long>(records.size()));
+    std::set<std::string> names;  // a reader takes two entries of one name as one
     for (AcDbObjectId id : records) {
         AcDbObject* pRec = nullptr;
         if (acdbOpenAcDbObject(pRec, id, AcDb::kForRead) != Acad::eOk) {
@@ -479,6 +488,13 @@ void Writer::writeDbTable(const std::string& name, AcDbObjectId tableId) {
                  " cannot be opened");
             continue;
         }
+        const ACHAR* pName = nullptr;
+        if (AcDbSymbolTableRecord* pSym = AcDbSymbolTableRecord::cast(pRec))
+            pSym->getName(pName);
+        std::string entry = upper(toUtf8(pName != nullptr ? pName : ACRX_T("")));
+        if (!entry.empty() && !names.insert(entry).second)
+            fail("the " + name + " with handle " + formatHandle(id.handle().value()) +
+                 " could not be written: another entry has its name");
         writeDbObject(pRec, name, false);
         pRec->close();
     }

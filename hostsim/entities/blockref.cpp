@@ -218,13 +218,9 @@ Acad::ErrorStatus AcDbBlockReference::dxfInFields(AcDbDxfFiler* pFiler) {
     hs::EntityFields f;
     f.marker("AcDbBlockReference").text(2, d.blockName);
     hsFields(d, f);
-    // Attributes-follow (66) is the file reader's business; rows and columns
-    // of a multiple insert are accepted and not kept.
-    auto extra = [](const resbuf& rb) {
-        return rb.restype == 66 || rb.restype == 70 || rb.restype == 71 || rb.restype == 44 ||
-               rb.restype == 45;
-    };
-    if ((es = f.dxfIn(pFiler, extra)) != Acad::eOk)
+    // Attributes-follow (66) and the rows and columns of a multiple insert
+    // are kept by the file reader in their place.
+    if ((es = f.dxfIn(pFiler)) != Acad::eOk)
         return es;
     d.position = hs::planeToWorld(d.position, d.normal);
     m_d = d;

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "filing/dxffiler.h"
 #include "hostsim/text.h"
 
 namespace hs {
@@ -283,8 +284,18 @@ Acad::ErrorStatus EntityFields::dxfIn(AcDbDxfFiler* pFiler, const std::function<
                 elevation = rb.resval.rreal;
                 continue;
             }
-            pFiler->pushBackItem();
-            break;
+            // Extended data and the data of an embedded object end the
+            // entity's own groups. Any other group is left for the file
+            // reader, which keeps it in its place, and reading goes on: other
+            // programs put groups in other orders and add their own.
+            auto* pHs = dynamic_cast<DxfFiler*>(pFiler);
+            if (rb.restype >= 1000 || rb.restype == AcDb::kDxfEmbeddedObjectStart || pHs == nullptr ||
+                !pHs->leavesUnknown()) {
+                pFiler->pushBackItem();
+                break;
+            }
+            pHs->leaveLastItem();
+            continue;
         }
         switch (pField->kind) {
             case kMarker:

@@ -2,8 +2,9 @@
 // whether the group may be left out of DXF. The same table drives DWG filing
 // (values in table order, angles in radians) and DXF filing (subclass markers
 // and groups in table order, angles in degrees; reading accepts the groups in
-// any order and stops at the first group that is not the entity's own;
-// an old elevation group (38) becomes the z of the first point).
+// any order; a group that is not the entity's own is left unread for the file
+// reader to keep, and reading goes on to the extended data or an embedded
+// object; an old elevation group (38) becomes the z of the first point).
 #pragma once
 #include <functional>
 #include <new>
@@ -48,7 +49,9 @@ public:
     Acad::ErrorStatus dxfOut(AcDbDxfFiler* pFiler) const;
     // Sets every optional value to its default, then reads groups in any order.
     // A group that is none of the table's is offered to `extra`; if that does
-    // not take it either, it is pushed back and reading ends there.
+    // not take it either, it is left unread (the file reader keeps it) and
+    // reading goes on. Extended data (1000 and up) and an embedded object
+    // (101) end the reading.
     Acad::ErrorStatus dxfIn(AcDbDxfFiler* pFiler, const std::function<bool(const resbuf&)>& extra = nullptr);
 
 private:

@@ -173,6 +173,96 @@ void AcDbMText::hsFields(Data& d, hs::EntityFields& f) {
     f.int16(72, d.flow, true, 1);
 }
 
+AcDb::LineSpacingStyle AcDbMText::lineSpacingStyle() const {
+    assertReadEnabled();
+    return m_d.lineSpacingStyle == AcDb::kExactly ? AcDb::kExactly : AcDb::kAtLeast;
+}
+
+Acad::ErrorStatus AcDbMText::setLineSpacingStyle(AcDb::LineSpacingStyle eStyle) {
+    if (eStyle != AcDb::kAtLeast && eStyle != AcDb::kExactly)
+        return Acad::eInvalidInput;
+    assertWriteEnabled();
+    m_d.lineSpacingStyle = static_cast<Adesk::Int16>(eStyle);
+    return Acad::eOk;
+}
+
+double AcDbMText::lineSpacingFactor() const {
+    assertReadEnabled();
+    return m_d.lineSpacingFactor;
+}
+
+// The host takes factors from 0.25 to 4.
+Acad::ErrorStatus AcDbMText::setLineSpacingFactor(double dFactor) {
+    if (!(dFactor >= 0.25 && dFactor <= 4.0))
+        return Acad::eInvalidInput;
+    assertWriteEnabled();
+    m_d.lineSpacingFactor = dFactor;
+    return Acad::eOk;
+}
+
+bool AcDbMText::backgroundFillOn() const {
+    assertReadEnabled();
+    return (m_d.backgroundFlags & 1) != 0;
+}
+
+Acad::ErrorStatus AcDbMText::setBackgroundFill(bool enable) {
+    assertWriteEnabled();
+    m_d.backgroundFlags = enable ? (m_d.backgroundFlags | 1) : (m_d.backgroundFlags & ~1);
+    return Acad::eOk;
+}
+
+Acad::ErrorStatus AcDbMText::getBackgroundFillColor(AcCmColor& color) const {
+    assertReadEnabled();
+    color = m_d.backgroundColor;
+    return Acad::eOk;
+}
+
+Acad::ErrorStatus AcDbMText::setBackgroundFillColor(const AcCmColor& color) {
+    assertWriteEnabled();
+    m_d.backgroundColor = color;
+    return Acad::eOk;
+}
+
+bool AcDbMText::useBackgroundColorOn() const {
+    assertReadEnabled();
+    return (m_d.backgroundFlags & 2) != 0;
+}
+
+Acad::ErrorStatus AcDbMText::setUseBackgroundColor(bool enable) {
+    assertWriteEnabled();
+    m_d.backgroundFlags = enable ? (m_d.backgroundFlags | 2) : (m_d.backgroundFlags & ~2);
+    return Acad::eOk;
+}
+
+Acad::ErrorStatus AcDbMText::getBackgroundScaleFactor(double& scale) const {
+    assertReadEnabled();
+    scale = m_d.backgroundScale;
+    return Acad::eOk;
+}
+
+// The border around the text: 1 to 5 times the text height.
+Acad::ErrorStatus AcDbMText::setBackgroundScaleFactor(const double scale) {
+    if (!(scale >= 1.0 && scale <= 5.0))
+        return Acad::eInvalidInput;
+    assertWriteEnabled();
+    m_d.backgroundScale = scale;
+    return Acad::eOk;
+}
+
+Acad::ErrorStatus AcDbMText::getBackgroundTransparency(AcCmTransparency& transp) const {
+    assertReadEnabled();
+    transp = m_d.backgroundTransparency;
+    return Acad::eOk;
+}
+
+Acad::ErrorStatus AcDbMText::setBackgroundTransparency(const AcCmTransparency& transp) {
+    if (transp.isInvalid())
+        return Acad::eInvalidInput;
+    assertWriteEnabled();
+    m_d.backgroundTransparency = transp;
+    return Acad::eOk;
+}
+
 // Pieces of at most kChunk characters that do not split a character.
 static std::vector<hs::tstring> chunksOf(const hs::tstring& s) {
     std::vector<hs::tstring> chunks;
@@ -202,6 +292,12 @@ Acad::ErrorStatus AcDbMText::dwgOutFields(AcDbDwgFiler* pFiler) const {
     pFiler->writeString(m_d.style.c_str());
     pFiler->writeVector3d(m_d.normal);
     pFiler->writeVector3d(m_d.direction);
+    pFiler->writeDouble(m_d.lineSpacingFactor);
+    pFiler->writeInt16(m_d.lineSpacingStyle);
+    pFiler->writeInt32(m_d.backgroundFlags);
+    m_d.backgroundColor.dwgOut(pFiler);
+    pFiler->writeDouble(m_d.backgroundScale);
+    pFiler->writeUInt32(m_d.backgroundTransparency.serializeOut());
     return pFiler->filerStatus();
 }
 
@@ -217,6 +313,14 @@ Acad::ErrorStatus AcDbMText::dwgInFields(AcDbDwgFiler* pFiler) {
     }
     pFiler->readVector3d(&m_d.normal);
     pFiler->readVector3d(&m_d.direction);
+    pFiler->readDouble(&m_d.lineSpacingFactor);
+    pFiler->readInt16(&m_d.lineSpacingStyle);
+    pFiler->readInt32(&m_d.backgroundFlags);
+    m_d.backgroundColor.dwgIn(pFiler);
+    pFiler->readDouble(&m_d.backgroundScale);
+    Adesk::UInt32 transparency = 0;
+    pFiler->readUInt32(&transparency);
+    m_d.backgroundTransparency.serializeIn(transparency);
     return pFiler->filerStatus();
 }
 
@@ -238,7 +342,28 @@ Acad::ErrorStatus AcDbMText::dxfOutFields(AcDbDxfFiler* pFiler) const {
             return es;
     hs::EntityFields tail;
     tail.text(7, d.style, true, "Standard").vector(210, d.normal, true).vector(11, d.direction);
-    return tail.dxfOut(pFiler);
+    tail.int16(73, d.lineSpacingStyle).real(44, d.lineSpacingFactor);
+    if ((es = tail.dxfOut(pFiler)) != Acad::eOk)
+        return es;
+    if (d.backgroundFlags == 0)
+        return pFiler->filerStatus();
+    pFiler->writeInt32(static_cast<AcDb::DxfCode>(90), d.backgroundFlags);
+    const AcCmColor& c = d.backgroundColor;
+    if (!c.isByColor() || (c.colorIndex() >= 1 && c.colorIndex() <= 255))
+        pFiler->writeInt16(static_cast<AcDb::DxfCode>(63), static_cast<Adesk::Int16>(c.colorIndex()));
+    if (c.isByColor()) {
+        pFiler->writeInt32(static_cast<AcDb::DxfCode>(421),
+                           (Adesk::Int32(c.red()) << 16) | (Adesk::Int32(c.green()) << 8) | c.blue());
+        if (*c.colorName() != 0) {
+            hs::tstring name = hs::tstring(c.bookName()) + ACRX_T("$") + c.colorName();
+            pFiler->writeString(static_cast<AcDb::DxfCode>(431), name.c_str());
+        }
+    }
+    pFiler->writeDouble(static_cast<AcDb::DxfCode>(45), d.backgroundScale);
+    if (!d.backgroundTransparency.isByLayer())
+        pFiler->writeInt32(static_cast<AcDb::DxfCode>(441),
+                           static_cast<Adesk::Int32>(d.backgroundTransparency.serializeOut()));
+    return pFiler->filerStatus();
 }
 
 Acad::ErrorStatus AcDbMText::dxfInFields(AcDbDxfFiler* pFiler) {
@@ -253,6 +378,7 @@ Acad::ErrorStatus AcDbMText::dxfInFields(AcDbDxfFiler* pFiler) {
     f.text(7, d.style, true, "Standard").vector(210, d.normal, true);
     hs::tstring pieces, last;
     bool haveDirection = false;
+    bool inColumns = false;
     double rotation = 0.0;
     auto extra = [&](const resbuf& rb) {
         switch (rb.restype) {
@@ -265,23 +391,60 @@ Acad::ErrorStatus AcDbMText::dxfInFields(AcDbDxfFiler* pFiler) {
                 d.direction = AcGeVector3d(rb.resval.rpoint[0], rb.resval.rpoint[1], rb.resval.rpoint[2]);
                 haveDirection = true;
                 return true;
-            case 50:  // degrees; a direction (11) wins over it
+            case 50:  // degrees; a direction (11) wins over it. In column data, a column's height.
+                if (inColumns)
+                    return false;
                 rotation = rb.resval.rreal * hs::kPi / 180.0;
                 return true;
-            // Line spacing, background fill, columns' sizes: accepted, not kept.
-            case 42:
-            case 43:
+            case 75:  // column data (75-79, 48-50) follows; kept by the file reader
+                inColumns = true;
+                return false;
             case 44:
-            case 45:
-            case 46:
-            case 63:
+                d.lineSpacingFactor = rb.resval.rreal;
+                return true;
             case 73:
+                d.lineSpacingStyle = rb.resval.rint;
+                return true;
             case 90:
-            case 421:
-            case 431:
+                d.backgroundFlags = static_cast<Adesk::Int32>(rb.resval.rlong);
+                return true;
+            case 63: {
+                AcCmColor old = d.backgroundColor;
+                d.backgroundColor.setColorIndex(static_cast<Adesk::UInt16>(
+                    rb.resval.rint < 0 || rb.resval.rint > 256 ? 256 : rb.resval.rint));
+                if (old.isByColor()) {
+                    d.backgroundColor.setRGB(old.red(), old.green(), old.blue());
+                    d.backgroundColor.setNames(old.colorName(), old.bookName());
+                }
+                return true;
+            }
+            case 421: {
+                AcCmColor old = d.backgroundColor;
+                d.backgroundColor.setRGB(static_cast<Adesk::UInt8>(rb.resval.rlong >> 16),
+                                         static_cast<Adesk::UInt8>(rb.resval.rlong >> 8),
+                                         static_cast<Adesk::UInt8>(rb.resval.rlong));
+                d.backgroundColor.setNames(old.colorName(), old.bookName());
+                return true;
+            }
+            case 431: {
+                hs::tstring text = rb.resval.rstring != nullptr ? rb.resval.rstring : ACRX_T("");
+                size_t dollar = text.find(ACHAR('$'));
+                if (dollar == hs::tstring::npos)
+                    d.backgroundColor.setNames(text.c_str());
+                else
+                    d.backgroundColor.setNames(text.substr(dollar + 1).c_str(),
+                                               text.substr(0, dollar).c_str());
+                return true;
+            }
+            case 45:
+                d.backgroundScale = rb.resval.rreal;
+                return true;
             case 441:
+                d.backgroundTransparency.serializeIn(static_cast<Adesk::UInt32>(rb.resval.rlong));
                 return true;
             default:
+                // The computed sizes (42, 43), the defined height (46) and
+                // others are kept by the file reader in their place.
                 return false;
         }
     };

@@ -308,8 +308,7 @@ Acad::ErrorStatus AcDbPolyline::dxfInFields(AcDbDxfFiler* pFiler) {
                     ownWidth.back() = true;
                 }
                 return true;
-            case 90:
-            case 91:  // vertex identifiers of newer files
+            case 90:  // the number of vertices
                 return true;
             case 210:
                 d.normal = AcGeVector3d(rb.resval.rpoint[0], rb.resval.rpoint[1], rb.resval.rpoint[2]);

@@ -358,12 +358,15 @@ Acad::ErrorStatus DxfFiler::readResBufQuiet(resbuf* pRb) {
         return m_status;
     if (pRb == nullptr)
         return Acad::eNullObjectPointer;
+    while (m_pos < m_items.size() && m_items[m_pos].raw)
+        ++m_pos;
     // The end of the list, or the start of the next object, ends this object's data.
     if (m_pos >= m_items.size() || m_items[m_pos].code == 0) {
         m_canPushBack = false;
         return Acad::eEndOfFile;
     }
     DxfItem& it = m_items[m_pos++];
+    it.used = true;
     m_canPushBack = true;
     pRb->rbnext = nullptr;
     pRb->restype = static_cast<short>(it.code);
@@ -422,6 +425,7 @@ void DxfFiler::reuse(AcDbDatabase* pDb) {
     m_items.clear();
     m_pos = 0;
     m_canPushBack = false;
+    m_leaveUnknown = false;
     resetFilerStatus();
     // Keep the first block of strings for the next object.
     if (m_stringBlocks.size() > 1)
@@ -461,8 +465,15 @@ Acad::ErrorStatus DxfFiler::pushBackItem() {
     if (!m_canPushBack || m_pos == 0)
         return Acad::eInvalidInput;
     --m_pos;
+    m_items[m_pos].used = false;
     m_canPushBack = false;
     return Acad::eOk;
+}
+
+void DxfFiler::leaveLastItem() {
+    if (m_canPushBack && m_pos > 0)
+        m_items[m_pos - 1].used = false;
+    m_canPushBack = false;
 }
 
 Acad::ErrorStatus DxfFiler::put(const char* site, DxfItem item) {
@@ -605,7 +616,7 @@ bool DxfFiler::atSubclassData(const ACHAR* subClassName) {
         return false;
     if (!sameText(m_items[m_pos].text, subClassName))
         return false;
-    ++m_pos;
+    m_items[m_pos++].used = true;
     m_canPushBack = false;
     return true;
 }
@@ -622,7 +633,8 @@ bool DxfFiler::atEmbeddedObjectStart() {
     if (m_pos >= m_items.size() || m_items[m_pos].code != AcDb::kDxfEmbeddedObjectStart ||
         m_items[m_pos].text != "Embedded Object")
         return false;
-    ++m_pos;
+    m_items[m_pos++].used = true;
+    m_leaveUnknown = false;
     m_canPushBack = false;
     return true;
 }

@@ -29,6 +29,8 @@ struct DxfItem {
     long long integer = 0;  // kInt16, kInt32, kInt64, kBool; the handle's value when read from a file
     AcDbObjectId id;        // kObjectId, once known (text holds the handle)
     int dims = 3;           // kPoint: 2 when the file gave no z (e.g. polyline vertices)
+    bool used = false;      // taken by the object reading it (read and not pushed back)
+    bool raw = false;       // its value did not parse: never handed to a reader
 
     static DxfItem str(int code, const std::string& utf8);
     static DxfItem dbl(int code, double v);
@@ -81,6 +83,14 @@ public:
     Acad::ErrorStatus readResBufQuiet(resbuf* pRb);
     Acad::ErrorStatus writeResBuf(const resbuf& rb) override;
     Acad::ErrorStatus pushBackItem() override;
+    // Reading a record of a file: a reader that meets a group it does not
+    // model leaves it unused (the file reader keeps it) and reads on, where
+    // it would otherwise push it back and end. An embedded object's start
+    // ends this: the embedded object's reader must end at its last group.
+    void setLeavingUnknown(bool leave) { m_leaveUnknown = leave; }
+    bool leavesUnknown() const { return m_leaveUnknown; }
+    // The item just read is not the reader's own: it stays unused.
+    void leaveLastItem();
 
     Acad::ErrorStatus writeObjectId(AcDb::DxfCode code, const AcDbObjectId& id) override;
     Acad::ErrorStatus writeInt8(AcDb::DxfCode code, Adesk::Int8 val) override;
@@ -120,6 +130,7 @@ private:
     std::vector<DxfItem> m_items;
     std::size_t m_pos = 0;
     bool m_canPushBack = false;
+    bool m_leaveUnknown = false;
     std::basic_string<ACHAR> m_error;
     // Strings handed out in result buffers: copied into large blocks, so that
     // handing one out costs no allocation of its own.

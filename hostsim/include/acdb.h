@@ -109,6 +109,31 @@ struct AcDb {
         kDrcMangleName = 4,
         kDrcUnmangleName = 5
     };
+    enum UnitsValue {
+        kUnitsUndefined = 0,
+        kUnitsInches = 1,
+        kUnitsFeet = 2,
+        kUnitsMiles = 3,
+        kUnitsMillimeters = 4,
+        kUnitsCentimeters = 5,
+        kUnitsMeters = 6,
+        kUnitsKilometers = 7,
+        kUnitsMicroinches = 8,
+        kUnitsMils = 9,
+        kUnitsYards = 10,
+        kUnitsAngstroms = 11,
+        kUnitsNanometers = 12,
+        kUnitsMicrons = 13,
+        kUnitsDecimeters = 14,
+        kUnitsDekameters = 15,
+        kUnitsHectometers = 16,
+        kUnitsGigameters = 17,
+        kUnitsAstronomical = 18,
+        kUnitsLightYears = 19,
+        kUnitsParsecs = 20,
+        kUnitsMax = kUnitsParsecs
+    };
+    enum LineSpacingStyle { kAtLeast = 1, kExactly = 2 };
     enum AcDbDwgVersion {
         kDHL_1800 = 25,
         kDHL_1021 = 27,

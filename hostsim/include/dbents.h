@@ -293,6 +293,20 @@ public:
     // A copy the caller frees with acdbFree.
     ACHAR* contents() const;
     int setContents(const ACHAR* text);
+    AcDb::LineSpacingStyle lineSpacingStyle() const;
+    Acad::ErrorStatus setLineSpacingStyle(AcDb::LineSpacingStyle eStyle);
+    double lineSpacingFactor() const;
+    Acad::ErrorStatus setLineSpacingFactor(double dFactor);
+    bool backgroundFillOn() const;
+    Acad::ErrorStatus setBackgroundFill(bool enable);
+    Acad::ErrorStatus getBackgroundFillColor(AcCmColor& color) const;
+    Acad::ErrorStatus setBackgroundFillColor(const AcCmColor& color);
+    bool useBackgroundColorOn() const;
+    Acad::ErrorStatus setUseBackgroundColor(bool enable);
+    Acad::ErrorStatus getBackgroundScaleFactor(double& scale) const;
+    Acad::ErrorStatus setBackgroundScaleFactor(const double scale);
+    Acad::ErrorStatus getBackgroundTransparency(AcCmTransparency& transp) const;
+    Acad::ErrorStatus setBackgroundTransparency(const AcCmTransparency& transp);
     // hostsim: the contents without formatting codes, one entry per line.
     std::vector<std::string> hsPlainLines() const;  // UTF-8
 
@@ -309,6 +323,14 @@ private:
         std::basic_string<ACHAR> style;
         AcGeVector3d normal = AcGeVector3d::kZAxis;
         AcGeVector3d direction = AcGeVector3d::kXAxis;
+        double lineSpacingFactor = 1.0;
+        Adesk::Int16 lineSpacingStyle = AcDb::kAtLeast;
+        // Background: group 90 flags (1 fill, 2 the drawing's background
+        // colour, 16 a frame), colour, border scale and transparency.
+        Adesk::Int32 backgroundFlags = 0;
+        AcCmColor backgroundColor;
+        double backgroundScale = 1.5;
+        AcCmTransparency backgroundTransparency;
     };
     static void hsFields(Data& d, hs::EntityFields& f);
     Data m_d;

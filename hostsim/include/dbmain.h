@@ -1,5 +1,8 @@
 // Database objects, entities, colours, extents and the database itself.
 #pragma once
+#include <memory>
+#include <string>
+
 #include "acadstrc.h"
 #include "acdb.h"
 #include "acgi.h"
@@ -16,6 +19,7 @@ class AcDbLayerTable;
 class AcDbLinetypeTable;
 class AcDbBlockTableRecord;
 class AcDbIdMapping;
+struct resbuf;
 
 // hostsim: the names the display and geometry hooks have in this release.
 #if IRONVEIL_RELEASE >= 18
@@ -46,6 +50,11 @@ public:
 class AcCmColor : public AcCmColorBase {
 public:
     AcCmColor();
+    AcCmColor(const AcCmColor& other);
+    AcCmColor(AcCmColor&& other) noexcept = default;
+    AcCmColor& operator=(const AcCmColor& other);
+    AcCmColor& operator=(AcCmColor&& other) noexcept = default;
+    ~AcCmColor() override;
     virtual AcCmEntityColor::ColorMethod colorMethod() const;
     virtual Acad::ErrorStatus setColorMethod(AcCmEntityColor::ColorMethod eColorMethod);
     virtual bool isByColor() const;
@@ -58,15 +67,54 @@ public:
     virtual Adesk::UInt8 red() const;
     virtual Adesk::UInt8 green() const;
     virtual Adesk::UInt8 blue() const;
+    // The name of a colour from a colour book, and the book's name; empty
+    // for other colours. Setting the colour in any other way drops them.
+    Acad::ErrorStatus setNames(const ACHAR* colorName, const ACHAR* bookName = nullptr);
+    const ACHAR* colorName() const;
+    const ACHAR* bookName() const;
     bool operator==(const AcCmColor& c) const;
     bool operator!=(const AcCmColor& c) const { return !(*this == c); }
     Acad::ErrorStatus dwgIn(AcDbDwgFiler* pInputFiler);
     Acad::ErrorStatus dwgOut(AcDbDwgFiler* pOutputFiler) const;
 
 private:
+    struct Names {
+        std::basic_string<ACHAR> color, book;
+    };
     AcCmEntityColor::ColorMethod m_method;
     Adesk::UInt16 m_index;
     Adesk::UInt8 m_rgb[3];
+    // Most colours have no names: nothing is stored for them.
+    std::unique_ptr<Names> m_names;
+};
+
+// Transparency: by layer, by block, or an alpha value (0 clear, 255 solid).
+class AcCmTransparency {
+public:
+    enum transparencyMethod { kByLayer = 0, kByBlock, kByAlpha, kErrorValue };
+    AcCmTransparency() = default;
+    explicit AcCmTransparency(Adesk::UInt8 alpha) { setAlpha(alpha); }
+    void setAlpha(Adesk::UInt8 alpha) { m_value = (Adesk::UInt32(kByAlpha) << 24) | alpha; }
+    Adesk::UInt8 alpha() const { return isByAlpha() ? Adesk::UInt8(m_value & 0xFF) : Adesk::UInt8(255); }
+    void setMethod(transparencyMethod method) { m_value = Adesk::UInt32(method) << 24; }
+    transparencyMethod method() const {
+        Adesk::UInt32 m = m_value >> 24;
+        return m <= kByAlpha ? transparencyMethod(m) : kErrorValue;
+    }
+    bool isByLayer() const { return method() == kByLayer; }
+    bool isByBlock() const { return method() == kByBlock; }
+    bool isByAlpha() const { return method() == kByAlpha; }
+    bool isInvalid() const { return method() == kErrorValue; }
+    bool isClear() const { return isByAlpha() && alpha() == 0; }
+    bool isSolid() const { return isByAlpha() && alpha() == 255; }
+    // The packed form DXF files hold in group 440 (method in the top byte).
+    Adesk::UInt32 serializeOut() const { return m_value; }
+    void serializeIn(Adesk::UInt32 value) { m_value = value; }
+    bool operator==(const AcCmTransparency& t) const { return m_value == t.m_value; }
+    bool operator!=(const AcCmTransparency& t) const { return m_value != t.m_value; }
+
+private:
+    Adesk::UInt32 m_value = 0;
 };
 
 class AcDbExtents {
@@ -235,6 +283,13 @@ public:
     AcDb::Visibility visibility() const;
     virtual Acad::ErrorStatus setVisibility(AcDb::Visibility newVal, Adesk::Boolean doSubents = true);
 
+    AcCmTransparency transparency() const;
+    virtual Acad::ErrorStatus setTransparency(const AcCmTransparency& trans, Adesk::Boolean doSubents = true);
+
+    // hostsim: takes one of the common groups (layer, colour, ...) that a
+    // file gave after the entity's subclass data; false for other groups.
+    bool hsReadCommonGroup(const resbuf& rb);
+
     Acad::ErrorStatus setPropertiesFrom(const AcDbEntity* pEntity, Adesk::Boolean doSubents = true);
 
     // The database's current colour, layer, linetype, linetype scale and
@@ -286,6 +341,7 @@ protected:
 
 private:
     struct Props;
+    static bool readCommonGroup(Props& p, const resbuf& rb);
     Props* m_pProps;
 };
 

@@ -71,6 +71,13 @@ public:
     Acad::ErrorStatus setOrigin(const AcGePoint3d& pt);
     bool isLayout() const;
     bool isAnonymous() const;
+    enum BlockScaling { kAny = 0, kUniform = 1 };
+    AcDb::UnitsValue blockInsertUnits() const;
+    Acad::ErrorStatus setBlockInsertUnits(AcDb::UnitsValue insunits);
+    bool explodable() const;
+    Acad::ErrorStatus setExplodable(bool bExplodable);
+    BlockScaling blockScaling() const;
+    Acad::ErrorStatus setBlockScaling(BlockScaling blockScaling);
     Acad::ErrorStatus dwgInFields(AcDbDwgFiler* pFiler) override;
     Acad::ErrorStatus dwgOutFields(AcDbDwgFiler* pFiler) const override;
     Acad::ErrorStatus dxfInFields(AcDbDxfFiler* pFiler) override;
@@ -78,6 +85,9 @@ public:
 
 private:
     AcGePoint3d m_origin;
+    Adesk::Int16 m_units = 0;
+    bool m_explodable = true;
+    Adesk::Int16 m_scaling = 0;
 };
 
 class AcDbBlockTableRecordIterator {
@@ -140,6 +150,11 @@ public:
     Acad::ErrorStatus setLinetypeObjectId(AcDbObjectId id);
     AcDb::LineWeight lineWeight() const;
     Acad::ErrorStatus setLineWeight(AcDb::LineWeight weight);
+    bool isPlottable() const;
+    Acad::ErrorStatus setIsPlottable(bool plot);
+    // Frozen in new viewports.
+    bool VPDFLT() const;
+    void setVPDFLT(bool frozen);
     Acad::ErrorStatus dwgInFields(AcDbDwgFiler* pFiler) override;
     Acad::ErrorStatus dwgOutFields(AcDbDwgFiler* pFiler) const override;
     Acad::ErrorStatus dxfInFields(AcDbDxfFiler* pFiler) override;
@@ -152,6 +167,11 @@ private:
     bool m_locked = false;
     AcDbObjectId m_linetype;
     AcDb::LineWeight m_lineWeight = AcDb::kLnWtByLwDefault;
+    bool m_plottable = true;
+    bool m_vpdflt = false;
+    Adesk::Int16 m_otherFlags = 0;  // flags of group 70 that hostsim does not act on (xref bits)
+    // The linetype a file named that its drawing does not have: written back as it was.
+    std::basic_string<ACHAR> m_missingLinetype;
 };
 
 class AcDbLayerTable : public AcDbSymbolTable {

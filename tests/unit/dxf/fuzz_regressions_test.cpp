@@ -49,6 +49,17 @@ TEST_F(FuzzRegressions, KeptDxfFilesReadWriteAndReadAgain) {
     }
 }
 
+TEST_F(FuzzRegressions, KeptDxfFilesSaveAndReopenToTheSameDrawing) {
+    std::vector<std::string> files = inputsOf("dxf_roundtrip");
+    std::vector<std::string> more = inputsOf("dxf_reader");
+    files.insert(files.end(), more.begin(), more.end());
+    ASSERT_FALSE(files.empty());
+    for (const std::string& f : files) {
+        std::string why;
+        EXPECT_TRUE(ivfuzz::checkSaveReopen(ivtest::readFile(f), why)) << f << ": " << why;
+    }
+}
+
 TEST_F(FuzzRegressions, KeptWatermarkGroupsLeaveSoundCloneSlots) {
     std::vector<std::string> files = inputsOf("watermark_dxf");
     ASSERT_FALSE(files.empty());

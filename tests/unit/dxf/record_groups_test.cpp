@@ -1,0 +1,481 @@
+// The groups of the records hostsim reads into entities, table records and
+// their settings: read in whatever order other programs write them, modelled
+// where the host models them, kept in their place where it does not, and a
+// save that would write what cannot be read back refused with a message.
+#include <cmath>
+#include <limits>
+
+#include "dxf/kept_entity.h"
+#include "dxftest.h"
+
+using namespace dxftest;
+using hs::dxf::Tags;
+
+namespace {
+
+class DxfRecordGroups : public DxfTest {};
+
+// A drawing of the given entities alone.
+std::string entities(std::initializer_list<const char*> lines) {
+    std::string text = dxfText({"0 SECTION", "2 ENTITIES"});
+    text += dxfText(lines);
+    text += dxfText({"0 ENDSEC", "0 EOF"});
+    return text;
+}
+
+// A drawing of one table with the given entries.
+std::string table(const char* name, std::initializer_list<const char*> lines) {
+    std::string text = "0\nSECTION\n2\nTABLES\n0\nTABLE\n2\n" + std::string(name) + "\n5\n9\n70\n1\n";
+    text += dxfText(lines);
+    text += dxfText({"0 ENDTAB", "0 ENDSEC", "0 EOF"});
+    return text;
+}
+
+template <class T>
+struct Opened {
+    T* p = nullptr;
+    Opened(AcDbDatabase* pDb, std::uint64_t handle) {
+        AcDbObjectId id = hs::idFromHandle(pDb, handle);
+        if (!id.isNull())
+            acdbOpenObject(p, id, AcDb::kForRead);
+    }
+    ~Opened() {
+        if (p != nullptr)
+            p->close();
+    }
+    T* operator->() const { return p; }
+};
+
+// The table entry of a type with this name, or empty.
+Tags findNamed(const std::string& text, const std::string& type, const std::string& name) {
+    for (const Tags& t : itemsOf(text, "TABLES"))
+        if (!t.empty() && t[0].value == type && value(t, 2) == name)
+            return t;
+    return Tags();
+}
+
+// The position of the nth group with this code and value in tags, or -1.
+int indexOf(const Tags& tags, int code, const std::string& value, int nth = 0) {
+    for (size_t i = 0; i < tags.size(); ++i)
+        if (tags[i].code == code && tags[i].value == value && nth-- == 0)
+            return static_cast<int>(i);
+    return -1;
+}
+
+// The groups from the nth group with this code on, as "code value" words.
+std::vector<std::string> groupsFrom(const Tags& tags, int code, size_t count, int nth = 0) {
+    std::vector<std::string> out;
+    for (size_t i = 0; i < tags.size(); ++i) {
+        if (tags[i].code != code || nth-- != 0)
+            continue;
+        for (size_t k = i; k < tags.size() && out.size() < count; ++k)
+            out.push_back(std::to_string(tags[k].code) + " " + tags[k].value);
+        break;
+    }
+    return out;
+}
+
+}  // namespace
+
+// dxflib-based programs write both subclass markers first and then the
+// layer, colour and the points; a drawing of them came back with zero-length
+// lines and nameless block references.
+TEST_F(DxfRecordGroups, CommonGroupsAfterTheSubclassMarkerAreReadWithThePoints) {
+    DbPtr db = read(dxfText({"0 SECTION", "2 BLOCKS", "0 BLOCK", "8 0", "2 BOX", "70 0", "10 0.0", "20 0.0",
+                             "30 0.0", "0 ENDBLK", "8 0", "0 ENDSEC"}) +
+                    entities({"0 LINE",
+                              "5 20",
+                              "100 AcDbEntity",
+                              "100 AcDbLine",
+                              "8 Walls",
+                              "62 1",
+                              "370 25",
+                              "10 1.5",
+                              "20 2.5",
+                              "30 0.0",
+                              "11 3.5",
+                              "21 4.5",
+                              "31 0.0",
+                              "0 INSERT",
+                              "5 21",
+                              "100 AcDbEntity",
+                              "100 AcDbBlockReference",
+                              "8 0",
+                              "2 BOX",
+                              "10 5.0",
+                              "20 6.0",
+                              "30 0.0"}));
+    ASSERT_TRUE(db);
+    {
+        Opened<AcDbLine> line(db.get(), 0x20);
+        ASSERT_NE(line.p, nullptr);
+        EXPECT_EQ(line->startPoint(), AcGePoint3d(1.5, 2.5, 0.0));
+        EXPECT_EQ(line->endPoint(), AcGePoint3d(3.5, 4.5, 0.0));
+        EXPECT_EQ(hs::toUtf8(line->hsLayerName()), "Walls");
+        EXPECT_EQ(line->colorIndex(), 1);
+        EXPECT_EQ(line->lineWeight(), AcDb::kLnWt025);
+    }
+    {
+        Opened<AcDbBlockReference> ref(db.get(), 0x21);
+        ASSERT_NE(ref.p, nullptr);
+        EXPECT_EQ(ref->hsBlockName(), "BOX");
+        EXPECT_FALSE(ref->blockTableRecord().isNull());
+        EXPECT_EQ(ref->position(), AcGePoint3d(5.0, 6.0, 0.0));
+    }
+    std::string out = write(db.get());
+    EXPECT_EQ(value(findItem(out, "ENTITIES", "INSERT"), 2), "BOX");
+    Tags line = findItem(out, "ENTITIES", "LINE");
+    EXPECT_EQ(value(line, 8), "Walls");
+    EXPECT_EQ(value(line, 11), "3.5");
+}
+
+TEST_F(DxfRecordGroups, AHandleAfterTheLayerOrTheSubclassMarkerIsTheEntitysHandle) {
+    DbPtr db = read(entities({"0 LINE", "8 Walls", "5 2A", "62 3", "10 1.0", "20 2.0", "30 0.0", "11 3.0",
+                              "21 4.0", "31 0.0", "0 CIRCLE", "100 AcDbEntity", "8 0", "100 AcDbCircle",
+                              "5 2B", "10 7.0", "20 8.0", "30 0.0", "40 2.0"}));
+    ASSERT_TRUE(db);
+    {
+        Opened<AcDbLine> line(db.get(), 0x2A);
+        ASSERT_NE(line.p, nullptr);
+        EXPECT_EQ(line->colorIndex(), 3);
+        EXPECT_EQ(line->endPoint(), AcGePoint3d(3.0, 4.0, 0.0));
+    }
+    Opened<AcDbCircle> circle(db.get(), 0x2B);
+    ASSERT_NE(circle.p, nullptr);
+    EXPECT_EQ(circle->radius(), 2.0);
+    EXPECT_EQ(circle->center(), AcGePoint3d(7.0, 8.0, 0.0));
+}
+
+TEST_F(DxfRecordGroups, GroupsOfASubclassSplitInTwoAreAllRead) {
+    DbPtr db =
+        read(entities({"0 LINE", "5 30", "100 AcDbEntity", "8 0", "100 AcDbLine", "10 1.0", "20 2.0",
+                       "30 0.0", "100 AcDbEntity", "62 5", "100 AcDbLine", "11 3.0", "21 4.0", "31 0.0"}));
+    ASSERT_TRUE(db);
+    Opened<AcDbLine> line(db.get(), 0x30);
+    ASSERT_NE(line.p, nullptr);
+    EXPECT_EQ(line->colorIndex(), 5);
+    EXPECT_EQ(line->endPoint(), AcGePoint3d(3.0, 4.0, 0.0));
+}
+
+TEST_F(DxfRecordGroups, GroupsHostsimDoesNotModelComeBackInTheirPlace) {
+    DbPtr db = read(entities({"0 LWPOLYLINE",
+                              "5 40",
+                              "100 AcDbEntity",
+                              "8 0",
+                              "284 2",
+                              "100 AcDbPolyline",
+                              "90 2",
+                              "70 0",
+                              "10 0.0",
+                              "20 0.0",
+                              "91 7",
+                              "10 1.0",
+                              "20 1.0",
+                              "91 8",
+                              "0 INSERT",
+                              "5 41",
+                              "100 AcDbEntity",
+                              "8 0",
+                              "100 AcDbBlockReference",
+                              "2 BOX",
+                              "10 0.0",
+                              "20 0.0",
+                              "30 0.0",
+                              "70 3",
+                              "71 2",
+                              "44 5.0",
+                              "45 6.0"}));
+    ASSERT_TRUE(db);
+    std::string out = write(db.get());
+    Tags pline = findItem(out, "ENTITIES", "LWPOLYLINE");
+    EXPECT_EQ(pline[indexOf(pline, 8, "0") + 1].code, 284);
+    EXPECT_EQ(groupsFrom(pline, 10, 6),
+              (std::vector<std::string>{"10 0.0", "20 0.0", "91 7", "10 1.0", "20 1.0", "91 8"}));
+    Tags insert = findItem(out, "ENTITIES", "INSERT");
+    EXPECT_EQ(value(insert, 70), "3");
+    EXPECT_EQ(value(insert, 71), "2");
+    EXPECT_EQ(value(insert, 44), "5.0");
+    EXPECT_EQ(value(insert, 45), "6.0");
+    // And the same again once saved.
+    DbPtr again = read(out);
+    ASSERT_TRUE(again);
+    EXPECT_EQ(write(again.get()), out);
+}
+
+TEST_F(DxfRecordGroups, TransparencyTrueColourWithItsIndexAndBookNameAreModelled) {
+    DbPtr db = read(entities({"0 LINE", "5 50", "100 AcDbEntity", "8 0", "62 94", "420 11843407",
+                              "430 RAL$RAL 1013", "440 33554560", "100 AcDbLine", "10 0.0", "20 0.0",
+                              "30 0.0", "11 1.0", "21 0.0", "31 0.0"}));
+    ASSERT_TRUE(db);
+    {
+        Opened<AcDbLine> line(db.get(), 0x50);
+        ASSERT_NE(line.p, nullptr);
+        AcCmColor c = line->color();
+        EXPECT_TRUE(c.isByColor());
+        EXPECT_EQ(c.red(), 0xB4);
+        EXPECT_EQ(c.green(), 0xB7);
+        EXPECT_EQ(c.blue(), 0x4F);
+        EXPECT_EQ(hs::toUtf8(c.colorName()), "RAL 1013");
+        EXPECT_EQ(hs::toUtf8(c.bookName()), "RAL");
+        EXPECT_TRUE(line->transparency().isByAlpha());
+        EXPECT_EQ(line->transparency().alpha(), 128);
+        // A copy keeps them.
+        std::unique_ptr<AcRxObject> copy(line->clone());
+        AcDbLine* pCopy = AcDbLine::cast(copy.get());
+        ASSERT_NE(pCopy, nullptr);
+        EXPECT_EQ(pCopy->color(), c);
+        EXPECT_EQ(pCopy->transparency(), line->transparency());
+    }
+    Tags line = findItem(write(db.get()), "ENTITIES", "LINE");
+    EXPECT_EQ(value(line, 62), "94");
+    EXPECT_EQ(value(line, 420), "11843407");
+    EXPECT_EQ(value(line, 430), "RAL$RAL 1013");
+    EXPECT_EQ(value(line, 440), "33554560");
+}
+
+TEST_F(DxfRecordGroups, ANewColourDropsTheBookName) {
+    DbPtr db =
+        read(entities({"0 LINE", "5 51", "100 AcDbEntity", "8 0", "62 94", "420 11843407", "430 RAL$RAL 1013",
+                       "100 AcDbLine", "10 0.0", "20 0.0", "30 0.0", "11 1.0", "21 0.0", "31 0.0"}));
+    ASSERT_TRUE(db);
+    AcDbObjectId id = hs::idFromHandle(db.get(), 0x51);
+    AcDbLine* pLine = nullptr;
+    ASSERT_EQ(acdbOpenObject(pLine, id, AcDb::kForWrite), Acad::eOk);
+    AcCmColor c;
+    c.setRGB(1, 2, 3);
+    pLine->setColor(c);
+    pLine->close();
+    Tags line = findItem(write(db.get()), "ENTITIES", "LINE");
+    EXPECT_EQ(value(line, 420), "66051");
+    EXPECT_EQ(value(line, 430), "<none>");
+}
+
+TEST_F(DxfRecordGroups, LayerFlagsPlotFlagAndTrueColourWithItsIndexAreModelled) {
+    DbPtr db = read(table(
+        "LAYER", {"0 LAYER", "5 60", "100 AcDbSymbolTableRecord", "100 AcDbLayerTableRecord", "2 Hidden",
+                  "70 2", "62 -94", "420 11843407", "6 Continuous", "290 0", "370 -3", "390 F"}));
+    ASSERT_TRUE(db);
+    {
+        Opened<AcDbLayerTableRecord> layer(db.get(), 0x60);
+        ASSERT_NE(layer.p, nullptr);
+        EXPECT_TRUE(layer->VPDFLT());
+        EXPECT_FALSE(layer->isFrozen());
+        EXPECT_TRUE(layer->isOff());
+        EXPECT_FALSE(layer->isPlottable());
+        EXPECT_TRUE(layer->color().isByColor());
+    }
+    Tags layer = findNamed(write(db.get()), "LAYER", "Hidden");
+    EXPECT_EQ(value(layer, 70), "2");
+    EXPECT_EQ(value(layer, 62), "-94");
+    EXPECT_EQ(value(layer, 420), "11843407");
+    EXPECT_EQ(value(layer, 290), "0");
+    EXPECT_EQ(value(layer, 390), "F");
+}
+
+TEST_F(DxfRecordGroups, ComplexLinetypeShapesAndTextsComeBackAfterTheirDash) {
+    DbPtr db = read(table("LTYPE", {"0 LTYPE",
+                                    "5 70",
+                                    "100 AcDbSymbolTableRecord",
+                                    "100 AcDbLinetypeTableRecord",
+                                    "2 GAS_LINE",
+                                    "70 0",
+                                    "3 Gas ---- GAS ----",
+                                    "72 65",
+                                    "73 3",
+                                    "40 0.95",
+                                    "49 0.5",
+                                    "74 0",
+                                    "49 -0.2",
+                                    "74 2",
+                                    "75 0",
+                                    "340 11",
+                                    "46 0.1",
+                                    "50 0.0",
+                                    "44 -0.1",
+                                    "45 -0.05",
+                                    "9 GAS",
+                                    "49 -0.25",
+                                    "74 0"}));
+    ASSERT_TRUE(db);
+    Tags ltype = findNamed(write(db.get()), "LTYPE", "GAS_LINE");
+    ASSERT_FALSE(ltype.empty());
+    EXPECT_EQ(groupsFrom(ltype, 49, 11, 1),
+              (std::vector<std::string>{"49 -0.2", "74 2", "75 0", "340 11", "46 0.1", "50 0.0", "44 -0.1",
+                                        "45 -0.05", "9 GAS", "49 -0.25", "74 0"}));
+}
+
+TEST_F(DxfRecordGroups, BlockUnitsExplodeAndScaleFlagsAndPreviewAreKept) {
+    DbPtr db = read(table("BLOCK_RECORD",
+                          {"0 BLOCK_RECORD", "5 80", "100 AcDbSymbolTableRecord", "100 AcDbBlockTableRecord",
+                           "2 PART", "70 4", "280 0", "281 1", "310 0102A0FF"}));
+    ASSERT_TRUE(db);
+    {
+        Opened<AcDbBlockTableRecord> rec(db.get(), 0x80);
+        ASSERT_NE(rec.p, nullptr);
+        EXPECT_EQ(rec->blockInsertUnits(), AcDb::kUnitsMillimeters);
+        EXPECT_FALSE(rec->explodable());
+        EXPECT_EQ(rec->blockScaling(), AcDbBlockTableRecord::kUniform);
+    }
+    Tags rec = findNamed(write(db.get()), "BLOCK_RECORD", "PART");
+    ASSERT_FALSE(rec.empty());
+    EXPECT_EQ(groupsFrom(rec, 70, 4), (std::vector<std::string>{"70 4", "280 0", "281 1", "310 0102A0FF"}));
+}
+
+TEST_F(DxfRecordGroups, MTextSpacingBackgroundColumnsAndEmbeddedObjectComeBack) {
+    DbPtr db = read(entities({"0 MTEXT",      "5 90",          "100 AcDbEntity",
+                              "8 0",          "100 AcDbMText", "10 0.0",
+                              "20 0.0",       "30 0.0",        "40 2.5",
+                              "41 50.0",      "71 1",          "72 5",
+                              "1 Hello",      "73 2",          "44 1.5",
+                              "90 1",         "63 1",          "45 1.25",
+                              "441 33554559", "75 1",          "76 2",
+                              "78 0",         "79 1",          "48 20.0",
+                              "49 2.0",       "50 30.0",       "101 Embedded Object",
+                              "70 1",         "10 1.0",        "20 0.0",
+                              "30 0.0",       "11 0.0",        "21 0.0",
+                              "31 0.0",       "40 50.0",       "41 0.0"}));
+    ASSERT_TRUE(db);
+    {
+        Opened<AcDbMText> mtext(db.get(), 0x90);
+        ASSERT_NE(mtext.p, nullptr);
+        EXPECT_EQ(mtext->lineSpacingStyle(), AcDb::kExactly);
+        EXPECT_EQ(mtext->lineSpacingFactor(), 1.5);
+        EXPECT_TRUE(mtext->backgroundFillOn());
+        AcCmColor fill;
+        mtext->getBackgroundFillColor(fill);
+        EXPECT_EQ(fill.colorIndex(), 1);
+        double scale = 0;
+        mtext->getBackgroundScaleFactor(scale);
+        EXPECT_EQ(scale, 1.25);
+        AcCmTransparency t;
+        mtext->getBackgroundTransparency(t);
+        EXPECT_EQ(t.alpha(), 127);
+        EXPECT_EQ(mtext->rotation(), 0.0);  // the column height (50) is not a rotation
+    }
+    Tags mtext = findItem(write(db.get()), "ENTITIES", "MTEXT");
+    EXPECT_EQ(value(mtext, 73), "2");
+    EXPECT_EQ(value(mtext, 44), "1.5");
+    EXPECT_EQ(value(mtext, 90), "1");
+    EXPECT_EQ(value(mtext, 63), "1");
+    EXPECT_EQ(value(mtext, 441), "33554559");
+    EXPECT_EQ(groupsFrom(mtext, 75, 18),
+              (std::vector<std::string>{"75 1", "76 2", "78 0", "79 1", "48 20.0", "49 2.0", "50 30.0",
+                                        "101 Embedded Object", "70 1", "10 1.0", "20 0.0", "30 0.0", "11 0.0",
+                                        "21 0.0", "31 0.0", "40 50.0", "41 0.0"}));
+}
+
+// Extended data in the middle of a line's groups, with a point after it: the
+// line cannot take the point, so it is kept as it was, never half read.
+TEST_F(DxfRecordGroups, ARecordThatCannotBeReadCompletelyIsKeptWholeWithAMessage) {
+    hs::DxfResult result;
+    DbPtr db = read(entities({"0 LINE", "5 A0", "100 AcDbEntity", "8 0", "100 AcDbLine", "10 1.0", "20 1.0",
+                              "30 0.0", "1000 stray", "11 2.0", "21 2.0", "31 0.0"}),
+                    &result);
+    ASSERT_TRUE(db);
+    ASSERT_EQ(result.warnings.size(), 1u);
+    EXPECT_NE(result.warnings[0].find("LINE A0 kept as it is"), std::string::npos) << result.warnings[0];
+    AcDbObjectId id = hs::idFromHandle(db.get(), 0xA0);
+    ASSERT_FALSE(id.isNull());
+    EXPECT_EQ(hs::className(id), "HsDxfKeptEntity");
+    Tags line = findItem(write(db.get()), "ENTITIES", "LINE");
+    EXPECT_EQ(value(line, 1000), "stray");
+    EXPECT_EQ(value(line, 11), "2.0");
+}
+
+TEST_F(DxfRecordGroups, ASaveRefusesABlockRecordWithoutANameAndNamesIt) {
+    DbPtr db(new AcDbDatabase());
+    AcDbBlockTableRecord* pRec = new AcDbBlockTableRecord();
+    AcDbObjectId id;
+    ASSERT_EQ(hs::addObject(db.get(), pRec, db->blockTableId(), AcDbHandle(), id), Acad::eOk);
+    pRec->close();
+    std::string out;
+    hs::DxfResult result = hs::writeDxfText(db.get(), out);
+    EXPECT_FALSE(result.ok);
+    std::string handle = hs::dxf::formatHandle(id.handle().value());
+    EXPECT_NE(result.message.find("BLOCK_RECORD with handle " + handle), std::string::npos) << result.message;
+    EXPECT_NE(result.message.find("no name"), std::string::npos) << result.message;
+}
+
+TEST_F(DxfRecordGroups, ASaveRefusesACoordinateThatIsNotFiniteAndNamesTheEntity) {
+    DbPtr db(new AcDbDatabase());
+    AcDbObjectId id = addLine(db.get(), 0, 0, std::numeric_limits<double>::infinity(), 1);
+    std::string out;
+    hs::DxfResult result = hs::writeDxfText(db.get(), out);
+    EXPECT_FALSE(result.ok);
+    std::string handle = hs::dxf::formatHandle(id.handle().value());
+    EXPECT_NE(result.message.find("LINE with handle " + handle), std::string::npos) << result.message;
+    EXPECT_NE(result.message.find("not a finite number"), std::string::npos) << result.message;
+}
+
+// A program's own subclass before the record's markers: the markers are the
+// record's, kept once, and the other one stays before them.
+TEST_F(DxfRecordGroups, AForeignSubclassBeforeTheRecordsOwnKeepsOneOfEachMarker) {
+    DbPtr db =
+        read(table("LAYER", {"0 LAYER", "5 22", "330 9", "100 AcDbMlineStyle", "100 AcDbSymbolTableRecord",
+                             "100 AcDbLayerTableRecord", "2 Standard", "70 0", "62 7"}));
+    ASSERT_TRUE(db);
+    std::string out = write(db.get());
+    Tags layer = findNamed(out, "LAYER", "Standard");
+    EXPECT_EQ(groupsFrom(layer, 100, 4),
+              (std::vector<std::string>{"100 AcDbMlineStyle", "100 AcDbSymbolTableRecord",
+                                        "100 AcDbLayerTableRecord", "2 Standard"}));
+    DbPtr again = read(out);
+    ASSERT_TRUE(again);
+    EXPECT_EQ(write(again.get()), out);
+}
+
+// A table record cannot be kept as tags in place of its object: it is read
+// without the group whose value does not parse, which comes back as it was.
+TEST_F(DxfRecordGroups, ALayerGroupThatDoesNotParseIsReportedAndKeptAsItWas) {
+    hs::DxfResult result;
+    DbPtr db = read(table("LAYER", {"0 LAYER", "5 24", "100 AcDbSymbolTableRecord",
+                                    "100 AcDbLayerTableRecord", "2 HIDDEN", "70 0", "62 x3", "6 DASHED"}),
+                    &result);
+    ASSERT_TRUE(db);
+    ASSERT_EQ(result.warnings.size(), 1u);
+    EXPECT_NE(result.warnings[0].find("LAYER HIDDEN"), std::string::npos) << result.warnings[0];
+    std::string out = write(db.get());
+    Tags layer = findNamed(out, "LAYER", "HIDDEN");
+    // After the colour the layer has now (a reader takes the first).
+    EXPECT_EQ(groupsFrom(layer, 70, 3), (std::vector<std::string>{"70 0", "62 7", "62 x3"}));
+    DbPtr again = read(out);
+    ASSERT_TRUE(again);
+    EXPECT_EQ(write(again.get()), out);
+}
+
+TEST_F(DxfRecordGroups, ASaveRefusesABlockOriginThatIsNotFiniteAndNamesTheBlock) {
+    DbPtr db(new AcDbDatabase());
+    AcDbBlockTableRecord* pRec = new AcDbBlockTableRecord();
+    pRec->setName(hs::fromUtf8("FAR").c_str());
+    pRec->setOrigin(AcGePoint3d(std::numeric_limits<double>::quiet_NaN(), 0.0, 0.0));
+    AcDbObjectId id;
+    ASSERT_EQ(hs::addObject(db.get(), pRec, db->blockTableId(), AcDbHandle(), id), Acad::eOk);
+    pRec->close();
+    std::string out;
+    hs::DxfResult result = hs::writeDxfText(db.get(), out);
+    EXPECT_FALSE(result.ok);
+    std::string handle = hs::dxf::formatHandle(id.handle().value());
+    EXPECT_NE(result.message.find("BLOCK_RECORD with handle " + handle), std::string::npos) << result.message;
+    EXPECT_NE(result.message.find("origin is not a finite number"), std::string::npos) << result.message;
+}
+
+TEST_F(DxfRecordGroups, ALayersLinetypeThatTheFileLacksKeepsItsName) {
+    DbPtr db = read(table("LAYER", {"0 LAYER", "5 25", "100 AcDbSymbolTableRecord",
+                                    "100 AcDbLayerTableRecord", "2 HIDDEN", "70 0", "62 3", "6 DASHED"}));
+    ASSERT_TRUE(db);
+    EXPECT_EQ(value(findNamed(write(db.get()), "LAYER", "HIDDEN"), 6), "DASHED");
+}
+
+TEST_F(DxfRecordGroups, ASaveRefusesTwoLayersOfOneNameAndNamesTheSecond) {
+    DbPtr db(new AcDbDatabase());
+    AcDbLayerTableRecord* pRec = new AcDbLayerTableRecord();
+    pRec->setName(ACRX_T("0"));
+    AcDbObjectId id;
+    ASSERT_EQ(hs::addObject(db.get(), pRec, db->layerTableId(), AcDbHandle(), id), Acad::eOk);
+    pRec->close();
+    std::string out;
+    hs::DxfResult result = hs::writeDxfText(db.get(), out);
+    EXPECT_FALSE(result.ok);
+    std::string handle = hs::dxf::formatHandle(id.handle().value());
+    EXPECT_NE(result.message.find("LAYER with handle " + handle), std::string::npos) << result.message;
+}

@@ -22,9 +22,12 @@ enum {
 };
 
 // The path the error line names: release 16 gives the absolute path of this
-// source file (the build passes sources by absolute path), later releases a
-// fixed relative path.
-#if IRONVEIL_ERROR_PATH_IS_ABSOLUTE
+// source file, later releases a fixed relative path. The build names the file
+// in IRONVEIL_WATERMARK_SOURCE: __FILE__ is the path as the compiler was
+// given it, which a compiler cache shortens to a relative one.
+#if IRONVEIL_ERROR_PATH_IS_ABSOLUTE && defined(IRONVEIL_WATERMARK_SOURCE)
+const ACHAR kErrorPath[] = IRONVEIL_WATERMARK_SOURCE;
+#elif IRONVEIL_ERROR_PATH_IS_ABSOLUTE
 const ACHAR kErrorPath[] = __FILE__;
 #else
 const ACHAR kErrorPath[] = ACRX_T(IRONVEIL_ERROR_PATH_RELATIVE);

@@ -61,6 +61,7 @@ std::string binDir();                                 // build/<preset>/bin
 std::string hostsimPath();                            // the hostsim executable
 std::string modulePath();                             // the Ironveil module of this build
 std::string sourcePath(const std::string& relative);  // a file of the source tree
+std::string testModuleDir();                          // build/<preset>/bin/testmods
 // The path with the system's own separators ('\\' on Windows).
 std::string nativePath(const std::string& path);
 

@@ -107,7 +107,7 @@ void SessionTest::clearPrinted() {
 
 std::string errorPath() {
 #if IRONVEIL_RELEASE == 16
-    return IV_SOURCE_DIR "/entity/QWK_WaterMark.cpp";
+    return IRONVEIL_WATERMARK_SOURCE;
 #else
     return "..\\Ironveil_2004_VC7\\Ironveil";
 #endif

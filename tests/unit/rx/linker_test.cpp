@@ -8,7 +8,7 @@
 
 namespace {
 std::string testModule(const std::string& name) {
-    return std::string(IV_TEST_MODULE_DIR) + "/" + name + IV_TEST_MODULE_SUFFIX;
+    return ivtest::testModuleDir() + "/" + name + IV_TEST_MODULE_SUFFIX;
 }
 
 ivtest::Run runWith(const std::string& module, const std::string& script) {

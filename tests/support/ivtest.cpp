@@ -114,6 +114,9 @@ std::string sourcePath(const std::string& relative) {
 std::string testModuleDir() {
     return IV_TEST_MODULE_DIR;
 }
+std::string watermarkSourceFile() {
+    return IRONVEIL_WATERMARK_SOURCE;
+}
 
 int Run::count(const std::string& text) const {
     if (text.empty())

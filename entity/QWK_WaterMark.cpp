@@ -22,11 +22,11 @@ enum {
 };
 
 // The path the error line names: release 16 gives the absolute path of this
-// source file, later releases a fixed relative path. The build passes the
-// absolute path itself: a compiler cache may hand the compiler a relative one,
-// which __FILE__ would then name.
-#if IRONVEIL_ERROR_PATH_IS_ABSOLUTE && defined(IRONVEIL_ENTITY_SOURCE_PATH)
-const ACHAR kErrorPath[] = IRONVEIL_ENTITY_SOURCE_PATH;
+// source file, later releases a fixed relative path. The build names the file
+// in IRONVEIL_WATERMARK_SOURCE: __FILE__ is the path as the compiler was
+// given it, which a compiler cache shortens to a relative one.
+#if IRONVEIL_ERROR_PATH_IS_ABSOLUTE && defined(IRONVEIL_WATERMARK_SOURCE)
+const ACHAR kErrorPath[] = IRONVEIL_WATERMARK_SOURCE;
 #elif IRONVEIL_ERROR_PATH_IS_ABSOLUTE
 const ACHAR kErrorPath[] = __FILE__;
 #else

@@ -6,10 +6,14 @@ packages=(cmake g++ make binutils pkg-config libgtest-dev libgmock-dev python3 p
           librsvg2-bin)
 packages+=(libedit-dev libxml2-utils)  # hostsim's line editing; the picture tests' XML check
 packages+=(librecad clang-14 libclang-rt-14-dev)  # external DXF check (LibreCAD) and the DXF fuzz targets
-# Windows cross builds (mingw-w64), their x64 tests under wine, and the
-# 32-bit Linux builds.
+# Windows cross builds (mingw-w64) and their tests under wine: 64-bit wine
+# for the x64 builds, 32-bit wine (from Debian's i386 architecture) for the
+# x86 ones. The 32-bit Linux builds (g++-multilib; GoogleTest is compiled
+# from the sources libgtest-dev ships) run directly where the kernel runs
+# 32-bit programs, otherwise under qemu-i386 (qemu-user).
 packages+=(g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix binutils-mingw-w64-x86-64 binutils-mingw-w64-i686
-           wine wine64 g++-multilib)
+           wine wine64 wine32:i386 g++-multilib qemu-user)
+packages+=(ccache)  # compiler cache for the gate's many builds of the same sources
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
@@ -27,5 +31,8 @@ else
   exit 1
 fi
 export DEBIAN_FRONTEND=noninteractive
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+  "${SUDO[@]}" dpkg --add-architecture i386
+fi
 "${SUDO[@]}" apt-get update -q
 "${SUDO[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"

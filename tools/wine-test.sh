@@ -1,15 +1,21 @@
 #!/usr/bin/env bash
 # Runs a Windows test program under wine in the build folder's private prefix.
-#   wine-test.sh <build-folder> --prepare      make the prefix (once)
-#   wine-test.sh <build-folder> <test.exe> [args]
-# A program that cannot start under wine may still exit 0, so a run passes
-# only when GoogleTest's XML report exists and counts tests, none failed.
+#   wine-test.sh <build-folder> <win32|win64> --prepare      make the prefix (once)
+#   wine-test.sh <build-folder> <win32|win64> <test.exe> [args]
+# x86 builds get a 32-bit prefix (this needs Debian's wine32:i386), x64
+# builds a 64-bit one. A program that cannot start under wine may still exit
+# 0, so a run passes only when GoogleTest's XML report exists and counts
+# tests, none failed.
 set -uo pipefail
-build="$1"; shift
+build="$1"; arch="$2"; shift 2
+case "$arch" in
+  win32|win64) ;;
+  *) echo "wine-test: the second argument must be win32 or win64, not $arch" >&2; exit 2 ;;
+esac
 export WINEPREFIX="$build/wineprefix"
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
-export WINEARCH=win64
+export WINEARCH="$arch"
 if [ "${1:-}" = "--prepare" ]; then
   rm -rf "$WINEPREFIX"
   timeout 280 wine cmd /c exit 0 >/dev/null 2>&1

@@ -152,9 +152,12 @@ struct AcDb {
         kMRelease6 = 6,
         kMRelease8 = 8,
         kMRelease76 = 76,
-#if IRONVEIL_RELEASE == 16 && IRONVEIL_MAINT == 0
-        // The release 16 declarations stand for the 2004 SDK (0) or the
-        // 2006 SDK (76), as the build chose.
+#if IRONVEIL_RELEASE == 16 && defined(HOSTSIM_BUILDING_CORE)
+        // hostsim itself is one host for both release 16 SDKs.
+        kMReleaseCurrent = kMRelease0,
+#elif IRONVEIL_RELEASE == 16 && IRONVEIL_MAINT == 0
+        // To a module, the release 16 declarations stand for the 2004 SDK (0)
+        // or the 2006 SDK (76), as its build chose.
         kMReleaseCurrent = kMRelease0,
 #elif IRONVEIL_RELEASE == 16
         kMReleaseCurrent = kMRelease76,

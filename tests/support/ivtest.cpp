@@ -111,6 +111,12 @@ std::string nativePath(const std::string& path) {
 std::string sourcePath(const std::string& relative) {
     return std::string(IV_SOURCE_DIR) + "/" + relative;
 }
+std::string testModuleDir() {
+    return IV_TEST_MODULE_DIR;
+}
+std::string watermarkSourceFile() {
+    return IRONVEIL_WATERMARK_SOURCE;
+}
 
 int Run::count(const std::string& text) const {
     if (text.empty())
@@ -245,8 +251,18 @@ int spawnAndWait(const std::vector<std::string>& args, const std::vector<std::st
     for (const std::string& e : envAdd)
         envStrings.push_back(e);
 
+    // IV_RUN_PREFIX names a program that must start the built ones, as
+    // "qemu-i386 -L /" for 32-bit builds where the kernel cannot run them.
+    std::vector<std::string> words;
+    if (const char* prefix = std::getenv("IV_RUN_PREFIX")) {
+        std::istringstream in(prefix);
+        for (std::string w; in >> w;)
+            words.push_back(w);
+    }
+    bool prefixed = !words.empty();
+    words.insert(words.end(), args.begin(), args.end());
     std::vector<char*> argv;
-    for (const std::string& a : args)
+    for (const std::string& a : words)
         argv.push_back(const_cast<char*>(a.c_str()));
     argv.push_back(nullptr);
     std::vector<char*> envp;
@@ -260,7 +276,8 @@ int spawnAndWait(const std::vector<std::string>& args, const std::vector<std::st
     posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     pid_t pid = 0;
-    int rc = posix_spawn(&pid, args[0].c_str(), &actions, nullptr, argv.data(), envp.data());
+    int rc = prefixed ? posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), envp.data())
+                      : posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp.data());
     posix_spawn_file_actions_destroy(&actions);
     if (rc != 0)
         return -1;

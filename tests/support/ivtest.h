@@ -61,6 +61,10 @@ std::string binDir();                                 // build/<preset>/bin
 std::string hostsimPath();                            // the hostsim executable
 std::string modulePath();                             // the Ironveil module of this build
 std::string sourcePath(const std::string& relative);  // a file of the source tree
+std::string testModuleDir();                          // build/<preset>/bin/testmods
+// The entity's source file as the build names it to the module (the path the
+// release 16 error line gives).
+std::string watermarkSourceFile();
 // The path with the system's own separators ('\\' on Windows).
 std::string nativePath(const std::string& path);
 

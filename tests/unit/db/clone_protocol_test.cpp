@@ -13,7 +13,7 @@
 namespace {
 
 std::string spyModule() {
-    return std::string(IV_TEST_MODULE_DIR) + "/mod_clonespy" + IV_TEST_MODULE_SUFFIX;
+    return ivtest::testModuleDir() + "/mod_clonespy" + IV_TEST_MODULE_SUFFIX;
 }
 
 ivtest::Run runSpy(const std::string& script) {

@@ -3,6 +3,7 @@
 #include <sstream>
 
 #include "host/platform.h"
+#include "ivtest.h"
 
 namespace wmtest {
 
@@ -107,7 +108,7 @@ void SessionTest::clearPrinted() {
 
 std::string errorPath() {
 #if IRONVEIL_RELEASE == 16
-    return IV_SOURCE_DIR "/entity/QWK_WaterMark.cpp";
+    return ivtest::watermarkSourceFile();
 #else
     return "..\\Ironveil_2004_VC7\\Ironveil";
 #endif

@@ -9,7 +9,7 @@
 
 namespace {
 std::string testModule(const std::string& name) {
-    return std::string(IV_TEST_MODULE_DIR) + "/" + name + IV_TEST_MODULE_SUFFIX;
+    return ivtest::testModuleDir() + "/" + name + IV_TEST_MODULE_SUFFIX;
 }
 
 ivtest::Run runWith(const std::string& module, const std::string& script) {
@@ -35,7 +35,7 @@ TEST(DynamicLinker, ReportsAFileThatCannotBeLoaded) {
 TEST(DynamicLinker, LoadsAModuleNamedWithoutAFolderFromTheCurrentFolder) {
     // The system's loader would look for a bare name on its own search path.
     std::filesystem::path previous = std::filesystem::current_path();
-    std::filesystem::current_path(IV_TEST_MODULE_DIR);
+    std::filesystem::current_path(ivtest::testModuleDir());
     ivtest::HostsimOptions opts;
     opts.loadModule = false;
     ivtest::Run run = ivtest::runHostsim("ARX\nL\nmod_events" IV_TEST_MODULE_SUFFIX "\n", opts);

@@ -5,6 +5,8 @@
 #include "host/release.h"
 
 #if defined(IRONVEIL_VENDOR_SDK)
+// The vendor's headers want this order.
+// clang-format off
 #include "rxregsvc.h"
 #include "aced.h"
 #include "adslib.h"
@@ -16,6 +18,7 @@
 #include "dbfiler.h"
 #include "gemat3d.h"
 #include "acgi.h"
+// clang-format on
 #else
 #include "acadstrc.h"
 #include "aced.h"

@@ -14,6 +14,7 @@ packages+=(librecad clang-14 libclang-rt-14-dev)  # external DXF check (LibreCAD
 packages+=(g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix binutils-mingw-w64-x86-64 binutils-mingw-w64-i686
            wine wine64 wine32:i386 g++-multilib qemu-user)
 packages+=(ccache)  # compiler cache for the gate's many builds of the same sources
+packages+=(clang-format-14)  # the gate checks that the code follows .clang-format
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

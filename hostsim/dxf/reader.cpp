@@ -372,7 +372,8 @@ void Reader::addEntity(const std::vector<RawTag>& tags, size_t mainCount, AcDbOb
         pEnt = AcDbEntity::cast(pClass->create());
         if (pEnt != nullptr) {
             std::string error;
-            Acad::ErrorStatus es = readObject(pEnt, m_pDb, begin + 1, mainEnd, m_codec, error, &m_filers, &kept);
+            Acad::ErrorStatus es =
+                readObject(pEnt, m_pDb, begin + 1, mainEnd, m_codec, error, &m_filers, &kept);
             if (es == Acad::eOk) {
                 known = true;
             } else {

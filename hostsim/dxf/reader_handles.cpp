@@ -4,12 +4,11 @@
 // drawing is completed (model space under another name, draw order, the
 // defaults of a new drawing).
 #include <algorithm>
+#include <map>
 
 #include "dbsymtb.h"
 #include "dxf/kept_entity.h"
 #include "dxf/reader.h"
-
-#include <map>
 #include "hostsim/dbapi.h"
 #include "hostsim/text.h"
 

@@ -2,8 +2,7 @@
 #include "hostsim/builtins.h"
 
 namespace hs {
-void registerBuiltinCommands()
-{
+void registerBuiltinCommands() {
     registerSessionCommands();
     registerEditCommands();
     registerFileCommands();

@@ -6,8 +6,7 @@
 template <class T>
 class AcArray {
 public:
-    explicit AcArray(int initPhysicalLength = 0, int initGrowLength = 8) : m_grow(initGrowLength)
-    {
+    explicit AcArray(int initPhysicalLength = 0, int initGrowLength = 8) : m_grow(initGrowLength) {
         m_v.reserve(static_cast<size_t>(initPhysicalLength > 0 ? initPhysicalLength : 0));
     }
     int length() const { return static_cast<int>(m_v.size()); }
@@ -15,32 +14,26 @@ public:
     int physicalLength() const { return static_cast<int>(m_v.capacity()); }
     int growLength() const { return m_grow; }
     bool isEmpty() const { return m_v.empty(); }
-    int append(const T& value)
-    {
+    int append(const T& value) {
         m_v.push_back(value);
         return length() - 1;
     }
-    AcArray& removeAll()
-    {
+    AcArray& removeAll() {
         m_v.clear();
         return *this;
     }
-    AcArray& removeAt(int i)
-    {
+    AcArray& removeAt(int i) {
         m_v.erase(m_v.begin() + i);
         return *this;
     }
-    AcArray& setLogicalLength(int n)
-    {
+    AcArray& setLogicalLength(int n) {
         m_v.resize(static_cast<size_t>(n));
         return *this;
     }
-    bool contains(const T& value, int start = 0) const
-    {
+    bool contains(const T& value, int start = 0) const {
         return std::find(m_v.begin() + start, m_v.end(), value) != m_v.end();
     }
-    bool find(const T& value, int& foundAt, int start = 0) const
-    {
+    bool find(const T& value, int& foundAt, int start = 0) const {
         auto it = std::find(m_v.begin() + start, m_v.end(), value);
         if (it == m_v.end())
             return false;

@@ -134,8 +134,7 @@ public:
 class AcEdCommandStack : public AcRxObject {
 public:
     static AcRxClass* desc();
-    static AcEdCommandStack* cast(const AcRxObject* p)
-    {
+    static AcEdCommandStack* cast(const AcRxObject* p) {
         return static_cast<AcEdCommandStack*>(const_cast<AcRxObject*>(p));
     }
     virtual Acad::ErrorStatus addCommand(const ACHAR* cmdGroupName, const ACHAR* cmdGlobalName,

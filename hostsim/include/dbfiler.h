@@ -27,8 +27,12 @@ public:
 #if IRONVEIL_RELEASE >= 18
     virtual Acad::ErrorStatus readInt8(Adesk::Int8* pVal) = 0;
     virtual Acad::ErrorStatus writeInt8(Adesk::Int8 val) = 0;
-    Acad::ErrorStatus readChar(Adesk::Int8* pVal) { return readInt8(pVal); }
-    Acad::ErrorStatus writeChar(Adesk::Int8 val) { return writeInt8(val); }
+    Acad::ErrorStatus readChar(Adesk::Int8* pVal) {
+        return readInt8(pVal);
+    }
+    Acad::ErrorStatus writeChar(Adesk::Int8 val) {
+        return writeInt8(val);
+    }
 #else
     virtual Acad::ErrorStatus readChar(char* pVal) = 0;
     virtual Acad::ErrorStatus writeChar(char val) = 0;
@@ -64,37 +68,89 @@ public:
     virtual Acad::ErrorStatus readBytes(void* pDest, Adesk::UInt32 nBytes) = 0;
     virtual Acad::ErrorStatus writeBytes(const void* pSrc, Adesk::UInt32 nBytes) = 0;
 
-    Acad::ErrorStatus readItem(ACHAR** pVal) { return readString(pVal); }
-    Acad::ErrorStatus writeItem(const ACHAR* val) { return writeString(val); }
-    Acad::ErrorStatus readItem(Adesk::Int32* pVal) { return readInt32(pVal); }
-    Acad::ErrorStatus writeItem(Adesk::Int32 val) { return writeInt32(val); }
-    Acad::ErrorStatus readItem(Adesk::Int16* pVal) { return readInt16(pVal); }
-    Acad::ErrorStatus writeItem(Adesk::Int16 val) { return writeInt16(val); }
-    Acad::ErrorStatus readItem(Adesk::UInt32* pVal) { return readUInt32(pVal); }
-    Acad::ErrorStatus writeItem(Adesk::UInt32 val) { return writeUInt32(val); }
-    Acad::ErrorStatus readItem(Adesk::UInt16* pVal) { return readUInt16(pVal); }
-    Acad::ErrorStatus writeItem(Adesk::UInt16 val) { return writeUInt16(val); }
-    Acad::ErrorStatus readItem(Adesk::UInt8* pVal) { return readUInt8(pVal); }
-    Acad::ErrorStatus writeItem(Adesk::UInt8 val) { return writeUInt8(val); }
+    Acad::ErrorStatus readItem(ACHAR** pVal) {
+        return readString(pVal);
+    }
+    Acad::ErrorStatus writeItem(const ACHAR* val) {
+        return writeString(val);
+    }
+    Acad::ErrorStatus readItem(Adesk::Int32* pVal) {
+        return readInt32(pVal);
+    }
+    Acad::ErrorStatus writeItem(Adesk::Int32 val) {
+        return writeInt32(val);
+    }
+    Acad::ErrorStatus readItem(Adesk::Int16* pVal) {
+        return readInt16(pVal);
+    }
+    Acad::ErrorStatus writeItem(Adesk::Int16 val) {
+        return writeInt16(val);
+    }
+    Acad::ErrorStatus readItem(Adesk::UInt32* pVal) {
+        return readUInt32(pVal);
+    }
+    Acad::ErrorStatus writeItem(Adesk::UInt32 val) {
+        return writeUInt32(val);
+    }
+    Acad::ErrorStatus readItem(Adesk::UInt16* pVal) {
+        return readUInt16(pVal);
+    }
+    Acad::ErrorStatus writeItem(Adesk::UInt16 val) {
+        return writeUInt16(val);
+    }
+    Acad::ErrorStatus readItem(Adesk::UInt8* pVal) {
+        return readUInt8(pVal);
+    }
+    Acad::ErrorStatus writeItem(Adesk::UInt8 val) {
+        return writeUInt8(val);
+    }
 #if !defined(_WIN32)
     // Adesk::Boolean is int, the same type as Int32 on Linux; the Boolean
     // overload exists on Windows only, where Int32 is long.
 #else
-    Acad::ErrorStatus readItem(Adesk::Boolean* pVal) { return readBoolean(pVal); }
-    Acad::ErrorStatus writeItem(Adesk::Boolean val) { return writeBoolean(val); }
+    Acad::ErrorStatus readItem(Adesk::Boolean* pVal) {
+        return readBoolean(pVal);
+    }
+    Acad::ErrorStatus writeItem(Adesk::Boolean val) {
+        return writeBoolean(val);
+    }
 #endif
-    Acad::ErrorStatus readItem(bool* pVal) { return readBool(pVal); }
-    Acad::ErrorStatus writeItem(bool val) { return writeBool(val); }
-    Acad::ErrorStatus readItem(double* pVal) { return readDouble(pVal); }
-    Acad::ErrorStatus writeItem(double val) { return writeDouble(val); }
-    Acad::ErrorStatus readItem(AcGePoint2d* pVal) { return readPoint2d(pVal); }
-    Acad::ErrorStatus writeItem(const AcGePoint2d& val) { return writePoint2d(val); }
-    Acad::ErrorStatus readItem(AcGePoint3d* pVal) { return readPoint3d(pVal); }
-    Acad::ErrorStatus writeItem(const AcGePoint3d& val) { return writePoint3d(val); }
-    Acad::ErrorStatus readItem(AcGeVector3d* pVal) { return readVector3d(pVal); }
-    Acad::ErrorStatus writeItem(const AcGeVector3d& val) { return writeVector3d(val); }
-    Acad::ErrorStatus readItem(AcDbHandle* pVal) { return readAcDbHandle(pVal); }
-    Acad::ErrorStatus writeItem(const AcDbHandle& val) { return writeAcDbHandle(val); }
+    Acad::ErrorStatus readItem(bool* pVal) {
+        return readBool(pVal);
+    }
+    Acad::ErrorStatus writeItem(bool val) {
+        return writeBool(val);
+    }
+    Acad::ErrorStatus readItem(double* pVal) {
+        return readDouble(pVal);
+    }
+    Acad::ErrorStatus writeItem(double val) {
+        return writeDouble(val);
+    }
+    Acad::ErrorStatus readItem(AcGePoint2d* pVal) {
+        return readPoint2d(pVal);
+    }
+    Acad::ErrorStatus writeItem(const AcGePoint2d& val) {
+        return writePoint2d(val);
+    }
+    Acad::ErrorStatus readItem(AcGePoint3d* pVal) {
+        return readPoint3d(pVal);
+    }
+    Acad::ErrorStatus writeItem(const AcGePoint3d& val) {
+        return writePoint3d(val);
+    }
+    Acad::ErrorStatus readItem(AcGeVector3d* pVal) {
+        return readVector3d(pVal);
+    }
+    Acad::ErrorStatus writeItem(const AcGeVector3d& val) {
+        return writeVector3d(val);
+    }
+    Acad::ErrorStatus readItem(AcDbHandle* pVal) {
+        return readAcDbHandle(pVal);
+    }
+    Acad::ErrorStatus writeItem(const AcDbHandle& val) {
+        return writeAcDbHandle(val);
+    }
 };
 
 class AcDbDxfFiler : public AcRxObject {
@@ -127,9 +183,12 @@ public:
     virtual Acad::ErrorStatus writeUInt8(AcDb::DxfCode code, Adesk::UInt8 val) = 0;
     virtual Acad::ErrorStatus writeBool(AcDb::DxfCode code, bool val) = 0;
     virtual Acad::ErrorStatus writeDouble(AcDb::DxfCode code, double val, int prec = kDfltPrec) = 0;
-    virtual Acad::ErrorStatus writePoint2d(AcDb::DxfCode code, const AcGePoint2d& val, int prec = kDfltPrec) = 0;
-    virtual Acad::ErrorStatus writePoint3d(AcDb::DxfCode code, const AcGePoint3d& val, int prec = kDfltPrec) = 0;
-    virtual Acad::ErrorStatus writeVector3d(AcDb::DxfCode code, const AcGeVector3d& val, int prec = kDfltPrec) = 0;
+    virtual Acad::ErrorStatus writePoint2d(AcDb::DxfCode code, const AcGePoint2d& val,
+                                           int prec = kDfltPrec) = 0;
+    virtual Acad::ErrorStatus writePoint3d(AcDb::DxfCode code, const AcGePoint3d& val,
+                                           int prec = kDfltPrec) = 0;
+    virtual Acad::ErrorStatus writeVector3d(AcDb::DxfCode code, const AcGeVector3d& val,
+                                            int prec = kDfltPrec) = 0;
     virtual Acad::ErrorStatus writeAcDbHandle(AcDb::DxfCode code, const AcDbHandle& val) = 0;
 
     Acad::ErrorStatus writeItem(AcDb::DxfCode dc, const ACHAR* val) { return writeString(dc, val); }
@@ -139,10 +198,18 @@ public:
     Acad::ErrorStatus writeItem(AcDb::DxfCode dc, Adesk::UInt16 val) { return writeUInt16(dc, val); }
     Acad::ErrorStatus writeItem(AcDb::DxfCode dc, Adesk::UInt8 val) { return writeUInt8(dc, val); }
     Acad::ErrorStatus writeItem(AcDb::DxfCode dc, bool val) { return writeBool(dc, val); }
-    Acad::ErrorStatus writeItem(AcDb::DxfCode dc, double val, int prec = kDfltPrec) { return writeDouble(dc, val, prec); }
-    Acad::ErrorStatus writeItem(AcDb::DxfCode dc, const AcGePoint2d& val, int prec = kDfltPrec) { return writePoint2d(dc, val, prec); }
-    Acad::ErrorStatus writeItem(AcDb::DxfCode dc, const AcGePoint3d& val, int prec = kDfltPrec) { return writePoint3d(dc, val, prec); }
-    Acad::ErrorStatus writeItem(AcDb::DxfCode dc, const AcGeVector3d& val, int prec = kDfltPrec) { return writeVector3d(dc, val, prec); }
+    Acad::ErrorStatus writeItem(AcDb::DxfCode dc, double val, int prec = kDfltPrec) {
+        return writeDouble(dc, val, prec);
+    }
+    Acad::ErrorStatus writeItem(AcDb::DxfCode dc, const AcGePoint2d& val, int prec = kDfltPrec) {
+        return writePoint2d(dc, val, prec);
+    }
+    Acad::ErrorStatus writeItem(AcDb::DxfCode dc, const AcGePoint3d& val, int prec = kDfltPrec) {
+        return writePoint3d(dc, val, prec);
+    }
+    Acad::ErrorStatus writeItem(AcDb::DxfCode dc, const AcGeVector3d& val, int prec = kDfltPrec) {
+        return writeVector3d(dc, val, prec);
+    }
     Acad::ErrorStatus writeItem(AcDb::DxfCode dc, const AcDbObjectId& id) { return writeObjectId(dc, id); }
     Acad::ErrorStatus writeItem(AcDb::DxfCode dc, const AcDbHandle& h) { return writeAcDbHandle(dc, h); }
 

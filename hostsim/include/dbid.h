@@ -37,19 +37,29 @@ public:
     AcDbDatabase* database() const;
     AcDbHandle handle() const;
 #if IRONVEIL_RELEASE >= 18
-    Adesk::IntDbId asOldId() const { return reinterpret_cast<Adesk::IntDbId>(mId); }
+    Adesk::IntDbId asOldId() const {
+        return reinterpret_cast<Adesk::IntDbId>(mId);
+    }
 #else
     long asOldId() const {
         return static_cast<long>(reinterpret_cast<std::intptr_t>(mId));
     }
 #endif
 
-    bool operator==(const AcDbObjectId& id) const { return mId == id.mId; }
-    bool operator!=(const AcDbObjectId& id) const { return mId != id.mId; }
-    bool operator<(const AcDbObjectId& id) const { return mId < id.mId; }
+    bool operator==(const AcDbObjectId& id) const {
+        return mId == id.mId;
+    }
+    bool operator!=(const AcDbObjectId& id) const {
+        return mId != id.mId;
+    }
+    bool operator<(const AcDbObjectId& id) const {
+        return mId < id.mId;
+    }
 
     // hostsim: the database record behind the id.
-    AcDbStub* stub() const { return mId; }
+    AcDbStub* stub() const {
+        return mId;
+    }
 
 private:
     AcDbStub* mId;

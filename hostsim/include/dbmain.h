@@ -232,8 +232,12 @@ public:
 #endif
 
     // hostsim: the record that ties a resident object to its database.
-    AcDbStub* hsStub() const { return m_pStub; }
-    void hsSetStub(AcDbStub* pStub) { m_pStub = pStub; }
+    AcDbStub* hsStub() const {
+        return m_pStub;
+    }
+    void hsSetStub(AcDbStub* pStub) {
+        m_pStub = pStub;
+    }
 
 protected:
     AcDbObject();
@@ -362,16 +366,13 @@ public:
     Acad::ErrorStatus getSymbolTable(AcDbBlockTable*& pTable, AcDb::OpenMode mode);
     Acad::ErrorStatus getSymbolTable(AcDbLayerTable*& pTable, AcDb::OpenMode mode);
     Acad::ErrorStatus getSymbolTable(AcDbLinetypeTable*& pTable, AcDb::OpenMode mode);
-    Acad::ErrorStatus getBlockTable(AcDbBlockTable*& pTable, AcDb::OpenMode mode)
-    {
+    Acad::ErrorStatus getBlockTable(AcDbBlockTable*& pTable, AcDb::OpenMode mode) {
         return getSymbolTable(pTable, mode);
     }
-    Acad::ErrorStatus getLayerTable(AcDbLayerTable*& pTable, AcDb::OpenMode mode)
-    {
+    Acad::ErrorStatus getLayerTable(AcDbLayerTable*& pTable, AcDb::OpenMode mode) {
         return getSymbolTable(pTable, mode);
     }
-    Acad::ErrorStatus getLinetypeTable(AcDbLinetypeTable*& pTable, AcDb::OpenMode mode)
-    {
+    Acad::ErrorStatus getLinetypeTable(AcDbLinetypeTable*& pTable, AcDb::OpenMode mode) {
         return getSymbolTable(pTable, mode);
     }
     AcDbObjectId blockTableId() const;
@@ -454,8 +455,8 @@ Acad::ErrorStatus acdbOpenAcDbEntity(AcDbEntity*& pEnt, AcDbObjectId id, AcDb::O
 Acad::ErrorStatus acdbOpenAcDbObject(AcDbObject*& pObj, AcDbObjectId id, AcDb::OpenMode mode,
                                      bool openErasedObject, const AcRxClass* pClass);
 template <class T>
-inline Acad::ErrorStatus acdbOpenObject(T*& pObj, AcDbObjectId id, AcDb::OpenMode mode, bool openErased = false)
-{
+inline Acad::ErrorStatus acdbOpenObject(T*& pObj, AcDbObjectId id, AcDb::OpenMode mode,
+                                        bool openErased = false) {
     AcDbObject* p = nullptr;
     Acad::ErrorStatus es = acdbOpenAcDbObject(p, id, mode, openErased, T::desc());
     pObj = static_cast<T*>(p);

@@ -9,8 +9,7 @@ public:
     static const AcGePoint2d kOrigin;
     Adesk::Boolean operator==(const AcGePoint2d& p) const { return x == p.x && y == p.y; }
     Adesk::Boolean operator!=(const AcGePoint2d& p) const { return !(*this == p); }
-    AcGePoint2d& set(double xx, double yy)
-    {
+    AcGePoint2d& set(double xx, double yy) {
         x = xx;
         y = yy;
         return *this;

@@ -11,8 +11,7 @@ public:
     AcGePoint3d operator+(const AcGeVector3d& v) const { return AcGePoint3d(x + v.x, y + v.y, z + v.z); }
     AcGePoint3d operator-(const AcGeVector3d& v) const { return AcGePoint3d(x - v.x, y - v.y, z - v.z); }
     AcGeVector3d operator-(const AcGePoint3d& p) const { return AcGeVector3d(x - p.x, y - p.y, z - p.z); }
-    AcGePoint3d& operator+=(const AcGeVector3d& v)
-    {
+    AcGePoint3d& operator+=(const AcGeVector3d& v) {
         x += v.x;
         y += v.y;
         z += v.z;
@@ -22,8 +21,7 @@ public:
     double distanceTo(const AcGePoint3d& p) const;
     Adesk::Boolean operator==(const AcGePoint3d& p) const { return x == p.x && y == p.y && z == p.z; }
     Adesk::Boolean operator!=(const AcGePoint3d& p) const { return !(*this == p); }
-    AcGePoint3d& set(double xx, double yy, double zz)
-    {
+    AcGePoint3d& set(double xx, double yy, double zz) {
         x = xx;
         y = yy;
         z = zz;

@@ -21,8 +21,7 @@ public:
     double length() const;
     AcGeVector3d normal() const;
     double dotProduct(const AcGeVector3d& v) const { return x * v.x + y * v.y + z * v.z; }
-    AcGeVector3d crossProduct(const AcGeVector3d& v) const
-    {
+    AcGeVector3d crossProduct(const AcGeVector3d& v) const {
         return AcGeVector3d(y * v.z - z * v.y, z * v.x - x * v.z, x * v.y - y * v.x);
     }
     Adesk::Boolean operator==(const AcGeVector3d& v) const { return x == v.x && y == v.y && z == v.z; }

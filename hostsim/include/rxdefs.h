@@ -1,7 +1,7 @@
 // Run-time messages and small shared definitions.
 #pragma once
-#include "adesk.h"
 #include "AdAChar.h"
+#include "adesk.h"
 
 struct AcRx {
     enum AppMsgCode {

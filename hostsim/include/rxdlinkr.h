@@ -32,8 +32,7 @@ struct AcadApp {
 class AcRxDynamicLinker : public AcRxObject {
 public:
     static AcRxClass* desc();
-    static AcRxDynamicLinker* cast(const AcRxObject* p)
-    {
+    static AcRxDynamicLinker* cast(const AcRxObject* p) {
         return static_cast<AcRxDynamicLinker*>(const_cast<AcRxObject*>(p));
     }
     virtual bool unlockApplication(void* appId) const = 0;

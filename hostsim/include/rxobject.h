@@ -62,11 +62,12 @@ class AcRxDictionaryIterator;
 class AcRxDictionary : public AcRxObject {
 public:
     static AcRxClass* desc();
-    static AcRxDictionary* cast(const AcRxObject* p) { return static_cast<AcRxDictionary*>(const_cast<AcRxObject*>(p)); }
+    static AcRxDictionary* cast(const AcRxObject* p) {
+        return static_cast<AcRxDictionary*>(const_cast<AcRxObject*>(p));
+    }
     virtual AcRxObject* at(const ACHAR* key) const = 0;
     virtual AcRxObject* at(Adesk::UInt32 id) const = 0;
-    AcRxObject* atPut(const ACHAR* key, AcRxObject* pObject)
-    {
+    AcRxObject* atPut(const ACHAR* key, AcRxObject* pObject) {
         Adesk::UInt32 id = 0;
         return atPut(key, pObject, id);
     }
@@ -103,78 +104,72 @@ extern "C" void acrx_abort(const char* format, ...);
 #define HSRX_STR(x) #x
 #endif
 
-#define ACRX_DECLARE_MEMBERS(CLASS_NAME)                                                          \
-    virtual AcRxClass* isA() const;                                                               \
-    static AcRxClass* gpDesc;                                                                     \
-    static AcRxClass* desc();                                                                     \
-    static CLASS_NAME* cast(const AcRxObject* inPtr)                                              \
-    {                                                                                             \
-        return ((inPtr == nullptr) || !inPtr->isKindOf(CLASS_NAME::desc()))                      \
-                   ? nullptr                                                                      \
-                   : (CLASS_NAME*)inPtr;                                                          \
-    }                                                                                             \
-    static void rxInit();                                                                         \
+#define ACRX_DECLARE_MEMBERS(CLASS_NAME)                                                                    \
+    virtual AcRxClass* isA() const;                                                                         \
+    static AcRxClass* gpDesc;                                                                               \
+    static AcRxClass* desc();                                                                               \
+    static CLASS_NAME* cast(const AcRxObject* inPtr) {                                                      \
+        return ((inPtr == nullptr) || !inPtr->isKindOf(CLASS_NAME::desc())) ? nullptr : (CLASS_NAME*)inPtr; \
+    }                                                                                                       \
+    static void rxInit();                                                                                   \
     static void rxInit(AppNameChangeFuncPtr)
 
-#define ACRX_DEFINE_MEMBERS(CLASS_NAME)                                                           \
-    AcRxClass* CLASS_NAME::desc()                                                                 \
-    {                                                                                             \
-        if (CLASS_NAME::gpDesc != nullptr)                                                        \
-            return CLASS_NAME::gpDesc;                                                            \
-        return CLASS_NAME::gpDesc = (AcRxClass*)((AcRxDictionary*)acrxSysRegistry()->at(         \
-                                                     ACRX_CLASS_DICTIONARY))                      \
-                                        ->at(HSRX_STR(CLASS_NAME));                               \
-    }                                                                                             \
-    AcRxClass* CLASS_NAME::isA() const                                                            \
-    {                                                                                             \
-        if (CLASS_NAME::gpDesc != nullptr)                                                        \
-            return CLASS_NAME::gpDesc;                                                            \
-        return CLASS_NAME::gpDesc = (AcRxClass*)((AcRxDictionary*)acrxSysRegistry()->at(         \
-                                                     ACRX_CLASS_DICTIONARY))                      \
-                                        ->at(HSRX_STR(CLASS_NAME));                               \
-    }                                                                                             \
+#define ACRX_DEFINE_MEMBERS(CLASS_NAME)                                                        \
+    AcRxClass* CLASS_NAME::desc() {                                                            \
+        if (CLASS_NAME::gpDesc != nullptr)                                                     \
+            return CLASS_NAME::gpDesc;                                                         \
+        return CLASS_NAME::gpDesc =                                                            \
+                   (AcRxClass*)((AcRxDictionary*)acrxSysRegistry()->at(ACRX_CLASS_DICTIONARY)) \
+                       ->at(HSRX_STR(CLASS_NAME));                                             \
+    }                                                                                          \
+    AcRxClass* CLASS_NAME::isA() const {                                                       \
+        if (CLASS_NAME::gpDesc != nullptr)                                                     \
+            return CLASS_NAME::gpDesc;                                                         \
+        return CLASS_NAME::gpDesc =                                                            \
+                   (AcRxClass*)((AcRxDictionary*)acrxSysRegistry()->at(ACRX_CLASS_DICTIONARY)) \
+                       ->at(HSRX_STR(CLASS_NAME));                                             \
+    }                                                                                          \
     AcRxClass* CLASS_NAME::gpDesc = nullptr
 
-#define ACRX_STATIC_CHECK(CLASS_NAME)                                                             \
-    if (CLASS_NAME::gpDesc) {                                                                     \
-        AcRxClass* pClass = (AcRxClass*)((AcRxDictionary*)acrxSysRegistry()->at(                  \
-                                             ACRX_CLASS_DICTIONARY))                              \
-                                ->at(HSRX_STR(CLASS_NAME));                                       \
-        if (pClass) {                                                                             \
-            if (CLASS_NAME::gpDesc == pClass)                                                     \
-                return;                                                                           \
-            else                                                                                  \
-                acrx_abort(HSRX_STR(Class mismatch));                                             \
-        }                                                                                         \
+#define ACRX_STATIC_CHECK(CLASS_NAME)                                                                   \
+    if (CLASS_NAME::gpDesc) {                                                                           \
+        AcRxClass* pClass = (AcRxClass*)((AcRxDictionary*)acrxSysRegistry()->at(ACRX_CLASS_DICTIONARY)) \
+                                ->at(HSRX_STR(CLASS_NAME));                                             \
+        if (pClass) {                                                                                   \
+            if (CLASS_NAME::gpDesc == pClass)                                                           \
+                return;                                                                                 \
+            else                                                                                        \
+                acrx_abort(HSRX_STR(Class mismatch));                                                   \
+        }                                                                                               \
     }
 
-#define ACRX_NO_CONS_DEFINE_MEMBERS(CLASS_NAME, PARENT_CLASS)                                     \
-    ACRX_DEFINE_MEMBERS(CLASS_NAME);                                                              \
-    void CLASS_NAME::rxInit()                                                                     \
-    {                                                                                             \
-        ACRX_STATIC_CHECK(CLASS_NAME);                                                            \
-        CLASS_NAME::gpDesc = newAcRxClass(HSRX_STR(CLASS_NAME), HSRX_STR(PARENT_CLASS));          \
-    }                                                                                             \
-    void CLASS_NAME::rxInit(AppNameChangeFuncPtr) { CLASS_NAME::rxInit(); }
+#define ACRX_NO_CONS_DEFINE_MEMBERS(CLASS_NAME, PARENT_CLASS)                            \
+    ACRX_DEFINE_MEMBERS(CLASS_NAME);                                                     \
+    void CLASS_NAME::rxInit() {                                                          \
+        ACRX_STATIC_CHECK(CLASS_NAME);                                                   \
+        CLASS_NAME::gpDesc = newAcRxClass(HSRX_STR(CLASS_NAME), HSRX_STR(PARENT_CLASS)); \
+    }                                                                                    \
+    void CLASS_NAME::rxInit(AppNameChangeFuncPtr) {                                      \
+        CLASS_NAME::rxInit();                                                            \
+    }
 
-#define ACRX_DXF_DEFINE_MEMBERS(CLASS_NAME, PARENT_CLASS, DWG_VERSION, MAINTENANCE_VERSION,       \
-                                PROXY_FLAGS, DXF_NAME, APP)                                       \
-    ACRX_DEFINE_MEMBERS(CLASS_NAME);                                                              \
-    static AcRxObject* make##CLASS_NAME() { return new CLASS_NAME(); }                            \
-    void CLASS_NAME::rxInit()                                                                     \
-    {                                                                                             \
-        ACRX_STATIC_CHECK(CLASS_NAME);                                                            \
-        CLASS_NAME::gpDesc = newAcRxClass(HSRX_STR(CLASS_NAME), HSRX_STR(PARENT_CLASS),           \
-                                          DWG_VERSION, MAINTENANCE_VERSION, PROXY_FLAGS,          \
-                                          &make##CLASS_NAME, HSRX_STR(DXF_NAME), HSRX_STR(APP));  \
-    }                                                                                             \
-    void CLASS_NAME::rxInit(AppNameChangeFuncPtr ptr)                                             \
-    {                                                                                             \
-        ACRX_STATIC_CHECK(CLASS_NAME);                                                            \
-        CLASS_NAME::gpDesc = newAcRxClass(HSRX_STR(CLASS_NAME), HSRX_STR(PARENT_CLASS),           \
-                                          DWG_VERSION, MAINTENANCE_VERSION, PROXY_FLAGS,          \
-                                          &make##CLASS_NAME, HSRX_STR(DXF_NAME), HSRX_STR(APP),   \
-                                          ptr);                                                   \
+#define ACRX_DXF_DEFINE_MEMBERS(CLASS_NAME, PARENT_CLASS, DWG_VERSION, MAINTENANCE_VERSION, PROXY_FLAGS, \
+                                DXF_NAME, APP)                                                           \
+    ACRX_DEFINE_MEMBERS(CLASS_NAME);                                                                     \
+    static AcRxObject* make##CLASS_NAME() {                                                              \
+        return new CLASS_NAME();                                                                         \
+    }                                                                                                    \
+    void CLASS_NAME::rxInit() {                                                                          \
+        ACRX_STATIC_CHECK(CLASS_NAME);                                                                   \
+        CLASS_NAME::gpDesc =                                                                             \
+            newAcRxClass(HSRX_STR(CLASS_NAME), HSRX_STR(PARENT_CLASS), DWG_VERSION, MAINTENANCE_VERSION, \
+                         PROXY_FLAGS, &make##CLASS_NAME, HSRX_STR(DXF_NAME), HSRX_STR(APP));             \
+    }                                                                                                    \
+    void CLASS_NAME::rxInit(AppNameChangeFuncPtr ptr) {                                                  \
+        ACRX_STATIC_CHECK(CLASS_NAME);                                                                   \
+        CLASS_NAME::gpDesc =                                                                             \
+            newAcRxClass(HSRX_STR(CLASS_NAME), HSRX_STR(PARENT_CLASS), DWG_VERSION, MAINTENANCE_VERSION, \
+                         PROXY_FLAGS, &make##CLASS_NAME, HSRX_STR(DXF_NAME), HSRX_STR(APP), ptr);        \
     }
 
 class AcRxEventReactor;

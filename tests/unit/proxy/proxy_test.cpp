@@ -356,10 +356,10 @@ TEST(Proxies, AFileProxyRecordStaysAProxyOfItsClassAndIsWrittenBackAsItWas) {
     long declared = 0;
     std::string graphics = graphicsOf(watermarkRecords(text)[h], declared);
     ASSERT_FALSE(graphics.empty());
-    std::string record =
-        "  0\nACAD_PROXY_ENTITY\n  5\n" + h + "\n330\n" + owner + "\n100\nAcDbEntity\n  8\n0\n 62\n8\n100\nAcDbProxyEntity\n"
-        " 90\n498\n 91\n" +
-        std::to_string(500 + index) + "\n 92\n" + std::to_string(graphics.size()) + "\n";
+    std::string record = "  0\nACAD_PROXY_ENTITY\n  5\n" + h + "\n330\n" + owner +
+                         "\n100\nAcDbEntity\n  8\n0\n 62\n8\n100\nAcDbProxyEntity\n"
+                         " 90\n498\n 91\n" +
+                         std::to_string(500 + index) + "\n 92\n" + std::to_string(graphics.size()) + "\n";
     for (const std::string& chunk : hs::proxyGraphicsToHex(graphics))
         record += "310\n" + chunk + "\n";
     record += " 93\n64\n310\n0011223344556677\n 94\n0\n 95\n1\n 70\n0\n";
@@ -373,7 +373,8 @@ TEST(Proxies, AFileProxyRecordStaysAProxyOfItsClassAndIsWrittenBackAsItWas) {
     for (bool withModule : {false, true}) {
         ivtest::Run run = onDrawing(path, "ERASE\nALL\n\nLIST\nALL\n\n", withModule);
         ASSERT_EQ(run.exitCode, 0) << run.transcript;
-        EXPECT_TRUE(run.contains("Proxy QWK_WaterMark (handle " + h + ") cannot be erased")) << run.transcript;
+        EXPECT_TRUE(run.contains("Proxy QWK_WaterMark (handle " + h + ") cannot be erased"))
+            << run.transcript;
         EXPECT_TRUE(run.contains("Proxy entity of class QWK_WaterMark"));
         std::string saved = ivtest::readFile(run.savePath);
         size_t written = saved.find("  0\nACAD_PROXY_ENTITY\n");

@@ -201,6 +201,9 @@ bool Reader::readTables() {
             if (m_item.size() < 2 || m_item[1].code != 2)
                 return failAt(m_item.size() < 2 ? head : m_item[1], "group 2 with the table name");
             std::string name(m_item[1].value);
+            // A name that holds a line break could not be written back.
+            if (name.find_first_of("\r\n") != std::string::npos)
+                return failAt(m_item[1], "a table name without a line break");
             tableName = name;
             Tags head = toTags(m_item.data() + 1, m_item.data() + m_item.size());
             std::uint64_t fileHandle = tagHandle(head, 5);
@@ -228,6 +231,10 @@ bool Reader::readTables() {
         if (tableName.empty())
             return failAt(head, "group 0 TABLE");
         if (pTable == nullptr) {
+            // A record of a table the database models must be of that table:
+            // anything else would be written back as a record it is not.
+            if (!is(head, 0, tableName))
+                return failAt(head, "group 0 " + tableName + " or ENDTAB");
             addRecord(tableName, m_item);
         } else {
             pTable->entries.push_back(toTags(m_item.data(), m_item.data() + m_item.size()));
@@ -434,8 +441,9 @@ void Reader::addEntity(const std::vector<RawTag>& tags, size_t mainCount, AcDbOb
     if (!known) {
         // The handles of its followers (vertices, attributes, the end of
         // sequence) are the file's too.
-        HsDxfKeptEntity* pKept = static_cast<HsDxfKeptEntity*>(pEnt);
-        if (mainCount < tags.size() || renumbered) {
+        // (A proxy keeps its record its own way.)
+        HsDxfKeptEntity* pKept = HsDxfKeptEntity::cast(pEnt);
+        if (pKept != nullptr && (mainCount < tags.size() || renumbered)) {
             Tags keptTags = pKept->tags();
             bool needHandles = false;
             placeKeptHandles(keptTags, mainCount, fileHandle, id.handle().value(), begin->line, needHandles);

@@ -232,11 +232,11 @@ TEST(Proxies, ReopenedWithTheModuleTheWatermarksComeBackGuarded) {
 TEST(Proxies, UnloadingTheModuleKeepsTheWatermarksAsProxies) {
     ivtest::Run first = watermarkedPlan();
     ASSERT_EQ(first.exitCode, 0) << first.transcript;
-    ivtest::Run run =
-        onDrawing(first.savePath, "ARX\nU\nIronveil.dll\nLIST\nL\n\nERASE\nALL\n\nCOPY\nL\n\n0,0\n5,5\nU\n",
-                  /*withModule=*/true);
+    ivtest::Run run = onDrawing(
+        first.savePath, "ARX\nU\n" IV_MODULE_FILE "\nLIST\nL\n\nERASE\nALL\n\nCOPY\nL\n\n0,0\n5,5\nU\n",
+        /*withModule=*/true);
     ASSERT_EQ(run.exitCode, 0) << run.transcript;
-    EXPECT_TRUE(run.contains("Ironveil.dll unloaded."));
+    EXPECT_TRUE(run.contains(IV_MODULE_FILE " unloaded."));
     EXPECT_TRUE(run.contains("Proxy entity of class QWK_WaterMark"));
     EXPECT_TRUE(run.contains("15 objects were not erased."));
     EXPECT_TRUE(run.contains("1 object was not copied."));
@@ -267,8 +267,9 @@ TEST(Proxies, UnloadingTheModuleKeepsTheWatermarksAsProxies) {
 
 TEST(Proxies, LoadingTheModuleAgainTurnsItsProxiesBackIntoWatermarks) {
     ivtest::Run first = watermarkedPlan();
-    ivtest::Run run = onDrawing(first.savePath, "ARX\nU\nIronveil.dll\nARX\nL\nIronveil.dll\nLIST\nL\n\n",
-                                /*withModule=*/true);
+    ivtest::Run run =
+        onDrawing(first.savePath, "ARX\nU\n" IV_MODULE_FILE "\nARX\nL\n" IV_MODULE_FILE "\nLIST\nL\n\n",
+                  /*withModule=*/true);
     ASSERT_EQ(run.exitCode, 0) << run.transcript;
     EXPECT_TRUE(run.contains("QUILLWERK WATERMARK, By https://www.halvorn.example")) << run.transcript;
     EXPECT_FALSE(run.contains("Proxy entity of class"));
@@ -311,8 +312,8 @@ TEST(Proxies, WriteBlockLeavesOutProxiesThatMayNotBeCloned) {
     ivtest::Run first = watermarkedPlan();
     ivtest::TempDir dir;
     std::string out = dir.file("block.dxf");
-    ivtest::Run run =
-        onDrawing(first.savePath, "ARX\nU\nIronveil.dll\n-WBLOCK\n" + out + "\n*\n", /*withModule=*/true);
+    ivtest::Run run = onDrawing(first.savePath, "ARX\nU\n" IV_MODULE_FILE "\n-WBLOCK\n" + out + "\n*\n",
+                                /*withModule=*/true);
     ASSERT_EQ(run.exitCode, 0) << run.transcript;
     EXPECT_EQ(run.count("cannot be written out"), 15) << run.transcript;
     ASSERT_TRUE(ivtest::fileExists(out));
@@ -324,7 +325,7 @@ TEST(Proxies, WriteBlockLeavesOutProxiesThatMayNotBeCloned) {
 TEST(Proxies, UndoAfterAnUnloadPutsBackWhatTheWatermarkWasBefore) {
     ivtest::Run first = watermarkedPlan();
     // Red before the unload; undone after it, the proxy is colour 8 again.
-    ivtest::Run run = onDrawing(first.savePath, "CHPROP\nALL\n\nC\n1\n\nARX\nU\nIronveil.dll\nU\n",
+    ivtest::Run run = onDrawing(first.savePath, "CHPROP\nALL\n\nC\n1\n\nARX\nU\n" IV_MODULE_FILE "\nU\n",
                                 /*withModule=*/true);
     ASSERT_EQ(run.exitCode, 0) << run.transcript;
     EXPECT_FALSE(run.contains("Cannot undo")) << run.transcript;

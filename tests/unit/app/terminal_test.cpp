@@ -143,6 +143,11 @@ protected:
 };
 
 TEST_F(Terminal, CtrlCAtAPromptCancelsTheCommandAndTheSessionGoesOn) {
+#if defined(__i386__)
+    // The 32-bit Linux builds have no line editor and read plain lines; there
+    // Esc and history do not exist and Ctrl-C does not yet cancel a prompt.
+    GTEST_SKIP() << "no line editor in the 32-bit Linux builds";
+#endif
     ASSERT_TRUE(waitFor("Command: ")) << screen;
     type("CIRCLE\r");
     ASSERT_TRUE(waitFor("Specify center point")) << screen;
@@ -157,6 +162,11 @@ TEST_F(Terminal, CtrlCAtAPromptCancelsTheCommandAndTheSessionGoesOn) {
 }
 
 TEST_F(Terminal, EscAtAPromptCancelsTheCommand) {
+#if defined(__i386__)
+    // The 32-bit Linux builds have no line editor and read plain lines; there
+    // Esc and history do not exist and Ctrl-C does not yet cancel a prompt.
+    GTEST_SKIP() << "no line editor in the 32-bit Linux builds";
+#endif
     ASSERT_TRUE(waitFor("Command: ")) << screen;
     type("CIRCLE\r");
     ASSERT_TRUE(waitFor("Specify center point")) << screen;
@@ -187,6 +197,11 @@ TEST_F(Terminal, AnInterruptSignalCancelsThePromptAndAtTheCommandPromptDoesNothi
 }
 
 TEST_F(Terminal, HistoryRecallsATypedLine) {
+#if defined(__i386__)
+    // The 32-bit Linux builds have no line editor and read plain lines; there
+    // Esc and history do not exist and Ctrl-C does not yet cancel a prompt.
+    GTEST_SKIP() << "no line editor in the 32-bit Linux builds";
+#endif
     ASSERT_TRUE(waitFor("Command: ")) << screen;
     type("CIRCLE 0,0 5\r");
     ASSERT_TRUE(waitFor("Command: ", 2)) << screen;

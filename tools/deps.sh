@@ -12,7 +12,7 @@ packages+=(librecad clang-14 libclang-rt-14-dev)  # external DXF check (LibreCAD
 # from the sources libgtest-dev ships) run directly where the kernel runs
 # 32-bit programs, otherwise under qemu-i386 (qemu-user).
 packages+=(g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix binutils-mingw-w64-x86-64 binutils-mingw-w64-i686
-           wine wine64 wine32:i386 g++-multilib qemu-user)
+           wine wine64 wine32:i386 g++-multilib qemu-user libedit-dev:i386)
 packages+=(ccache)  # compiler cache for the gate's many builds of the same sources
 packages+=(clang-format-14)  # the gate checks that the code follows .clang-format
 missing=()

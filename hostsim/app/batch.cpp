@@ -4,11 +4,16 @@
 // fails never stops the others. On a terminal a progress bar is shown; the
 // run ends with a table and exits non-zero when any drawing failed. Each
 // process gets a private copy of the registry file, so that runs at the same
-// time never write one file together.
+// time never write one file together. Ctrl-C or a termination signal stops
+// the batch: no further drawing is started, the running ones are ended
+// (their results are not written), and the table says which were stopped.
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -19,12 +24,14 @@
 
 #include "app/options.h"
 #include "core/os.h"
+#include "core/terminal.h"
 
 #if defined(_WIN32)
 #include <io.h>
 #include <process.h>
 #else
 #include <fcntl.h>
+#include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -46,6 +53,7 @@ struct Job {
     bool started = false;
     bool finished = false;
     bool ok = false;
+    bool stopped = false;  // ended, or never started, because the batch was stopped
     std::string error;
     long watermarks = -1;
     double seconds = 0;
@@ -118,6 +126,26 @@ void finish(Job& job, int status) {
 }
 
 #if !defined(_WIN32)
+volatile std::sig_atomic_t g_stopSignal = 0;
+
+void onStop(int sig) {
+    g_stopSignal = sig;
+}
+
+// The batch's own handlers: a signal only asks the loop to stop.
+void installStopHandlers() {
+    struct sigaction sa;
+    std::memset(&sa, 0, sizeof sa);
+    sa.sa_handler = onStop;
+    sigemptyset(&sa.sa_mask);
+    for (int sig : {SIGINT, SIGTERM, SIGHUP})
+        sigaction(sig, &sa, nullptr);
+}
+
+int stopSignal() {
+    return g_stopSignal;
+}
+
 bool start(const char* self, const Options& o, Job& job) {
     std::vector<std::string> args = childArgs(self, o, job);
     std::vector<char*> argv;
@@ -129,8 +157,15 @@ bool start(const char* self, const Options& o, Job& job) {
     posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
     posix_spawn_file_actions_addopen(&actions, 1, job.log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     posix_spawn_file_actions_adddup2(&actions, 1, 2);
+    // A process group of its own: Ctrl-C on the terminal reaches only this
+    // process, which decides what becomes of the drawings being worked on.
+    posix_spawnattr_t attr;
+    posix_spawnattr_init(&attr);
+    posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETPGROUP);
+    posix_spawnattr_setpgroup(&attr, 0);
     job.start = std::chrono::steady_clock::now();
-    int rc = posix_spawn(&job.pid, self, &actions, nullptr, argv.data(), environ);
+    int rc = posix_spawn(&job.pid, self, &actions, &attr, argv.data(), environ);
+    posix_spawnattr_destroy(&attr);
     posix_spawn_file_actions_destroy(&actions);
     job.started = true;
     if (rc != 0) {
@@ -141,11 +176,17 @@ bool start(const char* self, const Options& o, Job& job) {
     return true;
 }
 
-// Waits for any running job; returns it.
+// Waits for any running job; returns it. Returns null, without waiting
+// further, when a stop signal came.
 Job* waitAny(std::vector<Job>& jobs) {
     int status = 0;
-    pid_t pid = waitpid(-1, &status, 0);
-    if (pid <= 0)
+    pid_t pid = 0;
+    while ((pid = waitpid(-1, &status, WNOHANG)) == 0) {
+        if (g_stopSignal != 0)
+            return nullptr;
+        usleep(20000);
+    }
+    if (pid < 0)
         return nullptr;
     for (Job& job : jobs) {
         if (job.pid == pid && !job.finished) {
@@ -157,8 +198,38 @@ Job* waitAny(std::vector<Job>& jobs) {
     }
     return nullptr;
 }
+// Ends the running jobs (a termination signal: each removes the file it was
+// writing) and waits for them.
+void stopRunning(std::vector<Job>& jobs) {
+    for (Job& job : jobs)
+        if (job.started && !job.finished && job.pid > 0)
+            kill(job.pid, SIGTERM);
+    for (Job& job : jobs) {
+        if (!job.started || job.finished || job.pid <= 0)
+            continue;
+        int status = 0;
+        while (waitpid(job.pid, &status, 0) < 0 && errno == EINTR) {
+        }
+        finish(job, 128 + SIGTERM);
+        job.ok = false;
+        job.stopped = true;
+        job.error = "stopped while running";
+    }
+}
 #else
 // Windows: one drawing at a time, its output written beside as on Linux.
+// Ctrl-C reaches the drawing's process as well (it cancels the command it is
+// in); the batch stops after it.
+void installStopHandlers() {
+    hs::os::installSignalHandlers();
+}
+
+int stopSignal() {
+    return hs::os::takeInterrupt() ? SIGINT : 0;
+}
+
+void stopRunning(std::vector<Job>&) {}
+
 bool start(const char* self, const Options& o, Job& job) {
     std::vector<std::string> args = childArgs(self, o, job);
     std::vector<std::string> quoted;
@@ -289,7 +360,11 @@ int runBatch(const char* self, const Options& o) {
     int running = 0;
     size_t next = 0;
     progress(showBar, done, total);
+    installStopHandlers();
+    int stoppedBy = 0;
     while (done < total) {
+        if ((stoppedBy = stopSignal()) != 0)
+            break;
         while (running < limit && next < jobs.size()) {
             Job& job = jobs[next++];
             if (job.started)
@@ -317,6 +392,19 @@ int runBatch(const char* self, const Options& o) {
             progress(showBar, done, total);
         }
     }
+    if (stoppedBy != 0) {
+        stopRunning(jobs);
+        for (Job& job : jobs) {
+            if (!job.started) {
+                job.started = job.finished = job.stopped = true;
+                job.error = "not started";
+            }
+        }
+        if (showBar)
+            std::fputs("\n", stdout);
+        std::fprintf(stderr, "hostsim: the batch was stopped (%s)\n",
+                     stoppedBy == SIGINT ? "interrupt" : "termination signal");
+    }
 
     // The table.
     size_t width = 8;
@@ -326,7 +414,7 @@ int runBatch(const char* self, const Options& o) {
     int failed = 0;
     for (Job& job : jobs) {
         std::string count = job.watermarks >= 0 ? std::to_string(job.watermarks) : std::string("-");
-        std::string result = job.ok ? std::string("ok") : "failed: " + job.error;
+        std::string result = job.ok ? std::string("ok") : (job.stopped ? job.error : "failed: " + job.error);
         if (!job.ok) {
             ++failed;
             // The transcript of a failed drawing is kept beside the results.
@@ -343,6 +431,8 @@ int runBatch(const char* self, const Options& o) {
     std::printf("%d of %d drawings ok, %d failed\n", total - failed, total, failed);
     std::fflush(stdout);
     fs::remove_all(work, ec);
+    if (stoppedBy != 0)
+        return 128 + stoppedBy;
     return failed == 0 ? kExitOk : kExitBatchFailed;
 }
 

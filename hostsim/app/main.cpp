@@ -198,16 +198,10 @@ int main(int argc, char** argv) {
 
     bool notWritten = false;
     if (!o.save.empty()) {
-        bool ok = writeWhole(
-            o.save,
-            [&](const std::string& tmp, std::string& w) {
-                hs::DxfResult r = hs::writeDxfFile(tmp, session.database());
-                w = r.message;
-                return r.ok;
-            },
-            why);
-        if (!ok) {
-            error("cannot save " + o.save + ": " + why);
+        // Written whole: see writeDxfFile.
+        hs::DxfResult r = hs::writeDxfFile(o.save, session.database());
+        if (!r.ok) {
+            error("cannot save " + r.message);
             notWritten = true;
         }
     }

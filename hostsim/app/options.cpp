@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "core/terminal.h"
 #include "hostsim/release.h"
 
 namespace hsapp {
@@ -124,8 +125,9 @@ bool parseOptions(int argc, char** argv, Options& o, std::string& error, bool& d
                 done = true;
                 return true;
             case 'V':
-                std::printf("hostsim 1.0 (host release %d, %s text)\n", IRONVEIL_RELEASE,
-                            IRONVEIL_RELEASE == 16 ? "8-bit" : "wide");
+                std::printf("hostsim 1.0 (host release %d, %s text, %s)\n", IRONVEIL_RELEASE,
+                            IRONVEIL_RELEASE == 16 ? "8-bit" : "wide",
+                            hs::TerminalReader::editsLines() ? "line editing" : "plain line input");
                 done = true;
                 return true;
             case ':':

@@ -11,7 +11,10 @@
 #if defined(_WIN32)
 #include <windows.h>
 #else
+#include <poll.h>
 #include <unistd.h>
+
+#include <cerrno>
 #endif
 #if IRONVEIL_RELEASE == 16 && !defined(_WIN32)
 #include <iconv.h>
@@ -22,9 +25,6 @@
 #endif
 #if defined(HOSTSIM_HAVE_LIBEDIT)
 #include <histedit.h>
-#include <poll.h>
-
-#include <cerrno>
 #endif
 
 namespace hs {
@@ -61,6 +61,32 @@ void onTerminate(int sig) {
 }
 #endif
 
+#if !defined(_WIN32)
+// Reads one byte of standard input: 1, 0 at the end of input, -1 on an
+// error, -2 when an interrupt came first. A signal that came just before a
+// blocking read would not end it, so the read waits in short steps and the
+// flag is looked at between them.
+int readByte(unsigned char& b) {
+    for (;;) {
+        if (g_interrupted != 0)
+            return -2;
+        struct pollfd ready = {0, POLLIN, 0};
+        int polled = poll(&ready, 1, 100);
+        if (polled == 0 || (polled < 0 && errno == EINTR))
+            continue;  // nothing yet, or the wait was ended by a signal
+        if (polled < 0)
+            return -1;
+        ssize_t n = ::read(0, &b, 1);
+        if (n == 1)
+            return 1;
+        if (n == 0)
+            return 0;
+        if (errno != EINTR)
+            return -1;
+    }
+}
+#endif
+
 #if defined(HOSTSIM_HAVE_LIBEDIT)
 std::string g_prompt;
 bool g_cancelKey = false;
@@ -83,28 +109,15 @@ const wchar_t kLoneEscape = 0x1d;
 // key's sequence: it comes back as kLoneEscape, which cancels the prompt.
 // A signal that ends the wait (kill -INT) cancels too.
 int readChar(EditLine*, wchar_t* out) {
-    auto readByte = [](unsigned char& b) -> int {
-        for (;;) {
-            // A signal that came just before the wait would not end it:
-            // the flag is looked at between short waits.
-            if (g_interrupted != 0)
-                return -2;
-            struct pollfd ready = {0, POLLIN, 0};
-            if (poll(&ready, 1, 100) <= 0)
-                continue;  // nothing yet, or the wait was ended by a signal
-            ssize_t n = ::read(0, &b, 1);
-            if (n == 1)
-                return 1;
-            if (n == 0)
-                return 0;
-            if (errno == EINTR && g_interrupted != 0)
-                return -2;
-            if (errno != EINTR)
-                return -1;
-        }
-    };
     unsigned char b = 0;
-    int r = readByte(b);
+    int r = 0;
+    // A NUL is dropped: it is what a Ctrl-D typed ahead, while a command ran
+    // and the terminal was in its line mode, turns into once the editor takes
+    // the terminal, and the editor would take it for "quote the next key"
+    // and put the next Ctrl-D into the line instead of ending the input.
+    do
+        r = readByte(b);
+    while (r == 1 && b == 0);
     if (r == -2) {
         *out = kLoneEscape;
         return 1;
@@ -239,6 +252,14 @@ TerminalReader::~TerminalReader() {
 #endif
 }
 
+bool TerminalReader::editsLines() {
+#if defined(HOSTSIM_HAVE_LIBEDIT)
+    return true;
+#else
+    return false;
+#endif
+}
+
 TerminalReader::Result TerminalReader::readLine(const std::string& prompt, std::string& line) {
     line.clear();
     os::takeInterrupt();  // a Ctrl-C before the prompt was shown is spent
@@ -302,25 +323,23 @@ TerminalReader::Result TerminalReader::readLine(const std::string& prompt, std::
     if (os::takeInterrupt())
         return kCancelled;
 #else
-    // Read byte by byte so that Ctrl-C (a read ended by the signal) is seen.
+    // Read byte by byte so that Ctrl-C (a signal) is seen while waiting.
     for (;;) {
-        char c = 0;
-        ssize_t n = ::read(0, &c, 1);
-        if (n < 0) {
-            if (os::takeInterrupt()) {
-                std::fputs("*Cancel*\n", stdout);
-                return kCancelled;
-            }
-            continue;
+        unsigned char c = 0;
+        int r = readByte(c);
+        if (r == -2) {
+            os::takeInterrupt();
+            std::fputs("*Cancel*\n", stdout);
+            return kCancelled;
         }
-        if (n == 0) {
+        if (r <= 0) {
             if (line.empty())
                 return kEnd;
             break;
         }
         if (c == '\n')
             break;
-        line += c;
+        line += static_cast<char>(c);
     }
 #endif
     while (!line.empty() && line.back() == '\r')

@@ -19,6 +19,8 @@ public:
     enum Result { kLine, kCancelled, kEnd };
     // Shows the prompt and reads one line (without its line break).
     Result readLine(const std::string& prompt, std::string& line);
+    // Whether this build edits typed lines (libedit) or reads plain lines.
+    static bool editsLines();
 
 private:
     void* m_edit = nullptr;     // EditLine* (libedit)

@@ -1,5 +1,6 @@
 // DXF files on disk: read whole, written to a temporary file beside the
-// target and renamed over it, so a failed save leaves the old file as it was.
+// target and renamed over it, so a failed save leaves the old file as it was
+// and a termination signal during the write leaves no half file behind.
 #include "hostsim/dxffile.h"
 
 #include <cerrno>
@@ -10,6 +11,7 @@
 #include <sstream>
 
 #include "core/os.h"
+#include "core/terminal.h"
 #include "dxf/drawing_data.h"
 
 namespace hs {
@@ -29,7 +31,11 @@ DxfResult readDxfFile(const std::string& path, AcDbDatabase*& pDb) {
 }
 
 DxfResult writeDxfFile(const std::string& path, AcDbDatabase* pDb) {
-    std::string tmp = path + ".tmp";
+    std::string tmp = path + ".hostsim-part";
+    os::setPartialFile(tmp);
+    struct Clear {
+        ~Clear() { os::setPartialFile(std::string()); }
+    } clearAtEnd;
     DxfResult result;
     {
         std::ofstream out(tmp, std::ios::binary | std::ios::trunc);

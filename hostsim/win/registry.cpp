@@ -8,6 +8,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "core/terminal.h"
 #include "hostsim/text.h"
 #include "win/registry_detail.h"
 
@@ -357,6 +358,10 @@ bool Registry::writeFile(const std::string& text, std::string* error) {
         std::filesystem::create_directories(p.parent_path(), ec);
     // Written beside and renamed, so a failed write never leaves half a file.
     std::filesystem::path tmp = std::filesystem::u8path(m_path + ".tmp");
+    os::setPartialFile(m_path + ".tmp");
+    struct Clear {
+        ~Clear() { os::setPartialFile(std::string()); }
+    } clearAtEnd;
     {
         std::ofstream out(tmp, std::ios::binary | std::ios::trunc);
         out << text;

@@ -19,6 +19,12 @@
 
 namespace {
 
+// Whether this build's hostsim edits typed lines (its --version says).
+bool editsLines() {
+    ivtest::Run run = ivtest::runHostsimArgs({"--version"});
+    return run.transcript.find("line editing") != std::string::npos;
+}
+
 class Terminal : public ::testing::Test {
 protected:
     void SetUp() override { start({"--no-load"}); }
@@ -143,11 +149,6 @@ protected:
 };
 
 TEST_F(Terminal, CtrlCAtAPromptCancelsTheCommandAndTheSessionGoesOn) {
-#if defined(__i386__)
-    // The 32-bit Linux builds have no line editor and read plain lines; there
-    // Esc and history do not exist and Ctrl-C does not yet cancel a prompt.
-    GTEST_SKIP() << "no line editor in the 32-bit Linux builds";
-#endif
     ASSERT_TRUE(waitFor("Command: ")) << screen;
     type("CIRCLE\r");
     ASSERT_TRUE(waitFor("Specify center point")) << screen;
@@ -162,11 +163,8 @@ TEST_F(Terminal, CtrlCAtAPromptCancelsTheCommandAndTheSessionGoesOn) {
 }
 
 TEST_F(Terminal, EscAtAPromptCancelsTheCommand) {
-#if defined(__i386__)
-    // The 32-bit Linux builds have no line editor and read plain lines; there
-    // Esc and history do not exist and Ctrl-C does not yet cancel a prompt.
-    GTEST_SKIP() << "no line editor in the 32-bit Linux builds";
-#endif
+    if (!editsLines())
+        GTEST_SKIP() << "this build reads plain lines (no line editor)";
     ASSERT_TRUE(waitFor("Command: ")) << screen;
     type("CIRCLE\r");
     ASSERT_TRUE(waitFor("Specify center point")) << screen;
@@ -196,12 +194,26 @@ TEST_F(Terminal, AnInterruptSignalCancelsThePromptAndAtTheCommandPromptDoesNothi
     EXPECT_EQ(count("\nCIRCLE\n", saved), 0);
 }
 
+TEST_F(Terminal, EveryOneOfManyInterruptsIsSeenWhereverTheWaitForInputIs) {
+    // A signal that comes between the prompt and the wait for input must
+    // still cancel: with a plain blocking read it was lost and the session
+    // hung. Many signals in a row make that moment likely to be hit.
+    ASSERT_TRUE(waitFor("Command: ")) << screen;
+    for (int i = 0; i < 30; ++i) {
+        type("CIRCLE\r");
+        ASSERT_TRUE(waitFor("Specify center point", i + 1)) << screen;
+        kill(pid, SIGINT);
+        ASSERT_TRUE(waitFor("*Cancel*", i + 1)) << "interrupt " << i + 1 << " was lost\n" << screen;
+        ASSERT_TRUE(waitFor("Command: ", i + 2)) << screen;
+    }
+    type("QUIT\r");
+    EXPECT_EQ(exitStatus(), 0) << screen;
+    EXPECT_EQ(count("\nCIRCLE\n", ivtest::readFile(savePath)), 0);
+}
+
 TEST_F(Terminal, HistoryRecallsATypedLine) {
-#if defined(__i386__)
-    // The 32-bit Linux builds have no line editor and read plain lines; there
-    // Esc and history do not exist and Ctrl-C does not yet cancel a prompt.
-    GTEST_SKIP() << "no line editor in the 32-bit Linux builds";
-#endif
+    if (!editsLines())
+        GTEST_SKIP() << "this build reads plain lines (no line editor)";
     ASSERT_TRUE(waitFor("Command: ")) << screen;
     type("CIRCLE 0,0 5\r");
     ASSERT_TRUE(waitFor("Command: ", 2)) << screen;
@@ -220,6 +232,15 @@ TEST_F(Terminal, TheEndOfInputEndsTheSessionAndWritesTheDrawing) {
     EXPECT_EQ(count("\nCIRCLE\n", ivtest::readFile(savePath)), 1) << screen;
 }
 
+TEST_F(Terminal, AnEndOfInputTypedAheadDoesNotKeepTheNextOnesFromEndingIt) {
+    // Typed before the first prompt, while the terminal is still in its line
+    // mode: the editor must not take what it becomes for a key that puts the
+    // next Ctrl-D into the line.
+    type("\x04");
+    ASSERT_TRUE(waitFor("Command: ")) << screen;
+    EXPECT_EQ(endInput(), 0) << screen;
+}
+
 TEST_F(Terminal, ATerminationSignalEndsTheRunWithoutAnyOutputFile) {
     ASSERT_TRUE(waitFor("Command: ")) << screen;
     type("CIRCLE 0,0 5\r");
@@ -228,6 +249,32 @@ TEST_F(Terminal, ATerminationSignalEndsTheRunWithoutAnyOutputFile) {
     EXPECT_EQ(exitStatus(), 128 + SIGTERM) << screen;
     EXPECT_FALSE(ivtest::fileExists(savePath));
     EXPECT_FALSE(ivtest::fileExists(savePath + ".hostsim-part"));
+}
+
+TEST_F(Terminal, ATerminationSignalDuringASaveCommandLeavesNoHalfFile) {
+    // A drawing big enough that its save takes a while; the signal comes
+    // as soon as the file being written appears.
+    std::string big = "0\nSECTION\n2\nENTITIES\n";
+    for (int i = 0; i < 60000; ++i)
+        big += "0\nLINE\n8\n0\n10\n" + std::to_string(i) + "\n20\n0\n30\n0\n11\n" + std::to_string(i) +
+               "\n21\n1\n31\n0\n";
+    big += "0\nENDSEC\n0\nEOF\n";
+    ivtest::writeFile(dir.file("big.dxf"), big);
+    std::string target = dir.file("copy.dxf");
+    start({"--no-load", dir.file("big.dxf")});
+    ASSERT_TRUE(waitFor("Command: ")) << screen;
+    type("SAVEAS " + target + "\r");
+    auto until = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (!ivtest::fileExists(target + ".hostsim-part") && !ivtest::fileExists(target + ".tmp") &&
+           !ivtest::fileExists(target) && std::chrono::steady_clock::now() < until)
+        usleep(200);
+    kill(pid, SIGTERM);
+    EXPECT_EQ(exitStatus(), 128 + SIGTERM) << screen;
+    EXPECT_FALSE(ivtest::fileExists(target + ".hostsim-part")) << "a half-written file was left behind";
+    EXPECT_FALSE(ivtest::fileExists(target + ".tmp")) << "a half-written file was left behind";
+    if (ivtest::fileExists(target)) {
+        EXPECT_NE(ivtest::readFile(target).find("\nEOF\n"), std::string::npos) << "the saved file is whole";
+    }
 }
 
 TEST_F(Terminal, ReleaseSixteenShowsItsChineseTextsAsUtf8OnAUtf8Terminal) {
@@ -285,6 +332,87 @@ TEST(BatchOnATerminal, ShowsAProgressBar) {
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << screen;
     EXPECT_NE(screen.find("\r[" + std::string(30, '#') + "] 1/1 drawings"), std::string::npos) << screen;
     EXPECT_NE(screen.find("1 of 1 drawings ok"), std::string::npos) << screen;
+}
+
+TEST(BatchOnATerminal, CtrlCStopsTheBatchAndNoDrawingIsWrittenAfterIt) {
+    ivtest::TempDir dir;
+    ivtest::writeFile(dir.file("s.scr"), "CIRCLE 0,0 1\n");
+    std::string big = "0\nSECTION\n2\nENTITIES\n";
+    for (int i = 0; i < 40000; ++i)
+        big += "0\nLINE\n8\n0\n10\n" + std::to_string(i) + "\n20\n0\n30\n0\n11\n0\n21\n1\n31\n0\n";
+    big += "0\nENDSEC\n0\nEOF\n";
+    std::vector<std::string> args{ivtest::hostsimPath(),
+                                  "--no-load",
+                                  "--batch=" + dir.file("out"),
+                                  "-j",
+                                  "1",
+                                  "--script=" + dir.file("s.scr"),
+                                  "--registry=" + dir.file("r.reg")};
+    const int drawings = 8;
+    for (int i = 0; i < drawings; ++i) {
+        std::string name = dir.file("d" + std::to_string(i) + ".dxf");
+        ivtest::writeFile(name, big);
+        args.push_back(name);
+    }
+    int master = -1;
+    pid_t pid = forkpty(&master, nullptr, nullptr, nullptr);
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+        std::vector<char*> argv;
+        for (std::string& a : args)
+            argv.push_back(&a[0]);
+        argv.push_back(nullptr);
+        execv(argv[0], argv.data());
+        _exit(127);
+    }
+    std::string screen;
+    bool typed = false;
+    int status = -1;
+    for (int i = 0; i < 1500; ++i) {
+        struct pollfd p = {master, POLLIN, 0};
+        bool got = false;
+        if (poll(&p, 1, 20) > 0) {
+            char buf[4096];
+            ssize_t n = read(master, buf, sizeof buf);
+            if (n > 0) {
+                screen.append(buf, static_cast<size_t>(n));
+                got = true;
+            }
+        }
+        if (!got)
+            usleep(20000);  // the terminal is closed: hostsim is ending
+        if (!typed && screen.find("] 1/8 drawings") != std::string::npos) {
+            ASSERT_EQ(write(master, "\x03", 1), 1);
+            typed = true;
+        }
+        if (waitpid(pid, &status, WNOHANG) == pid)
+            break;
+    }
+    for (struct pollfd p = {master, POLLIN, 0}; poll(&p, 1, 100) > 0;) {
+        char buf[4096];
+        ssize_t n = read(master, buf, sizeof buf);
+        if (n <= 0)
+            break;
+        screen.append(buf, static_cast<size_t>(n));
+    }
+    close(master);
+    ASSERT_TRUE(typed) << screen;
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 128 + SIGINT) << "status " << status << "\n"
+                                                                          << screen;
+    EXPECT_NE(screen.find("not started"), std::string::npos) << "the table shows what was left\n" << screen;
+    // Nothing is written once the batch has ended, and nothing half.
+    int written = 0;
+    for (int i = 0; i < drawings; ++i)
+        written += ivtest::fileExists(dir.file("out/d" + std::to_string(i) + ".dxf")) ? 1 : 0;
+    usleep(1500000);
+    int later = 0;
+    for (int i = 0; i < drawings; ++i) {
+        std::string out = dir.file("out/d" + std::to_string(i) + ".dxf");
+        later += ivtest::fileExists(out) ? 1 : 0;
+        EXPECT_FALSE(ivtest::fileExists(out + ".hostsim-part")) << out;
+    }
+    EXPECT_EQ(later, written) << "a drawing was written after the batch had stopped";
+    EXPECT_LT(written, drawings);
 }
 
 TEST(Transcript, ReleaseSixteenKeepsGbkBytesInAFileOrPipe) {

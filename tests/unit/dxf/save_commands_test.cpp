@@ -116,7 +116,7 @@ TEST_F(LargeSave, TheFileWrittenInPiecesIsTheWholeDrawing) {
     std::string onDisk = ivtest::readFile(path);
     EXPECT_GT(onDisk.size(), 2u << 20);
     EXPECT_TRUE(onDisk == inMemory) << onDisk.size() << " bytes against " << inMemory.size();
-    EXPECT_FALSE(ivtest::fileExists(path + ".tmp"));
+    EXPECT_FALSE(ivtest::fileExists(path + ".hostsim-part"));
     // Opened again (a file this large is read into a buffer of its own).
     AcDbDatabase* pBack = nullptr;
     hs::DxfResult back = hs::readDxfFile(path, pBack);
@@ -137,7 +137,7 @@ TEST_F(LargeSave, AFailureAfterPiecesWereWrittenKeepsTheOldFileAndLeavesNoTempor
     EXPECT_FALSE(result.ok);
     EXPECT_NE(result.message.find(path), std::string::npos) << result.message;
     EXPECT_EQ(ivtest::readFile(path), "old contents");
-    EXPECT_FALSE(ivtest::fileExists(path + ".tmp"));
+    EXPECT_FALSE(ivtest::fileExists(path + ".hostsim-part"));
 }
 
 TEST_F(LargeSave, ASinkThatFailsEndsTheWritingWithAnError) {

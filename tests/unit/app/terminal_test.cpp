@@ -12,6 +12,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -23,6 +24,61 @@ namespace {
 bool editsLines() {
     ivtest::Run run = ivtest::runHostsimArgs({"--version"});
     return run.transcript.find("line editing") != std::string::npos;
+}
+
+// Starts a program on a terminal of its own (TERM=dumb; `inChild` runs in
+// the child first). Its process id; its terminal in `master`.
+pid_t startOnTerminal(std::vector<std::string> args, int& master, const std::function<void()>& inChild = {}) {
+    pid_t pid = forkpty(&master, nullptr, nullptr, nullptr);
+    if (pid == 0) {
+        setenv("TERM", "dumb", 1);
+        if (inChild)
+            inChild();
+        std::vector<char*> argv;
+        for (std::string& a : args)
+            argv.push_back(&a[0]);
+        argv.push_back(nullptr);
+        execv(argv[0], argv.data());
+        _exit(127);
+    }
+    return pid;
+}
+
+// Keeps what the terminal shows in `screen` (so that the program never
+// blocks writing) until the program ends, calling `eachRound` after each
+// read. Its exit status, or 128 + signal; -1 when it did not end within
+// `tries` rounds of at least 20 ms.
+int readUntilExit(int master, pid_t pid, std::string& screen, int tries,
+                  const std::function<void()>& eachRound = {}) {
+    for (int i = 0; i < tries; ++i) {
+        struct pollfd p = {master, POLLIN, 0};
+        bool got = false;
+        if (poll(&p, 1, 20) > 0) {
+            char buf[4096];
+            ssize_t n = read(master, buf, sizeof buf);
+            if (n > 0) {
+                screen.append(buf, static_cast<size_t>(n));
+                got = true;
+            }
+        }
+        if (!got)
+            usleep(20000);  // the terminal is closed: the program is ending
+        if (eachRound)
+            eachRound();
+        int status = 0;
+        if (waitpid(pid, &status, WNOHANG) == pid) {
+            // What it wrote last may still wait in the terminal.
+            for (struct pollfd p = {master, POLLIN, 0}; poll(&p, 1, 50) > 0;) {
+                char buf[4096];
+                ssize_t n = read(master, buf, sizeof buf);
+                if (n <= 0)
+                    break;
+                screen.append(buf, static_cast<size_t>(n));
+            }
+            return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+        }
+    }
+    return -1;
 }
 
 class Terminal : public ::testing::Test {
@@ -41,26 +97,17 @@ protected:
             waitpid(pid, nullptr, 0);
             close(master);
         }
-        pid = forkpty(&master, nullptr, nullptr, nullptr);
-        ASSERT_GE(pid, 0);
-        if (pid == 0) {
-            setenv("TERM", "dumb", 1);
+        std::vector<std::string> args{ivtest::hostsimPath(), "--registry=" + registry, "--save=" + savePath};
+        args.insert(args.end(), extra.begin(), extra.end());
+        pid = startOnTerminal(args, master, [&] {
             setenv("HOME", dir.path().c_str(), 1);
             if (lang != nullptr) {
                 unsetenv("LC_ALL");
                 unsetenv("LC_CTYPE");
                 setenv("LANG", lang, 1);
             }
-            std::vector<std::string> args{ivtest::hostsimPath(), "--registry=" + registry,
-                                          "--save=" + savePath};
-            args.insert(args.end(), extra.begin(), extra.end());
-            std::vector<char*> argv;
-            for (std::string& a : args)
-                argv.push_back(&a[0]);
-            argv.push_back(nullptr);
-            execv(argv[0], argv.data());
-            _exit(127);
-        }
+        });
+        ASSERT_GE(pid, 0);
     }
     void TearDown() override {
         if (pid > 0 && !ended) {
@@ -98,27 +145,9 @@ protected:
     // Waits for hostsim to end; its exit status, or 128 + signal.
     // (tries: 500 rounds of at least 20 ms.)
     int exitStatus(int tries = 500) {
-        for (int i = 0; i < tries; ++i) {
-            // Keep the terminal drained so that hostsim never blocks writing.
-            struct pollfd p = {master, POLLIN, 0};
-            bool got = false;
-            if (poll(&p, 1, 20) > 0) {
-                char buf[4096];
-                ssize_t n = read(master, buf, sizeof buf);
-                if (n > 0) {
-                    screen.append(buf, static_cast<size_t>(n));
-                    got = true;
-                }
-            }
-            if (!got)
-                usleep(20000);  // the terminal is closed: hostsim is ending
-            int status = 0;
-            if (waitpid(pid, &status, WNOHANG) == pid) {
-                ended = true;
-                return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-            }
-        }
-        return -1;
+        int status = readUntilExit(master, pid, screen, tries);
+        ended = status != -1;
+        return status;
     }
     // Types an end of input and waits for hostsim to end. The line editor
     // may still be switching the terminal's mode when the prompt shows, and
@@ -299,37 +328,15 @@ TEST(BatchOnATerminal, ShowsAProgressBar) {
     ivtest::writeFile(dir.file("s.scr"), "CIRCLE 0,0 1\n");
     ivtest::writeFile(dir.file("a.dxf"), "0\nSECTION\n2\nENTITIES\n0\nENDSEC\n0\nEOF\n");
     int master = -1;
-    pid_t pid = forkpty(&master, nullptr, nullptr, nullptr);
+    pid_t pid = startOnTerminal(
+        {ivtest::hostsimPath(), "--no-load", "--batch=" + dir.file("out"), "--script=" + dir.file("s.scr"),
+         "--registry=" + dir.file("r.reg"), dir.file("a.dxf")},
+        master);
     ASSERT_GE(pid, 0);
-    if (pid == 0) {
-        std::string hostsim = ivtest::hostsimPath();
-        std::string out = "--batch=" + dir.file("out"), script = "--script=" + dir.file("s.scr"),
-                    reg = "--registry=" + dir.file("r.reg"), drawing = dir.file("a.dxf");
-        execl(hostsim.c_str(), hostsim.c_str(), "--no-load", out.c_str(), script.c_str(), reg.c_str(),
-              drawing.c_str(), static_cast<char*>(nullptr));
-        _exit(127);
-    }
     std::string screen;
-    int status = -1;
-    for (int i = 0; i < 500; ++i) {
-        struct pollfd p = {master, POLLIN, 0};
-        bool got = false;
-        if (poll(&p, 1, 20) > 0) {
-            char buf[4096];
-            ssize_t n = read(master, buf, sizeof buf);
-            if (n > 0) {
-                screen.append(buf, static_cast<size_t>(n));
-                got = true;
-            }
-        }
-        if (!got) {
-            if (waitpid(pid, &status, WNOHANG) == pid)
-                break;
-            usleep(20000);  // the terminal is closed: hostsim is ending
-        }
-    }
+    int status = readUntilExit(master, pid, screen, 500);
     close(master);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << screen;
+    EXPECT_EQ(status, 0) << screen;
     EXPECT_NE(screen.find("\r[" + std::string(30, '#') + "] 1/1 drawings"), std::string::npos) << screen;
     EXPECT_NE(screen.find("1 of 1 drawings ok"), std::string::npos) << screen;
 }
@@ -355,50 +362,17 @@ TEST(BatchOnATerminal, CtrlCStopsTheBatchAndNoDrawingIsWrittenAfterIt) {
         args.push_back(name);
     }
     int master = -1;
-    pid_t pid = forkpty(&master, nullptr, nullptr, nullptr);
+    pid_t pid = startOnTerminal(args, master);
     ASSERT_GE(pid, 0);
-    if (pid == 0) {
-        std::vector<char*> argv;
-        for (std::string& a : args)
-            argv.push_back(&a[0]);
-        argv.push_back(nullptr);
-        execv(argv[0], argv.data());
-        _exit(127);
-    }
     std::string screen;
     bool typed = false;
-    int status = -1;
-    for (int i = 0; i < 1500; ++i) {
-        struct pollfd p = {master, POLLIN, 0};
-        bool got = false;
-        if (poll(&p, 1, 20) > 0) {
-            char buf[4096];
-            ssize_t n = read(master, buf, sizeof buf);
-            if (n > 0) {
-                screen.append(buf, static_cast<size_t>(n));
-                got = true;
-            }
-        }
-        if (!got)
-            usleep(20000);  // the terminal is closed: hostsim is ending
-        if (!typed && screen.find("] 1/8 drawings") != std::string::npos) {
-            ASSERT_EQ(write(master, "\x03", 1), 1);
-            typed = true;
-        }
-        if (waitpid(pid, &status, WNOHANG) == pid)
-            break;
-    }
-    for (struct pollfd p = {master, POLLIN, 0}; poll(&p, 1, 100) > 0;) {
-        char buf[4096];
-        ssize_t n = read(master, buf, sizeof buf);
-        if (n <= 0)
-            break;
-        screen.append(buf, static_cast<size_t>(n));
-    }
+    int status = readUntilExit(master, pid, screen, 1500, [&] {
+        if (!typed && screen.find("] 1/8 drawings") != std::string::npos)
+            typed = write(master, "\x03", 1) == 1;
+    });
     close(master);
     ASSERT_TRUE(typed) << screen;
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 128 + SIGINT) << "status " << status << "\n"
-                                                                          << screen;
+    EXPECT_EQ(status, 128 + SIGINT) << screen;
     EXPECT_NE(screen.find("not started"), std::string::npos) << "the table shows what was left\n" << screen;
     // Nothing is written once the batch has ended, and nothing half.
     int written = 0;

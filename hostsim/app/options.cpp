@@ -37,13 +37,14 @@ const char* const kHelp =
     "                        writing each result to OUTDIR under the same name\n"
     "  -j, --jobs=N          --batch: drawings run at once (default: the cores)\n"
     "  -h, --help            this text\n"
-    "  -V, --version         hostsim's version and host release\n"
+    "  -V, --version         hostsim's version, host release and line input\n"
     "\n"
     "Exit status: 0 all went well; 1 host faults; 2 bad arguments, an unreadable\n"
     "script or drawing, or a module that could not be loaded; 3 a fatal host\n"
     "error; 4 a script problem (unknown command, refused answer, unfinished\n"
     "command; the line is named on standard error); 5 the drawing, the picture or\n"
-    "the registry file could not be written; 6 --batch: a drawing failed.\n";
+    "the registry file could not be written; 6 --batch: a drawing failed;\n"
+    "128+N ended by signal N (--batch stopped by Ctrl-C: 130).\n";
 
 enum LongOnly { kNoLoad = 256, kSvg, kOpenUrls, kReport };
 

@@ -104,6 +104,7 @@ private:
     // Writes a database object of the OBJECTS section (a custom object or a
     // proxy object).
     void writeOwnObject(AcDbObjectId id);
+    Tags withoutErasedEntries(const Tags& tags) const;
     // With a sink, hands the text made so far to it once there is enough
     // (or all of it); after a failure the text is dropped.
     void spill(bool all) {
@@ -504,6 +505,28 @@ void Writer::noteProxyClass(AcDbObjectId id) {
     pEnt->close();
 }
 
+// A kept dictionary without its entries for database objects that were
+// erased (their records are not written).
+Tags Writer::withoutErasedEntries(const Tags& tags) const {
+    if (m_ownObjects.empty() || tags.empty() || tags[0].value != "DICTIONARY")
+        return tags;
+    Tags out;
+    out.reserve(tags.size());
+    for (size_t i = 0; i < tags.size(); ++i) {
+        std::uint64_t h = 0;
+        if (tags[i].code == 3 && i + 1 < tags.size() &&
+            (tags[i + 1].code == 350 || tags[i + 1].code == 360) && parseHandle(tags[i + 1].value, h)) {
+            AcDbObjectId id = hs::idFromHandle(m_pDb, h);
+            if (!id.isNull() && id.isErased()) {
+                ++i;
+                continue;
+            }
+        }
+        out.push_back(tags[i]);
+    }
+    return out;
+}
+
 void Writer::writeOwnObject(AcDbObjectId id) {
     AcDbObject* pObj = nullptr;
     std::uint64_t handle = id.handle().value();
@@ -644,7 +667,7 @@ void Writer::writeObjects() {
         for (; next < m_ownObjects.size() && m_ownObjects[next].first.before <= i; ++next)
             writeOwnObject(m_ownObjects[next].second);
         if (i < m_data->objects.size())
-            writeTags(m_data->objects[i]);
+            writeTags(withoutErasedEntries(m_data->objects[i]));
     }
     writeTags(m_sortents);
     m_w.write(0, "ENDSEC");

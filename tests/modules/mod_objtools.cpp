@@ -3,9 +3,11 @@
 //   OBJSHOW     asks for a handle; prints the object's class and, for a
 //               proxy object, its class record
 //   OBJERASE    asks for a handle; erases the object, printing the status
+//   OBJCLONE    asks for a handle; deep-clones the object, printing the status
 #include "aced.h"
 #include "acedads.h"
 #include "acutads.h"
+#include "dbidmap.h"
 #include "dbproxy.h"
 #include "rxdlinkr.h"
 
@@ -59,6 +61,23 @@ void objErase() {
     pObj->close();
 }
 
+// Clones the object into the current space of its drawing (a deep clone),
+// printing the status.
+void objClone() {
+    AcDbObjectId id = askHandle();
+    if (id.isNull()) {
+        acutPrintf(ACRX_T("No such object.\n"));
+        return;
+    }
+    AcDbDatabase* pDb = acdbHostApplicationServices()->workingDatabase();
+    AcDbObjectIdArray ids;
+    ids.append(id);
+    AcDbObjectId owner = pDb->currentSpaceId();
+    AcDbIdMapping map;
+    Acad::ErrorStatus es = pDb->deepCloneObjects(ids, owner, map);
+    acutPrintf(ACRX_T("Clone: %s\n"), acadErrorStatusText(es));
+}
+
 }  // namespace
 
 extern "C" __attribute__((visibility("default"))) unsigned int acrxGetApiVersion() {
@@ -73,6 +92,8 @@ extern "C" __attribute__((visibility("default"))) AcRx::AppRetCode acrxEntryPoin
                                 objShow);
         acedRegCmds->addCommand(ACRX_T("OBJTOOLS"), ACRX_T("OBJERASE"), ACRX_T("OBJERASE"), ACRX_CMD_MODAL,
                                 objErase);
+        acedRegCmds->addCommand(ACRX_T("OBJTOOLS"), ACRX_T("OBJCLONE"), ACRX_T("OBJCLONE"), ACRX_CMD_MODAL,
+                                objClone);
     } else if (msg == AcRx::kUnloadAppMsg) {
         acedRegCmds->removeGroup(ACRX_T("OBJTOOLS"));
     }

@@ -75,7 +75,8 @@ ivtest::Run withModules(const std::string& drawing, const std::string& script,
 TEST(ProxyObjects, WithoutItsClassANoteIsAProxyThatCannotBeErasedAndIsSavedAsItWas) {
     Drawing d(notesDrawing());
     ivtest::Run run =
-        withModules(d.path, "OBJSHOW\n300\nOBJERASE\n300\nOBJERASE\n302\nOBJSHOW\n300\n", {"mod_objtools"});
+        withModules(d.path, "OBJSHOW\n300\nOBJERASE\n300\nOBJERASE\n302\nOBJSHOW\n300\nOBJCLONE\n300\n",
+                    {"mod_objtools"});
     ASSERT_EQ(run.exitCode, 0) << run.transcript << run.errors;
     EXPECT_TRUE(
         run.contains("Proxy information: this drawing holds 3 proxy objects whose application is missing."))
@@ -87,6 +88,10 @@ TEST(ProxyObjects, WithoutItsClassANoteIsAProxyThatCannotBeErasedAndIsSavedAsItW
     // The note's pointer to the other note is one of its references.
     EXPECT_TRUE(run.contains("References: 1")) << run.transcript;
     EXPECT_EQ(run.count("Erase: eNotAllowedForThisProxy"), 2) << run.transcript;
+    // Its flags do not allow cloning either: the host tells so and clones nothing.
+    EXPECT_TRUE(run.contains("Proxy IvNote (handle 300) cannot be copied: its application is not loaded."))
+        << run.transcript;
+    EXPECT_TRUE(run.contains("Clone: eNotAllowedForThisProxy")) << run.transcript;
     // The host's own scale class is not missing.
     EXPECT_FALSE(run.contains("ObjectDBX")) << run.transcript;
     EXPECT_EQ(objectsSection(ivtest::readFile(run.savePath)), objectsSection(notesDrawing()));

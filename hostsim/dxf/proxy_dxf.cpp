@@ -209,6 +209,31 @@ Tags proxyRecord(HsProxyEntity* pProxy, AcDbDatabase* pDb, const std::string& ve
     }
     if (withGraphics && !pProxy->isFileProxyRecord()) {
         insertGraphicsGroups(tags, pProxy->graphics(), version);
+    } else if (withGraphics && pProxy->transformed()) {
+        // A file's proxy record holds its graphics in its own subclass: moved
+        // graphics replace them there.
+        bool inProxy = false;
+        for (size_t i = 0; i < tags.size(); ++i) {
+            if (tags[i].code == 100)
+                inProxy = tags[i].value == "AcDbProxyEntity";
+            if (!inProxy || (tags[i].code != 92 && tags[i].code != 160))
+                continue;
+            size_t end = i + 1;
+            std::string filed;
+            bool ok = true;
+            for (; end < tags.size() && tags[end].code == 310; ++end)
+                ok = ok && proxyGraphicsAppendHex(tags[end].value, filed);
+            const std::string& now = pProxy->graphics();
+            if (ok && filed != now && !now.empty()) {
+                Tags chunks;
+                for (std::string& chunk : proxyGraphicsToHex(now))
+                    chunks.push_back({310, std::move(chunk)});
+                tags[i].value = std::to_string(now.size());
+                tags.erase(tags.begin() + static_cast<long>(i) + 1, tags.begin() + static_cast<long>(end));
+                tags.insert(tags.begin() + static_cast<long>(i) + 1, chunks.begin(), chunks.end());
+            }
+            break;
+        }
     }
     return tags;
 }

@@ -135,3 +135,43 @@ TEST(ProxyTransforms, APinWhoseClassForbidsNothingElseCannotBeErasedWhenAProxy) 
     EXPECT_TRUE(run.contains("cannot be copied")) << run.transcript;
     EXPECT_EQ(count(ivtest::readFile(run.savePath), "  0\nIVPIN\n"), 1);
 }
+
+TEST(ProxyTransforms, AFileProxyRecordMovedKeepsItsMovedGraphicsInItsOwnSubclass) {
+    ivtest::Run made = withModules("", "PINADD\n2,3\n", {"mod_notes"});
+    ASSERT_EQ(made.exitCode, 0) << made.transcript << made.errors;
+    std::string text = ivtest::readFile(made.savePath);
+    // The pin's class is the first of the CLASSES section.
+    size_t classes = text.find("CLASSES\n");
+    ASSERT_EQ(text.find("  0\nCLASS\n", classes), text.find("  0\nCLASS\n  1\nIVPIN\n", classes));
+    std::string pin = recordOf(text, "IVPIN");
+    ASSERT_FALSE(pin.empty());
+    std::string head = pin.substr(0, pin.find("100\nAcDbEntity\n"));
+    head.replace(0, std::string("  0\nIVPIN\n").size(), "  0\nACAD_PROXY_ENTITY\n");
+    std::string graphics;
+    size_t at = 0;
+    while ((at = pin.find("\n310\n", at)) != std::string::npos) {
+        at += 5;
+        hs::proxyGraphicsAppendHex(pin.substr(at, pin.find('\n', at) - at), graphics);
+    }
+    ASSERT_FALSE(graphics.empty());
+    std::string record = head + "100\nAcDbEntity\n  8\n0\n100\nAcDbProxyEntity\n 90\n498\n 91\n500\n 92\n" +
+                         std::to_string(graphics.size()) + "\n";
+    for (const std::string& chunk : hs::proxyGraphicsToHex(graphics))
+        record += "310\n" + chunk + "\n";
+    record += " 93\n64\n310\n0011223344556677\n 94\n0\n 95\n1\n 70\n0\n";
+    text.replace(text.find(pin), pin.size(), record);
+    ivtest::TempDir dir;
+    std::string path = dir.file("proxyrecord.dxf");
+    ivtest::writeFile(path, text);
+
+    ivtest::Run moved = withModules(path, "MOVE\nALL\n\n0,0\n10,5\n", {"mod_notes"});
+    ASSERT_EQ(moved.exitCode, 0) << moved.transcript << moved.errors;
+    std::string saved = ivtest::readFile(moved.savePath);
+    std::string after = recordOf(saved, "ACAD_PROXY_ENTITY");
+    AcDbExtents ext;
+    ASSERT_TRUE(graphicsExtents(after.substr(0, after.find(" 93\n")), ext)) << after;
+    EXPECT_NEAR(ext.minPoint().x, 11.0, 1e-9);
+    EXPECT_NEAR(ext.maxPoint().y, 9.0, 1e-9);
+    EXPECT_NE(after.find(" 93\n64\n310\n0011223344556677\n"), std::string::npos) << after;
+    EXPECT_EQ(filedMatrix(saved), translation("10.0", "5.0"));
+}

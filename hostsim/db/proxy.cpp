@@ -854,8 +854,8 @@ void resurrectProxies() {
 void printProxyNotice(AcDbDatabase* pDb) {
     if (pDb == nullptr || Session::get().getVar("PROXYNOTICE", 1) == 0)
         return;
-    // By class and application: the proxy entities and the proxy objects.
-    std::map<std::string, std::pair<int, int>> byApp;
+    // By application and class: the proxy entities and the proxy objects.
+    std::map<std::string, std::map<std::string, std::pair<int, int>>> byApp;
     int entities = 0, objects = 0;
     pDb->hsImp()->stubs.forEach([&](AcDbStub* stub) {
         bool isEntity = stub->pClass == AcDbProxyEntity::desc();
@@ -871,7 +871,7 @@ void printProxyNotice(AcDbDatabase* pDb) {
                                     : static_cast<HsProxyObject*>(pObj)->applicationDescription();
         // A class may ask not to be warned about.
         if ((rec.proxyFlags & AcDbProxyEntity::kDisableProxyWarning) == 0) {
-            auto& n = byApp[rec.cppName + "\n" + toUtf8(app)];
+            auto& n = byApp[toUtf8(app)][rec.cppName];
             ++(isEntity ? n.first : n.second);
             ++(isEntity ? entities : objects);
         }
@@ -887,15 +887,16 @@ void printProxyNotice(AcDbDatabase* pDb) {
         what += (what.empty() ? "" : " and ") + count(objects, "object", "objects");
     Session& s = Session::get();
     s.print("Proxy information: this drawing holds " + what + " whose application is missing.\n");
-    for (const auto& [key, n] : byApp) {
-        size_t cut = key.find('\n');
-        s.print("  Missing application: " + key.substr(cut + 1) + "\n");
-        if (n.first > 0)
-            s.print("    class " + key.substr(0, cut) + ": " + count(n.first, "entity", "entities") +
-                    ", shown from their saved graphics\n");
-        if (n.second > 0)
-            s.print("    class " + key.substr(0, cut) + ": " + count(n.second, "object", "objects") +
-                    ", kept as they were filed\n");
+    for (const auto& [app, classes] : byApp) {
+        s.print("  Missing application: " + app + "\n");
+        for (const auto& [cls, n] : classes) {
+            if (n.first > 0)
+                s.print("    class " + cls + ": " + count(n.first, "entity", "entities") +
+                        ", shown from their saved graphics\n");
+            if (n.second > 0)
+                s.print("    class " + cls + ": " + count(n.second, "object", "objects") +
+                        ", kept as they were filed\n");
+        }
     }
 }
 

@@ -181,3 +181,19 @@ TEST(ProxyObjects, AFileProxyObjectRecordStaysAProxyOfItsClass) {
     EXPECT_TRUE(run.contains("Erase: eNotAllowedForThisProxy")) << run.transcript;
     EXPECT_EQ(objectsSection(ivtest::readFile(run.savePath)), objectsSection(notesDrawing(objects)));
 }
+
+TEST(ProxyObjects, TheNoticeNamesEachMissingApplicationOnceWithItsProxyEntitiesAndObjects) {
+    Drawing d(notesDrawing());
+    ivtest::Run made = withModules(d.path, "PINADD\n2,3\n", {"mod_notes"});
+    ASSERT_EQ(made.exitCode, 0) << made.transcript << made.errors;
+    ivtest::Run run = withModules(made.savePath, "", {"mod_objtools"});
+    ASSERT_EQ(run.exitCode, 0) << run.transcript << run.errors;
+    EXPECT_TRUE(
+        run.contains("this drawing holds 1 proxy entity and 3 proxy objects whose application is missing."))
+        << run.transcript;
+    EXPECT_EQ(run.count("Missing application: IvNotes"), 1) << run.transcript;
+    EXPECT_TRUE(
+        run.contains("    class IvNote: 3 proxy objects, kept as they were filed\n"
+                     "    class IvPin: 1 proxy entity, shown from their saved graphics\n"))
+        << run.transcript;
+}

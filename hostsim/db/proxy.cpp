@@ -470,6 +470,10 @@ Acad::ErrorStatus HsProxyEntity::dwgInFields(AcDbDwgFiler* pFiler) {
     m_tags = std::move(tags);
     m_graphics = std::move(graphics);
     m_xform = xform;
+    // A clone does not share the original's extension dictionary: it gets
+    // its own when its matrix is filed.
+    if (pFiler->filerType() == AcDb::kDeepCloneFiler || pFiler->filerType() == AcDb::kWblockCloneFiler)
+        hs::dxf::unlinkExtensionDictionary(m_tags);
     return pFiler->filerStatus();
 }
 

@@ -450,6 +450,19 @@ void linkExtensionDictionary(Tags& tags, AcDbDatabase* pDb) {
     tags.insert(tags.begin() + static_cast<long>(at), link.begin(), link.end());
 }
 
+void unlinkExtensionDictionary(Tags& tags) {
+    for (size_t i = 1; i < tags.size() && tags[i].code != 100; ++i) {
+        if (tags[i].code != 102 || tags[i].value != "{ACAD_XDICTIONARY")
+            continue;
+        size_t end = i;
+        while (end < tags.size() && !(tags[end].code == 102 && tags[end].value == "}"))
+            ++end;
+        tags.erase(tags.begin() + static_cast<long>(i),
+                   tags.begin() + static_cast<long>(std::min(end + 1, tags.size())));
+        return;
+    }
+}
+
 void fileProxyTransforms(AcDbDatabase* pDb) {
     DrawingData* data = pDb != nullptr ? drawingData(pDb, true) : nullptr;
     if (data == nullptr)
@@ -461,8 +474,14 @@ void fileProxyTransforms(AcDbDatabase* pDb) {
         if (acdbOpenAcDbEntity(pEnt, id, AcDb::kForRead) != Acad::eOk)
             continue;
         HsProxyEntity* pProxy = proxyEntity(pEnt);
-        std::uint64_t xdict = pProxy != nullptr ? extensionDictionary(pProxy->tags()) : 0;
         bool transformed = pProxy != nullptr && pProxy->transformed();
+        // A clone of a transformed proxy gets its own dictionary.
+        if (transformed && extensionDictionary(pProxy->tags()) == 0 && pEnt->upgradeOpen() == Acad::eOk) {
+            Tags tags = pProxy->tags();
+            linkExtensionDictionary(tags, pDb);
+            pProxy->setTags(std::move(tags));
+        }
+        std::uint64_t xdict = pProxy != nullptr ? extensionDictionary(pProxy->tags()) : 0;
         AcGeMatrix3d m = transformed ? pProxy->accumulatedTransform() : AcGeMatrix3d();
         pEnt->close();
         if (xdict == 0)
@@ -567,18 +586,12 @@ void dropProxyTransform(AcDbDatabase* pDb, std::uint64_t handle) {
         dropEntry(*data, xdict);
         return;
     }
-    // A dictionary named for the matrix but never saved: the name goes.
+    // A dictionary named for the matrix but never saved: the name goes
+    // (unlink looks from the group after a record's group 0).
     Tags& tags = app->second;
-    for (size_t i = 0; i < tags.size(); ++i) {
-        if (tags[i].code != 102 || tags[i].value != "{ACAD_XDICTIONARY")
-            continue;
-        size_t end = i;
-        while (end < tags.size() && !(tags[end].code == 102 && tags[end].value == "}"))
-            ++end;
-        tags.erase(tags.begin() + static_cast<long>(i),
-                   tags.begin() + static_cast<long>(std::min(end + 1, tags.size())));
-        break;
-    }
+    tags.insert(tags.begin(), {0, ""});
+    unlinkExtensionDictionary(tags);
+    tags.erase(tags.begin());
     if (tags.empty())
         data->appData.erase(app);
 }

@@ -69,6 +69,8 @@ extern const char kProxyTransformKey[];
 // none: its 102 {ACAD_XDICTIONARY group names a new handle of pDb, whose
 // dictionary record is made when the drawing is saved.
 void linkExtensionDictionary(Tags& tags, AcDbDatabase* pDb);
+// Takes the 102 {ACAD_XDICTIONARY group out of a record.
+void unlinkExtensionDictionary(Tags& tags);
 // Before a save: the matrix of each transformed proxy entity into its
 // extension dictionary (the dictionary made if needed); the record of a
 // proxy no longer transformed (undone) goes.

@@ -3,7 +3,8 @@
 // note, filed with a version, which
 // lives in the OBJECTS section of drawings. A record of a version above 1
 // is one of a newer module: its reader asks for a proxy.
-// It also has a custom entity, IvPin, whose proxy may be moved. Commands:
+// It also has a custom entity, IvPin, whose proxy may be moved and copied.
+// Commands:
 //   NOTESHOW    asks for a handle; prints the note's text and number
 //   NOTESET     asks for a handle and a text; sets the note's text
 //   PINADD      asks for a point; adds a pin there
@@ -104,7 +105,8 @@ private:
 ACRX_DXF_DEFINE_MEMBERS(IvNote, AcDbObject, AcDb::kDHL_CURRENT, AcDb::kMReleaseCurrent, 0, IVNOTE, IvNotes)
 
 // A pin: a custom entity (DXF name IVPIN) at a point, drawn as a circle of
-// radius 1, whose proxy may be moved (proxy flags kTransformAllowed).
+// radius 1, whose proxy may be moved and copied (proxy flags
+// kTransformAllowed and kCloningAllowed) but not erased.
 class IvPin : public AcDbEntity {
 public:
     ACRX_DECLARE_MEMBERS(IvPin);
@@ -192,7 +194,7 @@ private:
 };
 
 ACRX_DXF_DEFINE_MEMBERS(IvPin, AcDbEntity, AcDb::kDHL_CURRENT, AcDb::kMReleaseCurrent,
-                        AcDbProxyEntity::kTransformAllowed, IVPIN, IvNotes)
+                        AcDbProxyEntity::kTransformAllowed | AcDbProxyEntity::kCloningAllowed, IVPIN, IvNotes)
 
 namespace {
 

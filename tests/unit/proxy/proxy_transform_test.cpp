@@ -127,13 +127,28 @@ TEST(ProxyTransforms, APinMovedAfterAnUnloadIsMovedWhenItsModuleIsLoadedAgain) {
     EXPECT_EQ(count(text, "{ACAD_XDICTIONARY"), 0) << recordOf(text, "IVPIN");
 }
 
-TEST(ProxyTransforms, APinWhoseClassForbidsNothingElseCannotBeErasedWhenAProxy) {
+TEST(ProxyTransforms, ACopiedPinProxyIsMovedWithItsOwnMatrixRecordAndCannotBeErased) {
     ivtest::Run made = withModules("", "PINADD\n2,3\n", {"mod_notes"});
-    ivtest::Run run = withModules(made.savePath, "ERASE\nALL\n\nCOPY\nALL\n\n0,0\n1,1\n", {"mod_objtools"});
+    ASSERT_EQ(made.exitCode, 0) << made.transcript << made.errors;
+    // Moved, then copied and both moved again: the copy carries the matrix
+    // of the original and gets a dictionary of its own.
+    ivtest::Run run = withModules(made.savePath,
+                                  "ERASE\nALL\n\nMOVE\nALL\n\n0,0\n10,5\nCOPY\nALL\n\n0,0\n0,20\n"
+                                  "MOVE\nALL\n\n0,0\n1,1\n",
+                                  {"mod_objtools"});
     ASSERT_EQ(run.exitCode, 0) << run.transcript << run.errors;
     EXPECT_TRUE(run.contains("cannot be erased")) << run.transcript;
-    EXPECT_TRUE(run.contains("cannot be copied")) << run.transcript;
-    EXPECT_EQ(count(ivtest::readFile(run.savePath), "  0\nIVPIN\n"), 1);
+    EXPECT_FALSE(run.contains("cannot be copied")) << run.transcript;
+    EXPECT_FALSE(run.contains("cannot be moved")) << run.transcript;
+    std::string text = ivtest::readFile(run.savePath);
+    EXPECT_EQ(count(text, "  0\nIVPIN\n"), 2);
+    EXPECT_EQ(count(text, "\nACAD_PROXY_TRANSFORM\n"), 2);
+    EXPECT_EQ(count(text, "  0\nXRECORD\n"), 2);
+    ivtest::Run back = withModules(run.savePath, "PINSHOW\n", {"mod_notes"});
+    ASSERT_EQ(back.exitCode, 0) << back.transcript << back.errors;
+    EXPECT_TRUE(back.contains("Pin at 13,9")) << back.transcript;
+    EXPECT_TRUE(back.contains("Pin at 13,29")) << back.transcript;
+    EXPECT_EQ(count(ivtest::readFile(back.savePath), "ACAD_PROXY_TRANSFORM"), 0);
 }
 
 TEST(ProxyTransforms, AFileProxyRecordMovedKeepsItsMovedGraphicsInItsOwnSubclass) {

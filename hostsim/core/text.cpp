@@ -6,9 +6,15 @@
 #include <cstring>
 #include <cwchar>
 
-namespace hs {
+#if !HOSTSIM_WIDE
+#if defined(_WIN32)
+#include <windows.h>
+#else
+#include <iconv.h>
+#endif
+#endif
 
-namespace {
+namespace hs {
 
 void appendUtf8(std::string& out, unsigned long cp) {
     if (cp < 0x80) {
@@ -27,8 +33,6 @@ void appendUtf8(std::string& out, unsigned long cp) {
         out += static_cast<char>(0x80 | (cp & 0x3F));
     }
 }
-
-}  // namespace
 
 std::string wideToUtf8(const wchar_t* text, size_t length) {
     std::string out;
@@ -143,6 +147,74 @@ std::string upper(const std::string& s) {
     for (char& c : out)
         c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     return out;
+}
+
+namespace {
+
+#if !HOSTSIM_WIDE
+// Converts between GBK (the system code page of release 16 builds) and
+// UTF-8; a byte sequence the source encoding does not know becomes '?'.
+std::string convert(const std::string& in, bool toUtf8) {
+    std::string out;
+#if defined(_WIN32)
+    UINT from = toUtf8 ? 936 : CP_UTF8, to = toUtf8 ? CP_UTF8 : 936;
+    int n = MultiByteToWideChar(from, 0, in.data(), static_cast<int>(in.size()), nullptr, 0);
+    std::wstring wide(static_cast<size_t>(n), L'\0');
+    if (n > 0)
+        MultiByteToWideChar(from, 0, in.data(), static_cast<int>(in.size()), &wide[0], n);
+    int m = WideCharToMultiByte(to, 0, wide.data(), n, nullptr, 0, nullptr, nullptr);
+    out.assign(static_cast<size_t>(m), '\0');
+    if (m > 0)
+        WideCharToMultiByte(to, 0, wide.data(), n, &out[0], m, nullptr, nullptr);
+#else
+    iconv_t cd = toUtf8 ? iconv_open("UTF-8", "GBK") : iconv_open("GBK", "UTF-8");
+    if (cd == reinterpret_cast<iconv_t>(-1))
+        return std::string(in.size(), '?');
+    std::string src = in;
+    out.assign(src.size() * 4 + 4, '\0');
+    char* pIn = &src[0];
+    char* pOut = &out[0];
+    size_t inLeft = src.size(), outLeft = out.size();
+    while (inLeft > 0) {
+        if (iconv(cd, &pIn, &inLeft, &pOut, &outLeft) == static_cast<size_t>(-1)) {
+            ++pIn;
+            --inLeft;
+            *pOut++ = '?';
+            --outLeft;
+            iconv(cd, nullptr, nullptr, nullptr, nullptr);
+        }
+    }
+    iconv_close(cd);
+    out.resize(out.size() - outLeft);
+#endif
+    return out;
+}
+
+bool isAscii(const std::string& s) {
+    for (char c : s)
+        if (static_cast<unsigned char>(c) >= 0x80)
+            return false;
+    return true;
+}
+#endif
+
+}  // namespace
+
+std::string toUnicodeUtf8(const ACHAR* text) {
+    std::string bytes = toUtf8(text != nullptr ? text : tstring().c_str());
+#if HOSTSIM_WIDE
+    return bytes;
+#else
+    return isAscii(bytes) ? bytes : convert(bytes, /*toUtf8=*/true);
+#endif
+}
+
+tstring fromUnicodeUtf8(const std::string& utf8) {
+#if HOSTSIM_WIDE
+    return fromUtf8(utf8);
+#else
+    return fromUtf8(isAscii(utf8) ? utf8 : convert(utf8, /*toUtf8=*/false));
+#endif
 }
 
 }  // namespace hs

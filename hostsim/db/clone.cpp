@@ -116,8 +116,12 @@ Acad::ErrorStatus defaultClone(const AcDbObject* pSrc, AcRxObject* pOwnerRx, AcD
         return Acad::eOk;
     // A proxy is cloned only where its class's flags allow it.
     if (!cloningAllowed(pSrc)) {
+        // Commands that copy entities tell of their refusals beforehand; a
+        // proxy object is cloned only through the API, which tells here.
         if (wblock)
             Session::get().print(proxyRefusalLine(srcId, "written out"));
+        else if (proxyObject(const_cast<AcDbObject*>(pSrc)) != nullptr)
+            Session::get().print(proxyRefusalLine(srcId, "copied"));
         return Acad::eNotAllowedForThisProxy;
     }
     AcDbDatabase* pDest = nullptr;

@@ -30,12 +30,16 @@ AcRxObject* makeProxyEntity() {
     return new HsProxyEntity();
 }
 
+AcRxObject* makeProxyObject() {
+    return new HsProxyObject();
+}
+
 }  // namespace
 
 void AcDbProxyObject::rxInit() {
     ACRX_STATIC_CHECK(AcDbProxyObject);
     gpDesc = newAcRxClass(ACRX_T("AcDbProxyObject"), ACRX_T("AcDbObject"), AcDb::kDHL_CURRENT,
-                          AcDb::kMReleaseCurrent, 0, nullptr, ACRX_T("ACAD_PROXY_OBJECT"),
+                          AcDb::kMReleaseCurrent, 0, &makeProxyObject, ACRX_T("ACAD_PROXY_OBJECT"),
                           ACRX_T("ObjectDBX Classes"));
 }
 void AcDbProxyObject::rxInit(AppNameChangeFuncPtr) {
@@ -80,6 +84,12 @@ Adesk::Boolean AcDbObject::isAProxy() const {
 
 Acad::ErrorStatus acdbGetProxyInfo(AcDbObject* pObj, ACHAR*& dxfName, ACHAR*& className, ACHAR*& appName) {
     dxfName = className = appName = nullptr;
+    if (HsProxyObject* p = hs::proxyObject(pObj)) {
+        dxfName = hs::newString(p->originalDxfName());
+        className = hs::newString(p->originalClassName());
+        appName = hs::newString(p->applicationDescription());
+        return Acad::eOk;
+    }
     HsProxyEntity* p = hs::proxyEntity(pObj);
     if (p == nullptr)
         return Acad::eNotThatKindOfClass;
@@ -174,6 +184,11 @@ const AcGeMatrix3d& HsProxyEntity::accumulatedTransform() const {
 bool HsProxyEntity::transformed() const {
     assertReadEnabled();
     return m_transformed;
+}
+void HsProxyEntity::setAccumulatedTransform(const AcGeMatrix3d& xform) {
+    assertWriteEnabled();
+    m_xform = xform;
+    m_transformed = true;
 }
 
 bool HsProxyEntity::allows(int flag) const {
@@ -276,9 +291,12 @@ Acad::ErrorStatus HsProxyEntity::transformBy(const AcGeMatrix3d& xform)
     HS_PROXY_GUARD(kTransformAllowed);
     assertWriteEnabled();
     // The graphics are transformed; the matrix is kept for the object's
-    // class when it returns.
+    // class when it returns, and filed in the proxy's extension dictionary.
+    m_graphics = hs::transformProxyGraphics(m_graphics, xform, database());
     m_xform = xform * m_xform;
     m_transformed = true;
+    if (AcDbDatabase* pDb = database())
+        hs::dxf::linkExtensionDictionary(m_tags, pDb);
     return Acad::eOk;
 }
 #undef HS_PROXY_GUARD
@@ -310,8 +328,6 @@ Acad::ErrorStatus HsProxyEntity::getGeomExtents(AcDbExtents& extents) const
     AcDbExtents ext;
     if (!hs::proxyGraphicsExtents(m_graphics, ext))
         return Acad::eInvalidExtents;
-    if (m_transformed)
-        ext.transformBy(m_xform);
     extents = ext;
     return Acad::eOk;
 }
@@ -329,8 +345,6 @@ Adesk::Boolean HsProxyEntity::worldDraw(AcGiWorldDraw* pWd)
     int show = hs::Session::get().getVar("PROXYSHOW", 1);
     if (show == 0)
         return Adesk::kTrue;
-    if (m_transformed)
-        pWd->geometry().pushModelTransform(m_xform);
     if (show == 2) {
         AcDbExtents ext;
         if (hs::proxyGraphicsExtents(m_graphics, ext)) {
@@ -342,8 +356,6 @@ Adesk::Boolean HsProxyEntity::worldDraw(AcGiWorldDraw* pWd)
     } else {
         hs::playProxyGraphics(m_graphics, pWd);
     }
-    if (m_transformed)
-        pWd->geometry().popModelTransform();
     return Adesk::kTrue;
 }
 
@@ -458,6 +470,10 @@ Acad::ErrorStatus HsProxyEntity::dwgInFields(AcDbDwgFiler* pFiler) {
     m_tags = std::move(tags);
     m_graphics = std::move(graphics);
     m_xform = xform;
+    // A clone does not share the original's extension dictionary: it gets
+    // its own when its matrix is filed.
+    if (pFiler->filerType() == AcDb::kDeepCloneFiler || pFiler->filerType() == AcDb::kWblockCloneFiler)
+        hs::dxf::unlinkExtensionDictionary(m_tags);
     return pFiler->filerStatus();
 }
 
@@ -470,6 +486,24 @@ Acad::ErrorStatus HsProxyEntity::dxfInFields(AcDbDxfFiler* pFiler) {
 // ---- making and unmaking proxies ----
 
 namespace hs {
+
+bool isHostApplication(const std::string& appName) {
+    std::string app = appName;
+    if (!app.empty() && app[0] == '"')
+        app.erase(0, 1);
+    static const char* const own[] = {
+        "ObjectDBX Classes", "ACDB_MLEADERSTYLE_CLASS", "SCENEOE", "ISM", "AcDbPersSubentManager", "EXAC_ESW",
+        "AcAeEditorObj"};
+    for (const char* name : own)
+        if (app == name)
+            return true;
+    // Components named with their description: "WipeOut|Product Desc: ...".
+    static const char* const described[] = {"AcDbDimAssoc|", "WipeOut|"};
+    for (const char* prefix : described)
+        if (app.compare(0, std::strlen(prefix), prefix) == 0)
+            return true;
+    return false;
+}
 
 void registerProxyClasses() {
     AcRxDictionary* pDict = acrxClassDictionary;
@@ -489,17 +523,31 @@ HsProxyEntity* proxyEntity(AcRxObject* pObj) {
     return p != nullptr ? static_cast<HsProxyEntity*>(p) : nullptr;
 }
 
-std::string proxyRefusalLine(AcDbEntity* pEnt, const std::string& verb) {
-    HsProxyEntity* p = proxyEntity(pEnt);
-    if (p == nullptr)
+HsProxyObject* proxyObject(AcRxObject* pObj) {
+    AcRxDictionary* pDict = acrxClassDictionary;
+    if (pObj == nullptr || pDict == nullptr || pDict->at(ACRX_T("AcDbProxyObject")) == nullptr)
+        return nullptr;
+    AcDbProxyObject* p = AcDbProxyObject::cast(pObj);
+    return p != nullptr ? static_cast<HsProxyObject*>(p) : nullptr;
+}
+
+std::string proxyRefusalLine(AcDbObject* pObj, const std::string& verb) {
+    std::string cppName;
+    if (HsProxyEntity* p = proxyEntity(pObj))
+        cppName = p->classRecord().cppName;
+    else if (HsProxyObject* po = proxyObject(pObj))
+        cppName = po->classRecord().cppName;
+    else
         return std::string();
     char handle[32];
-    std::snprintf(handle, sizeof handle, "%llX", static_cast<unsigned long long>(pEnt->hsHandle().value()));
-    return "Proxy " + p->classRecord().cppName + " (handle " + handle + ") cannot be " + verb +
+    std::snprintf(handle, sizeof handle, "%llX", static_cast<unsigned long long>(pObj->hsHandle().value()));
+    return "Proxy " + cppName + " (handle " + handle + ") cannot be " + verb +
            ": its application is not loaded.\n";
 }
 
 bool cloningAllowed(const AcDbObject* pObj) {
+    if (HsProxyObject* po = proxyObject(const_cast<AcDbObject*>(pObj)))
+        return (po->classRecord().proxyFlags & AcDbProxyObject::kCloningAllowed) != 0;
     HsProxyEntity* p = proxyEntity(const_cast<AcDbObject*>(pObj));
     return p == nullptr || (p->classRecord().proxyFlags & AcDbProxyEntity::kCloningAllowed) != 0;
 }
@@ -517,11 +565,11 @@ void reportCloneRefusals(const std::vector<AcDbObjectId>& ids, const std::string
 }
 
 std::string proxyRefusalLine(AcDbObjectId id, const std::string& verb) {
-    AcDbEntity* pEnt = nullptr;
-    if (acdbOpenAcDbEntity(pEnt, id, AcDb::kForRead) != Acad::eOk)
+    AcDbObject* pObj = nullptr;
+    if (acdbOpenAcDbObject(pObj, id, AcDb::kForRead) != Acad::eOk)
         return std::string();
-    std::string line = proxyRefusalLine(pEnt, verb);
-    pEnt->close();
+    std::string line = proxyRefusalLine(pObj, verb);
+    pObj->close();
     return line;
 }
 
@@ -532,8 +580,9 @@ HsProxyEntity* proxyOf(AcDbEntity* pEnt, AcRxClass* pClass, AcDbDatabase* pDb) {
     dxf::DrawingData* data = pDb != nullptr ? dxf::drawingData(pDb, true) : nullptr;
     bool utf8 = data != nullptr && std::max(data->version, std::string("AC1015")) >= "AC1021";
     dxf::TextCodec codec(utf8);
+    // What the entity files, with what the drawing kept of its record.
     dxf::Tags tags;
-    Acad::ErrorStatus es = dxf::writeObject(pEnt, pDb, dxf::dxfNameOf(pClass), codec, tags);
+    Acad::ErrorStatus es = dxf::filedObjectRecord(pEnt, pDb, dxf::dxfNameOf(pClass), codec, tags);
     if (es != Acad::eOk)
         return nullptr;
     HsProxyEntity* pProxy = new HsProxyEntity();
@@ -567,10 +616,97 @@ void replaceObject(AcDbStub* stub, AcDbObject* pNew, AcRxClass* pClass) {
 
 }  // namespace
 
+namespace {
+
+// A proxy of the object (open for read) whose class is pClass: what it
+// files, as a file holds it.
+HsProxyObject* proxyObjectOf(AcDbObject* pObj, AcRxClass* pClass, AcDbDatabase* pDb) {
+    dxf::DrawingData* data = pDb != nullptr ? dxf::drawingData(pDb, true) : nullptr;
+    bool utf8 = data != nullptr && std::max(data->version, std::string("AC1015")) >= "AC1021";
+    dxf::TextCodec codec(utf8);
+    dxf::Tags tags;
+    if (dxf::filedObjectRecord(pObj, pDb, dxf::dxfNameOf(pClass), codec, tags) != Acad::eOk)
+        return nullptr;
+    HsProxyObject* pProxy = new HsProxyObject();
+    if (pProxy == nullptr)
+        return nullptr;
+    ProxyClassRecord rec;
+    rec.dxfName = dxf::dxfNameOf(pClass);
+    rec.cppName = toUtf8(pClass->name());
+    rec.appName = codec.encode(pClass->appName() != nullptr ? toUtf8(pClass->appName()) : std::string());
+    rec.proxyFlags = pClass->proxyFlags();
+    rec.isEntity = false;
+    pProxy->setTagsAreUtf8(utf8);
+    pProxy->setClassRecord(rec);
+    pProxy->setTags(std::move(tags));
+    return pProxy;
+}
+
+// The instances of a non-entity class become proxy objects. What the
+// drawing kept of their records (unmodelled groups, application data,
+// extended data) is now in the proxies' records.
+void convertObjectsToProxies(AcRxClass* pClass) {
+    Session& session = Session::get();
+    for (AcDbDatabase* pDb : liveDatabases()) {
+        std::vector<AcDbStub*> stubs;
+        pDb->hsImp()->stubs.forEach([&](AcDbStub* stub) {
+            if (stub->pObject != nullptr && stub->pObject->isA() != nullptr &&
+                stub->pObject->isA()->isDerivedFrom(pClass))
+                stubs.push_back(stub);
+        });
+        dxf::DrawingData* data = dxf::drawingData(pDb, true);
+        for (AcDbStub* stub : stubs) {
+            AcRxClass* own = stub->pObject->isA();
+            if (stub->writer || stub->readers > 0) {
+                session.fault("a " + toUtf8(own->name()) + " was still open when its class was deleted");
+                continue;
+            }
+            AcDbObject* pObj = nullptr;
+            if (openInternal(AcDbObjectId(stub), AcDb::kForRead, pObj) != Acad::eOk)
+                continue;
+            HsProxyObject* pProxy = proxyObjectOf(pObj, own, pDb);
+            closeInternal(pObj);
+            if (pProxy == nullptr) {
+                session.fault("a " + toUtf8(own->name()) + " could not be made a proxy");
+                continue;
+            }
+            undoRewriteStates(stub, [&](std::vector<unsigned char>& state) {
+                AcDbObject* pTmp = AcDbObject::cast(own->create());
+                if (pTmp == nullptr)
+                    return;
+                DwgFiler in(AcDb::kUndoFiler, pDb);
+                in.setBytes(state);
+                if (pTmp->dwgInFields(&in) == Acad::eOk) {
+                    if (HsProxyObject* pTmpProxy = proxyObjectOf(pTmp, own, pDb)) {
+                        DwgFiler out(AcDb::kUndoFiler, pDb);
+                        if (pTmpProxy->dwgOutFields(&out) == Acad::eOk)
+                            state = out.bytes();
+                        delete pTmpProxy;
+                    }
+                }
+                delete pTmp;
+            });
+            std::uint64_t h = stub->handle.value();
+            data->keptRuns.erase(h);
+            data->appData.erase(h);
+            data->xdata.erase(h);
+            replaceObject(stub, pProxy, AcDbProxyObject::desc());
+        }
+    }
+}
+
+}  // namespace
+
 void convertInstancesToProxies(AcRxClass* pClass) {
-    if (pClass == nullptr || !pClass->isDerivedFrom(AcDbEntity::desc()))
+    if (pClass == nullptr || !pClass->isDerivedFrom(AcDbObject::desc()) ||
+        pClass->isDerivedFrom(AcDbSymbolTable::desc()) ||
+        pClass->isDerivedFrom(AcDbSymbolTableRecord::desc()))
         return;
     registerProxyClasses();
+    if (!pClass->isDerivedFrom(AcDbEntity::desc())) {
+        convertObjectsToProxies(pClass);
+        return;
+    }
     Session& session = Session::get();
     for (AcDbDatabase* pDb : liveDatabases()) {
         std::vector<AcDbStub*> stubs;
@@ -616,6 +752,15 @@ void convertInstancesToProxies(AcRxClass* pClass) {
     }
 }
 
+int proxyObjectCount(AcDbDatabase* pDb) {
+    int n = 0;
+    if (pDb != nullptr)
+        pDb->hsImp()->stubs.forEach([&](AcDbStub* stub) {
+            n += stub->pObject != nullptr && !stub->erased && stub->pClass == AcDbProxyObject::desc();
+        });
+    return n;
+}
+
 int proxyCount(AcDbDatabase* pDb) {
     int n = 0;
     if (pDb != nullptr)
@@ -625,6 +770,30 @@ int proxyCount(AcDbDatabase* pDb) {
     return n;
 }
 
+namespace {
+
+// The object a proxy object stands for, read from its record, when its
+// class is registered again; null otherwise.
+AcDbObject* resurrectObject(HsProxyObject* pProxy, AcDbDatabase* pDb) {
+    AcRxDictionary* pDict = acrxClassDictionary;
+    const ProxyClassRecord& rec = pProxy->classRecord();
+    AcRxClass* pClass = static_cast<AcRxClass*>(pDict->at(fromUtf8(rec.cppName).c_str()));
+    if (pProxy->isFileProxyRecord() || pClass == nullptr || pClass->isDerivedFrom(AcDbEntity::desc()) ||
+        !pClass->isDerivedFrom(AcDbObject::desc()) || !equalsNoCase(dxf::dxfNameOf(pClass), rec.dxfName))
+        return nullptr;
+    AcDbObject* pObj = AcDbObject::cast(pClass->create());
+    if (pObj == nullptr)
+        return nullptr;
+    std::string error;
+    if (dxf::readProxyObjectInto(pProxy, pObj, pDb, error) != Acad::eOk) {
+        delete pObj;
+        return nullptr;
+    }
+    return pObj;
+}
+
+}  // namespace
+
 void resurrectProxies() {
     AcRxDictionary* pDict = acrxClassDictionary;
     if (pDict == nullptr || pDict->at(ACRX_T("AcDbProxyEntity")) == nullptr)
@@ -632,8 +801,9 @@ void resurrectProxies() {
     for (AcDbDatabase* pDb : liveDatabases()) {
         std::vector<AcDbStub*> stubs;
         pDb->hsImp()->stubs.forEach([&](AcDbStub* stub) {
-            if (stub->pObject != nullptr && stub->pClass == AcDbProxyEntity::desc() && !stub->writer &&
-                stub->readers == 0)
+            if (stub->pObject != nullptr &&
+                (stub->pClass == AcDbProxyEntity::desc() || stub->pClass == AcDbProxyObject::desc()) &&
+                !stub->writer && stub->readers == 0)
                 stubs.push_back(stub);
         });
         // The objects brought back, by application.
@@ -642,6 +812,18 @@ void resurrectProxies() {
             AcDbObject* pObj = nullptr;
             if (openInternal(AcDbObjectId(stub), AcDb::kForRead, pObj) != Acad::eOk)
                 continue;
+            if (HsProxyObject* pProxyObject = proxyObject(pObj)) {
+                AcDbObject* pBack = resurrectObject(pProxyObject, pDb);
+                AcRxClass* pClass = pBack != nullptr ? pBack->isA() : nullptr;
+                tstring app =
+                    pClass != nullptr && pClass->appName() != nullptr ? pClass->appName() : tstring();
+                closeInternal(pObj);
+                if (pBack == nullptr)
+                    continue;
+                replaceObject(stub, pBack, pClass);
+                byApp[app].append(AcDbObjectId(stub));
+                continue;
+            }
             HsProxyEntity* pProxy = static_cast<HsProxyEntity*>(pObj);
             const ProxyClassRecord& rec = pProxy->classRecord();
             AcRxClass* pClass = static_cast<AcRxClass*>(pDict->at(fromUtf8(rec.cppName).c_str()));
@@ -655,8 +837,11 @@ void resurrectProxies() {
                 delete pEnt;
                 pEnt = nullptr;
             }
-            if (pEnt != nullptr && pProxy->transformed())
+            if (pEnt != nullptr && pProxy->transformed()) {
+                // The class takes the matrix; the record of it goes.
                 pEnt->transformBy(pProxy->accumulatedTransform());
+                dxf::dropProxyTransform(pDb, stub->handle.value());
+            }
             tstring app = pClass != nullptr && pClass->appName() != nullptr ? pClass->appName() : tstring();
             closeInternal(pObj);
             if (pEnt == nullptr)
@@ -673,32 +858,49 @@ void resurrectProxies() {
 void printProxyNotice(AcDbDatabase* pDb) {
     if (pDb == nullptr || Session::get().getVar("PROXYNOTICE", 1) == 0)
         return;
-    std::map<std::string, int> byApp;
-    int total = 0;
+    // By application and class: the proxy entities and the proxy objects.
+    std::map<std::string, std::map<std::string, std::pair<int, int>>> byApp;
+    int entities = 0, objects = 0;
     pDb->hsImp()->stubs.forEach([&](AcDbStub* stub) {
-        if (stub->pObject == nullptr || stub->erased || stub->pClass != AcDbProxyEntity::desc())
+        bool isEntity = stub->pClass == AcDbProxyEntity::desc();
+        if (stub->pObject == nullptr || stub->erased ||
+            (!isEntity && stub->pClass != AcDbProxyObject::desc()))
             return;
         AcDbObject* pObj = nullptr;
         if (openInternal(AcDbObjectId(stub), AcDb::kForRead, pObj) != Acad::eOk)
             return;
-        HsProxyEntity* p = static_cast<HsProxyEntity*>(pObj);
+        const ProxyClassRecord& rec = isEntity ? static_cast<HsProxyEntity*>(pObj)->classRecord()
+                                               : static_cast<HsProxyObject*>(pObj)->classRecord();
+        const ACHAR* app = isEntity ? static_cast<HsProxyEntity*>(pObj)->applicationDescription()
+                                    : static_cast<HsProxyObject*>(pObj)->applicationDescription();
         // A class may ask not to be warned about.
-        if ((p->classRecord().proxyFlags & AcDbProxyEntity::kDisableProxyWarning) == 0) {
-            ++byApp[p->classRecord().cppName + "\n" + toUtf8(p->applicationDescription())];
-            ++total;
+        if ((rec.proxyFlags & AcDbProxyEntity::kDisableProxyWarning) == 0) {
+            auto& n = byApp[toUtf8(app)][rec.cppName];
+            ++(isEntity ? n.first : n.second);
+            ++(isEntity ? entities : objects);
         }
         closeInternal(pObj);
     });
-    if (total == 0)
+    if (entities + objects == 0)
         return;
+    auto count = [](int n, const char* one, const char* many) {
+        return std::to_string(n) + " proxy " + (n == 1 ? one : many);
+    };
+    std::string what = entities > 0 ? count(entities, "entity", "entities") : std::string();
+    if (objects > 0)
+        what += (what.empty() ? "" : " and ") + count(objects, "object", "objects");
     Session& s = Session::get();
-    s.print("Proxy information: this drawing holds " + std::to_string(total) + " proxy " +
-            (total == 1 ? "entity" : "entities") + " whose application is missing.\n");
-    for (const auto& [key, n] : byApp) {
-        size_t cut = key.find('\n');
-        s.print("  Missing application: " + key.substr(cut + 1) + "\n");
-        s.print("    class " + key.substr(0, cut) + ": " + std::to_string(n) + " proxy " +
-                (n == 1 ? "entity" : "entities") + ", shown from their saved graphics\n");
+    s.print("Proxy information: this drawing holds " + what + " whose application is missing.\n");
+    for (const auto& [app, classes] : byApp) {
+        s.print("  Missing application: " + app + "\n");
+        for (const auto& [cls, n] : classes) {
+            if (n.first > 0)
+                s.print("    class " + cls + ": " + count(n.first, "entity", "entities") +
+                        ", shown from their saved graphics\n");
+            if (n.second > 0)
+                s.print("    class " + cls + ": " + count(n.second, "object", "objects") +
+                        ", kept as they were filed\n");
+        }
     }
 }
 

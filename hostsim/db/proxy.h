@@ -23,6 +23,48 @@ struct ProxyClassRecord {
 
 }  // namespace hs
 
+// hostsim's proxy object: what the drawing holds in place of a non-entity
+// object of the OBJECTS section whose class is not registered. It keeps the
+// record as it was filed (from its group 0, application data, extended data
+// and references included) and its class record; it refuses erasing and
+// cloning unless the class's proxy flags allow them.
+class HsProxyObject : public AcDbProxyObject {
+public:
+    HsProxyObject();
+    ~HsProxyObject() override;
+
+    int proxyFlags() const override;
+    const ACHAR* originalClassName() const override;
+    const ACHAR* originalDxfName() const override;
+    const ACHAR* applicationDescription() const override;
+    Acad::ErrorStatus getReferences(AcDbObjectIdArray& ids, AcDbIntArray& types) const override;
+    AcDb::DuplicateRecordCloning mergeStyle() const override;
+
+    // ---- hostsim ----
+    const hs::ProxyClassRecord& classRecord() const;
+    void setClassRecord(const hs::ProxyClassRecord& record);
+    // The record from its group 0 on, as it is written (file text).
+    const hs::dxf::Tags& tags() const;
+    void setTags(hs::dxf::Tags tags);
+    bool tagsAreUtf8() const;
+    void setTagsAreUtf8(bool utf8);
+    // True for a file's ACAD_PROXY_OBJECT record (the data in the host's
+    // binary form): written back as it is, never read into its class.
+    bool isFileProxyRecord() const;
+    void setFileProxyRecord(bool fileRecord);
+
+    Acad::ErrorStatus subErase(Adesk::Boolean erasing) override;
+    Acad::ErrorStatus dwgInFields(AcDbDwgFiler* pFiler) override;
+    Acad::ErrorStatus dwgOutFields(AcDbDwgFiler* pFiler) const override;
+
+private:
+    hs::ProxyClassRecord m_record;
+    hs::tstring m_className, m_dxfName, m_appName;
+    hs::dxf::Tags m_tags;
+    bool m_utf8 = false;
+    bool m_fileRecord = false;
+};
+
 class HsProxyEntity : public AcDbProxyEntity {
 public:
     HsProxyEntity();
@@ -57,8 +99,12 @@ public:
     // common groups are then written from the entity's state.
     bool commonChanged() const;
     // The transforms applied since the proxy was made (the flags allowed them).
+    // The graphics are transformed with each transform; the matrices are
+    // accumulated for the class and filed in the extension dictionary.
     const AcGeMatrix3d& accumulatedTransform() const;
     bool transformed() const;
+    // The matrix a file kept for the proxy (its graphics already moved).
+    void setAccumulatedTransform(const AcGeMatrix3d& xform);
 
     // Refusals name the operation; the status is eNotAllowedForThisProxy.
     Acad::ErrorStatus subErase(Adesk::Boolean erasing) override;
@@ -117,12 +163,19 @@ private:
 
 namespace hs {
 
+// True for the application text of a class record that names one of the
+// host's own components ("ObjectDBX Classes", the multileader styles, the
+// rendering and image components, ...): the host knows those classes, so
+// their objects are not proxies where hostsim does not model them.
+bool isHostApplication(const std::string& appName);
 // Registers AcDbProxyObject and AcDbProxyEntity once.
 void registerProxyClasses();
 // The proxy entity behind an object, or null.
 HsProxyEntity* proxyEntity(AcRxObject* pObj);
+// The proxy object behind an object, or null.
+HsProxyObject* proxyObject(AcRxObject* pObj);
 // The line a command prints for an edit a proxy refused ("moved", "erased").
-std::string proxyRefusalLine(AcDbEntity* pEnt, const std::string& verb);
+std::string proxyRefusalLine(AcDbObject* pObj, const std::string& verb);
 // True unless the object is a proxy whose flags forbid cloning (COPY,
 // -ARRAY, WBLOCK leave it out).
 bool cloningAllowed(const AcDbObject* pObj);
@@ -140,6 +193,8 @@ void convertInstancesToProxies(AcRxClass* pClass);
 void resurrectProxies();
 // The number of proxy entities in the drawing.
 int proxyCount(AcDbDatabase* pDb);
+// The number of proxy objects in the drawing.
+int proxyObjectCount(AcDbDatabase* pDb);
 // The proxy notice for a drawing just opened (PROXYNOTICE 1): the number of
 // proxies and each missing application.
 void printProxyNotice(AcDbDatabase* pDb);

@@ -67,6 +67,16 @@ struct DrawingData {
     std::map<std::uint64_t, std::uint64_t> keptRemap;
     // The layout object of each layout block record (group 340 of the record).
     std::map<std::uint64_t, std::uint64_t> recordLayout;
+    // Objects of the OBJECTS section that are database objects (custom
+    // objects of a registered class, proxy objects), by handle: how many kept
+    // records came before each in the file (with its order among those at the
+    // same place) and the owner the file gave it, usually a kept dictionary.
+    struct ObjectPlace {
+        std::size_t before = 0;
+        std::size_t order = 0;
+        std::uint64_t owner = 0;
+    };
+    std::map<std::uint64_t, ObjectPlace> objectPlaces;
     // The sort-entities table of model space read from the file: its handle
     // and owner, reused when draw order is written again.
     std::uint64_t sortentsHandle = 0;

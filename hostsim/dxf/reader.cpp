@@ -619,9 +619,92 @@ bool Reader::readObjects() {
                 continue;
             }
         }
+        if (addOwnObject(m_item))
+            continue;
         m_data->objects.push_back(std::move(tags));
     }
     return end;
+}
+
+bool Reader::addOwnObject(const std::vector<RawTag>& tags) {
+    const RawTag* begin = tags.data();
+    const RawTag* end = begin + tags.size();
+    std::string type(begin->value);
+    std::string key = upper(type);
+    AcDbObject* pObj = nullptr;
+    bool known = false;
+    KeptRuns kept;
+    if (key == "ACAD_PROXY_OBJECT") {
+        long classId = -1;
+        for (const RawTag* p = begin; p != end; ++p)
+            if (p->code == 91) {
+                classId = std::atol(std::string(p->value).c_str());
+                break;
+            }
+        size_t index = classId >= 500 ? static_cast<size_t>(classId - 500) : m_classList.size();
+        if (index >= m_classList.size() || m_classList[index].dxfName.empty())
+            return false;
+        pObj = proxyObjectFromFile(begin, end, m_classList[index], m_codec, /*fileRecord=*/true);
+    } else {
+        auto rec = m_classRecords.find(key);
+        if (rec == m_classRecords.end() || rec->second.isEntity)
+            return false;
+        AcRxClass* pClass = classForDxfName(type, m_fileClasses);
+        if (pClass == nullptr && isHostApplication(rec->second.appName))
+            return false;
+        bool makeProxy = pClass == nullptr;
+        if (pClass != nullptr) {
+            if (pClass->isDerivedFrom(AcDbEntity::desc()) || pClass->isDerivedFrom(AcDbProxyObject::desc()) ||
+                pClass->isDerivedFrom(AcDbSymbolTable::desc()) ||
+                pClass->isDerivedFrom(AcDbSymbolTableRecord::desc()))
+                return false;
+            if (AcDbObject* p = AcDbObject::cast(pClass->create())) {
+                std::string error;
+                Acad::ErrorStatus es = readObject(p, m_pDb, begin + 1, end, m_codec, error, &m_filers, &kept);
+                if (es == Acad::eOk) {
+                    pObj = p;
+                    known = true;
+                } else {
+                    delete p;
+                    // A reader that answers eMakeMeProxy gets a proxy.
+                    makeProxy = es == Acad::eMakeMeProxy;
+                    if (!makeProxy)
+                        warn(begin->line, type + " kept as it is: " + error);
+                }
+            }
+        }
+        if (makeProxy)
+            pObj = proxyObjectFromFile(begin, end, rec->second, m_codec, /*fileRecord=*/false);
+    }
+    if (pObj == nullptr)
+        return false;
+    std::uint64_t fileHandle = 0, owner = 0;
+    bool inApp = false;
+    for (const RawTag* p = begin + 1; p != end && p->code != 100; ++p) {
+        if (p->code == 5 && fileHandle == 0)
+            parseHandle(p->value, fileHandle);
+        else if (p->code == 102)
+            inApp = !p->value.empty() && p->value[0] == '{';
+        else if (p->code == 330 && !inApp && owner == 0)
+            parseHandle(p->value, owner);
+    }
+    AcDbObjectId id;
+    bool renumbered = false;
+    if (addFiled(pObj, AcDbObjectId::kNull, fileHandle, id, renumbered) != Acad::eOk) {
+        warn(begin->line, type + " could not be added to the drawing; kept as it is");
+        delete pObj;
+        return false;
+    }
+    if (renumbered)
+        warn(begin->line, "handle " + formatHandle(fileHandle) + " is used twice; the " + type +
+                              " gets handle " + formatHandle(id.handle().value()));
+    pObj->close();
+    std::uint64_t h = id.handle().value();
+    if (known)
+        keepExtras(h, begin + 1, end, std::move(kept));
+    DrawingData::ObjectPlace place{m_data->objects.size(), m_data->objectPlaces.size(), owner};
+    m_data->objectPlaces[h] = place;
+    return true;
 }
 
 bool Reader::keepSection(const std::string& name) {
@@ -723,6 +806,8 @@ DxfResult Reader::run(AcDbDatabase*& pDbOut) {
         return result;
     }
     finish();
+    // Transformed proxies: the matrix their extension dictionary keeps.
+    applyFiledTransforms(m_pDb);
     result.ok = true;
     pDbOut = m_pDb;
     return result;

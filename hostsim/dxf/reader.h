@@ -98,6 +98,11 @@ private:
 
     void addRecord(const std::string& table, std::vector<RawTag>& tags);
     void addEntity(const std::vector<RawTag>& tags, size_t mainCount, AcDbObjectId blockId);
+    // A custom object of the OBJECTS section (its class declared by the
+    // file as not an entity) becomes a database object: of its class when a
+    // loaded module registers it, else a proxy object; a file's proxy record
+    // stays a proxy. False when the record stays kept as tags.
+    bool addOwnObject(const std::vector<RawTag>& tags);
     AcDbObjectId blockOfEntity(const std::vector<RawTag>& tags, size_t mainCount);
     void keepExtras(std::uint64_t handle, const RawTag* begin, const RawTag* end, KeptRuns kept = {});
     AcRxClass* classFor(const std::string& type);

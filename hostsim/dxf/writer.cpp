@@ -101,6 +101,10 @@ private:
     void writeKept(Tags tags, std::uint64_t handle, std::uint64_t owner);
     void writeTags(const Tags& tags);
     void noteProxyClass(AcDbObjectId id);
+    // Writes a database object of the OBJECTS section (a custom object or a
+    // proxy object).
+    void writeOwnObject(AcDbObjectId id);
+    Tags withoutErasedEntries(const Tags& tags) const;
     // With a sink, hands the text made so far to it once there is enough
     // (or all of it); after a failure the text is dropped.
     void spill(bool all) {
@@ -142,12 +146,15 @@ private:
     std::string m_graphics;       // the graphics of the entity being written
     std::uint64_t m_ms = 0, m_ps = 0;
     Tags m_sortents;  // the sort-entities table to write, if any
+    // Database objects of the OBJECTS section, in the order they are written.
+    std::vector<std::pair<DrawingData::ObjectPlace, AcDbObjectId>> m_ownObjects;
 };
 
 void Writer::prepare() {
     m_data = drawingData(m_pDb, true);
     if (!m_data->complete)
         completeDrawingData(m_pDb, *m_data);
+    fileProxyTransforms(m_pDb);
     m_version = std::max(m_data->version, std::string("AC1015"));
     m_codec = TextCodec(m_version >= "AC1021");
     m_ms = hs::modelSpaceId(m_pDb).handle().value();
@@ -206,9 +213,25 @@ void Writer::prepare() {
         }
         if (it->second != nullptr)
             ++m_customClasses[it->second];
-        else if (name == "AcDbProxyEntity")
+        else if (name == "AcDbProxyEntity" || name == "AcDbProxyObject")
             noteProxyClass(id);
+        // Objects that are neither entities nor table parts belong to the
+        // OBJECTS section, where the file had them (new ones at the end).
+        bool own = name == "AcDbProxyObject" ||
+                   (it->second != nullptr && !it->second->isDerivedFrom(AcDbEntity::desc()) &&
+                    !it->second->isDerivedFrom(AcDbSymbolTable::desc()) &&
+                    !it->second->isDerivedFrom(AcDbSymbolTableRecord::desc()));
+        if (own) {
+            auto place = m_data->objectPlaces.find(id.handle().value());
+            DrawingData::ObjectPlace at{m_data->objects.size(),
+                                        m_data->objectPlaces.size() + m_ownObjects.size(), 0};
+            m_ownObjects.emplace_back(place != m_data->objectPlaces.end() ? place->second : at, id);
+        }
     }
+    std::stable_sort(m_ownObjects.begin(), m_ownObjects.end(), [](const auto& a, const auto& b) {
+        return a.first.before != b.first.before ? a.first.before < b.first.before
+                                                : a.first.order < b.first.order;
+    });
     m_proxyGraphics = proxyGraphicsSetting(m_pDb) != 0;
     prepareDrawOrder();
 }
@@ -457,9 +480,19 @@ void Writer::writeEntity(AcDbObjectId id, bool paperSpace) {
 }
 
 void Writer::noteProxyClass(AcDbObjectId id) {
-    AcDbEntity* pEnt = nullptr;
-    if (acdbOpenAcDbEntity(pEnt, id, AcDb::kForRead) != Acad::eOk)
+    AcDbObject* pEnt = nullptr;
+    if (acdbOpenAcDbObject(pEnt, id, AcDb::kForRead) != Acad::eOk)
         return;
+    if (HsProxyObject* pProxyObject = proxyObject(pEnt)) {
+        if (!pProxyObject->isFileProxyRecord()) {
+            const ProxyClassRecord& rec = pProxyObject->classRecord();
+            auto& entry = m_proxyClasses[upper(rec.dxfName)];
+            entry.first = rec;
+            ++entry.second;
+        }
+        pEnt->close();
+        return;
+    }
     HsProxyEntity* pProxy = proxyEntity(pEnt);
     // A proxy record of the file refers to its class by its place in the
     // kept CLASSES section, which stays as it was.
@@ -470,6 +503,69 @@ void Writer::noteProxyClass(AcDbObjectId id) {
         ++entry.second;
     }
     pEnt->close();
+}
+
+// A kept dictionary without its entries for database objects that were
+// erased (their records are not written).
+Tags Writer::withoutErasedEntries(const Tags& tags) const {
+    if (m_ownObjects.empty() || tags.empty() || tags[0].value != "DICTIONARY")
+        return tags;
+    Tags out;
+    out.reserve(tags.size());
+    for (size_t i = 0; i < tags.size(); ++i) {
+        std::uint64_t h = 0;
+        if (tags[i].code == 3 && i + 1 < tags.size() &&
+            (tags[i + 1].code == 350 || tags[i + 1].code == 360) && parseHandle(tags[i + 1].value, h)) {
+            AcDbObjectId id = hs::idFromHandle(m_pDb, h);
+            if (!id.isNull() && id.isErased()) {
+                ++i;
+                continue;
+            }
+        }
+        out.push_back(tags[i]);
+    }
+    return out;
+}
+
+void Writer::writeOwnObject(AcDbObjectId id) {
+    AcDbObject* pObj = nullptr;
+    std::uint64_t handle = id.handle().value();
+    if (acdbOpenAcDbObject(pObj, id, AcDb::kForRead) != Acad::eOk) {
+        fail("the object with handle " + formatHandle(handle) + " cannot be opened");
+        return;
+    }
+    if (HsProxyObject* pProxy = proxyObject(pObj)) {
+        // A proxy is written back as its record was, under its handle now.
+        Tags tags = pProxy->tags();
+        for (Tag& t : tags) {
+            std::uint64_t h = 0;
+            if (!m_data->keptRemap.empty() && groupType(t.code) == GroupType::kHandle &&
+                parseHandle(t.value, h)) {
+                auto it = m_data->keptRemap.find(h);
+                if (it != m_data->keptRemap.end())
+                    t.value = formatHandle(it->second);
+            }
+        }
+        size_t at = findCode(tags, 5);
+        if (at < tags.size() && at < findCode(tags, 100)) {
+            std::uint64_t h = 0;
+            if (!parseHandle(tags[at].value, h) || h != handle)
+                tags[at].value = formatHandle(handle);
+        }
+        writeTags(tags);
+    } else {
+        Tags tags;
+        std::string why;
+        std::string type = dxfNameOf(pObj->isA());
+        Acad::ErrorStatus es = filedObjectRecord(pObj, m_pDb, type, m_codec, tags, &why);
+        if (es != Acad::eOk)
+            fail("the " + type + " with handle " + formatHandle(handle) +
+                 " could not be written: " + (why.empty() ? toUtf8(acadErrorStatusText(es)) : why));
+        else
+            writeTags(tags);
+    }
+    pObj->close();
+    spill(false);
 }
 
 void Writer::writeDbTable(const std::string& name, AcDbObjectId tableId) {
@@ -566,8 +662,13 @@ void Writer::writeEntities() {
 void Writer::writeObjects() {
     m_w.write(0, "SECTION");
     m_w.write(2, "OBJECTS");
-    for (const Tags& o : m_data->objects)
-        writeTags(o);
+    size_t next = 0;
+    for (size_t i = 0; i <= m_data->objects.size(); ++i) {
+        for (; next < m_ownObjects.size() && m_ownObjects[next].first.before <= i; ++next)
+            writeOwnObject(m_ownObjects[next].second);
+        if (i < m_data->objects.size())
+            writeTags(withoutErasedEntries(m_data->objects[i]));
+    }
     writeTags(m_sortents);
     m_w.write(0, "ENDSEC");
 }

@@ -4,9 +4,11 @@
 #include "edstate.h"
 
 #include <algorithm>
+#include <cstdint>
 
 #include "acedads.h"
 #include "edcmds.h"
+#include "filing/dxffiler.h"
 #include "hostsim/faults.h"
 #include "hostsim/session.h"
 
@@ -55,6 +57,11 @@ long nameIndex(AcDbObjectId id) {
 }
 
 bool idOfName(const ads_name name, AcDbObjectId& id) {
+    // An object id group a DXF filer handed to dxfInFields.
+    if (name != nullptr && name[1] == kFilerIdNameTag && name[0] != 0) {
+        id = AcDbObjectId(reinterpret_cast<AcDbStub*>(static_cast<std::intptr_t>(name[0])));
+        return true;
+    }
     if (name == nullptr || name[1] != kEntityNameTag)
         return false;
     EditorState& st = editorState();

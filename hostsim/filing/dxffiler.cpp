@@ -402,7 +402,7 @@ Acad::ErrorStatus DxfFiler::readResBufQuiet(resbuf* pRb) {
             }
             pRb->resval.rlname[0] = static_cast<std::remove_reference_t<decltype(pRb->resval.rlname[0])>>(
                 reinterpret_cast<std::intptr_t>(it.id.stub()));
-            pRb->resval.rlname[1] = 0;
+            pRb->resval.rlname[1] = it.id.isNull() ? 0 : kFilerIdNameTag;
             break;
         }
         case DxfKind::kBinary: {
@@ -507,8 +507,12 @@ Acad::ErrorStatus DxfFiler::writeResBuf(const resbuf& rb) {
             it.integer = rb.resval.rlong;
             break;
         case DxfKind::kObjectId:
-            it.id =
-                AcDbObjectId(reinterpret_cast<AcDbStub*>(static_cast<std::intptr_t>(rb.resval.rlname[0])));
+            // An entity name of the editor, or an id as the filer gave it.
+            if (rb.resval.rlname[1] == kFilerIdNameTag || rb.resval.rlname[1] == 0)
+                it.id = AcDbObjectId(
+                    reinterpret_cast<AcDbStub*>(static_cast<std::intptr_t>(rb.resval.rlname[0])));
+            else if (acdbGetObjectId(it.id, rb.resval.rlname) != Acad::eOk)
+                it.id = AcDbObjectId::kNull;
             it.text = hexHandle(it.id.isNull() ? 0 : it.id.handle().value());
             break;
         case DxfKind::kBinary:

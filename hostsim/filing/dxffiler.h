@@ -14,6 +14,11 @@
 
 namespace hs {
 
+// The second word of the name the DXF filer gives an object id group in a
+// result buffer (the first holds the id): acdbGetObjectId takes it, as
+// modules read pointer groups in dxfInFields that way.
+constexpr long kFilerIdNameTag = 0x464944;  // "FID"
+
 // What a group code holds, after the DXF reference's code ranges.
 enum class DxfKind { kString, kHandle, kReal, kPoint, kInt16, kInt32, kInt64, kBool, kBinary, kObjectId };
 DxfKind dxfKindOf(int code);

@@ -404,7 +404,8 @@ Adesk::Boolean RecorderGeometry::text(const AcGePoint3d& position, const AcGeVec
     putDouble(p, height * scale);
     putDouble(p, width);
     putDouble(p, oblique);
-    putUnicode(p, pMsg != nullptr ? toUtf8(pMsg) : std::string());
+    // The text's characters, whatever the build's text (release 16: GBK).
+    putUnicode(p, toUnicodeUtf8(pMsg));
     m_owner.add(kUnicodeText, p);
     return Adesk::kTrue;
 }
@@ -482,21 +483,7 @@ public:
                     cp = 0x10000 + ((u - 0xD800) << 10) + (lo - 0xDC00);
                 }
             }
-            if (cp < 0x80) {
-                s.push_back(static_cast<char>(cp));
-            } else if (cp < 0x800) {
-                s.push_back(static_cast<char>(0xC0 | (cp >> 6)));
-                s.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-            } else if (cp < 0x10000) {
-                s.push_back(static_cast<char>(0xE0 | (cp >> 12)));
-                s.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-                s.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-            } else {
-                s.push_back(static_cast<char>(0xF0 | (cp >> 18)));
-                s.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
-                s.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-                s.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-            }
+            appendUtf8(s, cp);
         }
         m_pos = std::min(m_data.size(), (m_pos + 3) / 4 * 4);
         return true;
@@ -584,7 +571,9 @@ bool play(std::string_view data, AcGiWorldDraw* pWd, std::vector<unsigned>* pTyp
                     return false;
                 if (!(type == kText ? p.text8(s) : p.text16(s)))
                     return false;
-                g.text(a, n, v, h, w, obl, fromUtf8(s).c_str());
+                // 8-bit text is the drawing's code page, as the build's text
+                // is; Unicode text becomes the build's text.
+                g.text(a, n, v, h, w, obl, (type == kText ? fromUtf8(s) : fromUnicodeUtf8(s)).c_str());
                 break;
             case kText2:
             case kUnicodeText2: {
@@ -595,7 +584,7 @@ bool play(std::string_view data, AcGiWorldDraw* pWd, std::vector<unsigned>* pTyp
                 double track = 0;
                 if (!(p.skip(8) && p.real(h) && p.real(w) && p.real(obl) && p.real(track)))
                     return false;
-                g.text(a, n, v, h, w, obl, fromUtf8(s).c_str());
+                g.text(a, n, v, h, w, obl, (type == kText2 ? fromUtf8(s) : fromUnicodeUtf8(s)).c_str());
                 break;
             }
             case kAttrColor:
@@ -615,6 +604,28 @@ bool play(std::string_view data, AcGiWorldDraw* pWd, std::vector<unsigned>* pTyp
                     pWd->subEntityTraits().setColor(static_cast<Adesk::UInt16>(k & 0xFF));
                 break;
             }
+            case kAttrLayer:
+            case kAttrLinetype:
+            case kAttrLineweight:
+                // Table indices and lineweights are the recorder's own terms
+                // (graphics transformed are recorded again).
+                if (Recorder* pRec = dynamic_cast<Recorder*>(pWd)) {
+                    if (!p.u32(k))
+                        return false;
+                    long value = type == kAttrLineweight ? static_cast<long>(static_cast<std::int32_t>(k))
+                                                         : static_cast<long>(k);
+                    (type == kAttrLayer      ? pRec->current().layer
+                     : type == kAttrLinetype ? pRec->current().linetype
+                                             : pRec->current().lineweight) = value;
+                }
+                break;
+            case kAttrLtscale:
+                if (Recorder* pRec = dynamic_cast<Recorder*>(pWd)) {
+                    if (!p.real(r))
+                        return false;
+                    pRec->current().ltscale = r;
+                }
+                break;
             case kPushMatrix: {
                 AcGeMatrix3d m;
                 for (int row = 0; row < 4; ++row)
@@ -726,6 +737,48 @@ std::string recordProxyGraphics(AcDbEntity* pEnt, AcDbDatabase* pDb) {
     rec.takeEntityAttributes(pEnt);
     pEnt->worldDraw(&rec);
     return rec.result();
+}
+
+std::string transformProxyGraphics(std::string_view data, const AcGeMatrix3d& xform, AcDbDatabase* pDb) {
+    std::vector<unsigned> types;
+    if (data.empty())
+        return std::string();
+    bool exact = play(data, nullptr, &types);
+    // Primitives that are recorded again as they were, in world coordinates.
+    for (unsigned t : types)
+        exact = exact && (t == kExtents || t == kCircle || t == kCircularArc || t == kPolyline ||
+                          t == kText || t == kUnicodeText || t == kAttrColor || t == kAttrLayer ||
+                          t == kAttrLinetype || t == kAttrTrueColor || t == kAttrLineweight ||
+                          t == kAttrLtscale || t == kPushMatrix || t == kPopMatrix);
+    if (exact) {
+        Recorder rec(pDb);
+        rec.geometry().pushModelTransform(xform);
+        exact = play(data, &rec, nullptr);
+        rec.geometry().popModelTransform();
+        std::string out = rec.result();
+        if (exact && !out.empty())
+            return out;
+    }
+    // Other primitives are kept under a matrix: the data between a push and
+    // its pop.
+    Cursor head(data);
+    std::uint32_t total = 0, count = 0;
+    if (!head.u32(total) || !head.u32(count) || total > data.size() || total < 8)
+        return std::string(data);
+    std::string push, body(data.substr(8, total - 8));
+    for (int row = 0; row < 4; ++row)
+        for (int col = 0; col < 4; ++col)
+            putDouble(push, xform.entry[row][col]);
+    std::string out;
+    putU32(out, static_cast<std::uint32_t>(8 + 8 + push.size() + body.size() + 8));
+    putU32(out, count + 2);
+    putU32(out, static_cast<std::uint32_t>(8 + push.size()));
+    putU32(out, kPushMatrix);
+    out += push;
+    out += body;
+    putU32(out, 8);
+    putU32(out, kPopMatrix);
+    return out;
 }
 
 bool playProxyGraphics(std::string_view data, AcGiWorldDraw* pWd) {

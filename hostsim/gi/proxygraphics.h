@@ -23,6 +23,13 @@ namespace hs {
 // entity's own database when null).
 std::string recordProxyGraphics(AcDbEntity* pEnt, AcDbDatabase* pDb = nullptr);
 
+// The graphics moved by xform, as the host transforms the graphics of a
+// proxy: circles, arcs, polylines, texts and attributes are recorded again
+// in world coordinates; graphics holding other primitives are kept whole
+// under a PUSH_MATRIX of xform. Layers and linetypes keep their indices
+// (pDb's tables).
+std::string transformProxyGraphics(std::string_view data, const AcGeMatrix3d& xform, AcDbDatabase* pDb);
+
 // Draws the graphics into pWd. False when the data is damaged (what came
 // before the damage is drawn).
 bool playProxyGraphics(std::string_view data, AcGiWorldDraw* pWd);

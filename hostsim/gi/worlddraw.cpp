@@ -9,57 +9,13 @@
 #include "entities/common.h"
 #include "hostsim/text.h"
 
-#if !HOSTSIM_WIDE
-#if defined(_WIN32)
-#include <windows.h>
-#else
-#include <iconv.h>
-#endif
-#endif
-
 namespace hs {
 
 namespace {
 
-// Text for the picture, in UTF-8. Release 16 text is in the host's system
-// code page, GBK (the module's Chinese texts are compiled to it); ASCII is
-// the same in both.
+// Text for the picture, in UTF-8.
 std::string pictureText(const ACHAR* pMsg) {
-    std::string bytes = toUtf8(pMsg != nullptr ? pMsg : tstring().c_str());
-#if HOSTSIM_WIDE
-    return bytes;
-#else
-    std::string out;
-#if defined(_WIN32)
-    int n = MultiByteToWideChar(936, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
-    std::wstring wide(static_cast<size_t>(n), L'\0');
-    MultiByteToWideChar(936, 0, bytes.data(), static_cast<int>(bytes.size()), &wide[0], n);
-    int m = WideCharToMultiByte(CP_UTF8, 0, wide.data(), n, nullptr, 0, nullptr, nullptr);
-    out.assign(static_cast<size_t>(m), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, wide.data(), n, &out[0], m, nullptr, nullptr);
-#else
-    iconv_t cd = iconv_open("UTF-8", "GBK");
-    if (cd == reinterpret_cast<iconv_t>(-1))
-        return std::string(bytes.size(), '?');
-    std::string in = bytes;
-    out.assign(in.size() * 4 + 4, '\0');
-    char* pIn = &in[0];
-    char* pOut = &out[0];
-    size_t inLeft = in.size(), outLeft = out.size();
-    while (inLeft > 0) {
-        if (iconv(cd, &pIn, &inLeft, &pOut, &outLeft) == static_cast<size_t>(-1)) {
-            // A byte GBK does not know either: shown as '?'.
-            ++pIn;
-            --inLeft;
-            *pOut++ = '?';
-            --outLeft;
-        }
-    }
-    iconv_close(cd);
-    out.resize(out.size() - outLeft);
-#endif
-    return out;
-#endif
+    return toUnicodeUtf8(pMsg);
 }
 
 std::string hexHandle(const AcDbObject* pObj) {

@@ -205,7 +205,7 @@ bool Linker::unload(const std::string& file, bool honourLock) {
         return false;
     }
     AcRx::AppRetCode rc = AcRx::kRetOK;
-    int proxiesBefore = proxyCount(session.imp().database);
+    int proxiesBefore = proxyCount(session.imp().database) + proxyObjectCount(session.imp().database);
     {
         Session::Imp& imp = session.imp();
         tstring previous = imp.currentApp;
@@ -226,7 +226,8 @@ bool Linker::unload(const std::string& file, bool honourLock) {
     if (honourLock)
         session.print(name + " unloaded.\n");
     // Unloading from a command tells of the proxies it made.
-    if (honourLock && proxyCount(session.imp().database) > proxiesBefore)
+    if (honourLock &&
+        proxyCount(session.imp().database) + proxyObjectCount(session.imp().database) > proxiesBefore)
         printProxyNotice(session.imp().database);
     return true;
 }

@@ -18,6 +18,15 @@ ACHAR* newString(const ACHAR* text);
 // Case-insensitive ASCII comparison, for command names, keys and DXF names.
 bool equalsNoCase(const std::string& a, const std::string& b);
 std::string upper(const std::string& s);
+// Appends the UTF-8 form of one code point.
+void appendUtf8(std::string& out, unsigned long codePoint);
+// The characters the build's text means, as UTF-8, and back: release 16
+// text is the system code page (GBK, to which the module's Chinese texts are
+// compiled), where toUtf8 and fromUtf8 pass its bytes through; wide builds
+// are the same as toUtf8 and fromUtf8. For text stored as Unicode whatever
+// the release (proxy graphics) and for the picture.
+std::string toUnicodeUtf8(const ACHAR* text);
+tstring fromUnicodeUtf8(const std::string& utf8);
 
 }  // namespace hs
 

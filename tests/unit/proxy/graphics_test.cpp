@@ -15,6 +15,7 @@
 #include "gi/proxygraphics.h"
 #include "hostsim/dbapi.h"
 #include "hostsim/session.h"
+#include "hostsim/text.h"
 
 namespace {
 
@@ -323,4 +324,18 @@ TEST(ProxyLifecycle, ADeletedClassLeavesProxiesThatComeBackWhenItIsRegisteredAga
     db.removeReactor(&reactor);
     deleteAcRxClass(HsTestMark::desc());
     HsTestMark::gpDesc = nullptr;
+}
+
+TEST_F(ProxyGraphicsRecording, TextOutsideAsciiIsStoredAsItsCharactersAndPlaysBackTheSame) {
+    // In 8-bit builds the literal is GBK, the system code page: the graphics
+    // hold its characters in UTF-16 all the same.
+    const ACHAR* kName = ACRX_T("水印 ok");
+    AcDbText* pText = new AcDbText(AcGePoint3d(0, 0, 0), kName, AcDbObjectId::kNull, 1.0, 0.0);
+    std::string g = graphicsOf(append(db_, pText, hs::modelSpaceId(db_)));
+    const std::string utf16("\x34\x6C\x70\x53\x20\x00\x6F\x00\x6B\x00\x00\x00", 12);
+    EXPECT_NE(g.find(utf16), std::string::npos);
+    Collect c;
+    ASSERT_TRUE(hs::playProxyGraphics(g, &c));
+    ASSERT_EQ(c.log.size(), 1u);
+    EXPECT_EQ(c.log[0], "text (0.0000,0.0000) dir=(1.0000,0.0000) h=1.0000 " + hs::toUtf8(kName));
 }

@@ -76,6 +76,51 @@ int spaceRole(const std::string& name) {
     return 0;
 }
 
+// Entity types of the host's own that files list in their CLASSES section
+// (the host provides them through modules it always loads). hostsim does not
+// model them, but they are never a custom entity of a missing module: they
+// are kept as the file gave them, with their class record as it was, and
+// not made proxies (which would mark their class as not loaded).
+bool isHostEntityType(const std::string& type) {
+    static const std::set<std::string> types = {"ACAD_TABLE",
+                                                "ARC_DIMENSION",
+                                                "CAMERA",
+                                                "DGNUNDERLAY",
+                                                "DWFUNDERLAY",
+                                                "EXTRUDEDSURFACE",
+                                                "GEOPOSITIONMARKER",
+                                                "HATCH",
+                                                "HELIX",
+                                                "IMAGE",
+                                                "LARGE_RADIAL_DIMENSION",
+                                                "LIGHT",
+                                                "LOFTEDSURFACE",
+                                                "LWPOLYLINE",
+                                                "MESH",
+                                                "MLEADER",
+                                                "MPOLYGON",
+                                                "MULTILEADER",
+                                                "NURBSURFACE",
+                                                "OLE2FRAME",
+                                                "PDFUNDERLAY",
+                                                "PLANESURFACE",
+                                                "POINTCLOUD",
+                                                "POINTCLOUDEX",
+                                                "REVOLVEDSURFACE",
+                                                "SECTIONOBJECT",
+                                                "SWEPTSURFACE",
+                                                "WIPEOUT"};
+    return types.count(upper(type)) != 0;
+}
+
+// The message for a table record whose groups hold another name before its
+// own: written back, the other name would come first and be read as the
+// record's name.
+std::string secondName(int line, const std::string& table, const std::string& name) {
+    return "line " + std::to_string(line) + ": the " + table + " entry \"" + name +
+           "\" holds a second name group that would come before its name when written back";
+}
+
 }  // namespace
 
 bool Reader::failAt(const RawTag& t, const std::string& expected) {
@@ -235,7 +280,8 @@ bool Reader::readTables() {
             // anything else would be written back as a record it is not.
             if (!is(head, 0, tableName))
                 return failAt(head, "group 0 " + tableName + " or ENDTAB");
-            addRecord(tableName, m_item);
+            if (!addRecord(tableName, m_item))
+                return false;
         } else {
             pTable->entries.push_back(toTags(m_item.data(), m_item.data() + m_item.size()));
             noteHandle(ownHandle(pTable->entries.back()));
@@ -248,7 +294,51 @@ bool Reader::readTables() {
 // database already has (layer 0, the standard linetypes, the two spaces)
 // is read into that record, and references to the file's handle are moved to
 // it.
-void Reader::addRecord(const std::string& table, std::vector<RawTag>& tags) {
+bool Reader::nameComesFirst(const AcDbObject* pRec, const std::string& table, const std::string& name,
+                            const KeptRuns& kept) {
+    bool keptName = false;
+    for (const KeptRun& run : kept)
+        for (const Tag& t : run.tags)
+            keptName = keptName || (t.code == 2 && !t.value.empty());
+    if (!keptName)
+        return true;
+    Tags written;
+    if (writeObject(pRec, m_pDb, table, m_codec, written, &m_filers) != Acad::eOk)
+        return true;  // the save reports it
+    restoreKeptRuns(written, kept);
+    for (const Tag& t : written) {
+        if (t.code != 2 || t.value.empty())
+            continue;
+        std::string first = m_codec.decode(t.value);
+        return equalsNoCase(first, name) ||
+               (table == "BLOCK_RECORD" && spaceRole(first) != 0 && spaceRole(first) == spaceRole(name));
+    }
+    return true;
+}
+
+void Reader::noteLinetypeName(const std::vector<RawTag>& tags) {
+    if (m_continuousSpelled)
+        return;
+    const RawTag* pName = nullptr;
+    for (const RawTag& t : tags)
+        if (t.code == 6) {
+            pName = &t;
+            break;
+        }
+    if (pName == nullptr)
+        return;
+    std::string name = m_codec.decode(pName->value);
+    if (!equalsNoCase(name, "Continuous"))
+        return;
+    m_continuousSpelled = true;
+    AcDbLinetypeTableRecord* pRec = nullptr;
+    if (acdbOpenObject(pRec, m_pDb->continuousLinetype(), AcDb::kForWrite) != Acad::eOk)
+        return;
+    pRec->setName(fromUtf8(name).c_str());
+    pRec->close();
+}
+
+bool Reader::addRecord(const std::string& table, std::vector<RawTag>& tags) {
     std::uint64_t fileHandle = 0;
     std::string name;
     std::uint64_t layout = 0;
@@ -262,8 +352,12 @@ void Reader::addRecord(const std::string& table, std::vector<RawTag>& tags) {
     }
     if (name.empty()) {
         warn(tags[0].line, table + " entry without a name skipped");
-        return;
+        return true;
     }
+    if (table == "LTYPE" && equalsNoCase(name, "Continuous"))
+        m_continuousSpelled = true;
+    else if (table == "LAYER")
+        noteLinetypeName(tags);
     AcDbObjectId tableId = table == "LAYER"   ? m_pDb->layerTableId()
                            : table == "LTYPE" ? m_pDb->linetypeTableId()
                                               : m_pDb->blockTableId();
@@ -289,7 +383,10 @@ void Reader::addRecord(const std::string& table, std::vector<RawTag>& tags) {
             AcDbSymbolTableRecord* pSym = AcDbSymbolTableRecord::cast(pRec);
             if (pSym != nullptr && table != "BLOCK_RECORD")
                 pSym->setName(fromUtf8(name).c_str());
+            bool named = nameComesFirst(pRec, table, name, kept);
             pRec->close();
+            if (!named)
+                return fail(secondName(tags[0].line, table, name));
         }
         dbHandle = adoptHandle(existing, fileHandle);
     } else {
@@ -301,11 +398,15 @@ void Reader::addRecord(const std::string& table, std::vector<RawTag>& tags) {
         else
             pRec = new AcDbBlockTableRecord();
         if (pRec == nullptr)
-            return;
+            return true;
         if (readObject(pRec, m_pDb, begin, end, m_codec, error, &m_filers, &kept) != Acad::eOk)
             warn(tags[0].line, table + " " + name + ": " + error);
         // The name looked up above, whatever else the entry held.
         pRec->setName(fromUtf8(name).c_str());
+        if (!nameComesFirst(pRec, table, name, kept)) {
+            delete static_cast<AcDbObject*>(pRec);
+            return fail(secondName(tags[0].line, table, name));
+        }
         AcDbObjectId id;
         bool renumbered = false;
         Acad::ErrorStatus es = addFiled(pRec, tableId, fileHandle, id, renumbered);
@@ -317,7 +418,7 @@ void Reader::addRecord(const std::string& table, std::vector<RawTag>& tags) {
         if (es != Acad::eOk) {
             warn(tags[0].line, table + " " + name + " could not be added");
             delete static_cast<AcDbObject*>(pRec);
-            return;
+            return true;
         }
         pRec->close();
         dbHandle = id.handle().value();
@@ -327,6 +428,7 @@ void Reader::addRecord(const std::string& table, std::vector<RawTag>& tags) {
     if (layout != 0)
         m_data->recordLayout[dbHandle] = layout;
     keepExtras(dbHandle, begin, end, std::move(kept));
+    return true;
 }
 
 void Reader::keepExtras(std::uint64_t handle, const RawTag* begin, const RawTag* end, KeptRuns kept) {
@@ -413,7 +515,7 @@ void Reader::addEntity(const std::vector<RawTag>& tags, size_t mainCount, AcDbOb
     // A custom entity whose class no loaded module registers becomes a proxy.
     auto rec = m_classRecords.find(upper(type));
     if (pEnt == nullptr && mainCount == tags.size() && rec != m_classRecords.end() && rec->second.isEntity &&
-        (makeProxy || pClass == nullptr)) {
+        (makeProxy || pClass == nullptr) && !isHostEntityType(type)) {
         std::string error;
         pEnt = proxyFromFile(begin, mainEnd, rec->second, m_pDb, m_codec, &m_filers, error);
         if (pEnt == nullptr)
@@ -453,8 +555,10 @@ void Reader::addEntity(const std::vector<RawTag>& tags, size_t mainCount, AcDbOb
         }
     }
     pEnt->close();
-    if (known)
+    if (known) {
+        noteLinetypeName(tags);
         keepExtras(id.handle().value(), begin + 1, mainEnd, std::move(kept));
+    }
 }
 
 AcDbObjectId Reader::blockOfEntity(const std::vector<RawTag>& tags, size_t mainCount) {
@@ -611,8 +715,10 @@ bool Reader::readObjects() {
                 else if (t.code == 5 && inSubclass && parseHandle(t.value, h) && entity != 0)
                     pairs.emplace_back(entity, h);
             }
-            if (record != 0 && mapped(record) == hs::modelSpaceId(m_pDb).handle().value() &&
-                m_data->sortentsHandle == 0) {
+            // (Of model space also under another name: see mergeModelSpaceAliases.)
+            bool modelSpace = record != 0 && (mapped(record) == hs::modelSpaceId(m_pDb).handle().value() ||
+                                              m_msAliases.count(mapped(record)) != 0);
+            if (modelSpace && m_data->sortentsHandle == 0) {
                 m_data->sortentsHandle = ownHandle(tags);
                 m_data->sortentsOwner = owner;
                 m_sortPairs = std::move(pairs);
@@ -695,6 +801,11 @@ DxfResult Reader::run(AcDbDatabase*& pDbOut) {
             break;
         }
         std::string name(nameTag.value);
+        // A name that holds a line break could not be written back.
+        if (name.find_first_of("\r\n") != std::string::npos) {
+            ok = failAt(nameTag, "a section name without a line break");
+            break;
+        }
         if (!seen.insert(name).second)
             warn(nameTag.line, "section " + name + " appears twice");
         if (name == "HEADER")

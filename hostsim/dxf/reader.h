@@ -96,7 +96,19 @@ private:
     bool readObjects();
     bool keepSection(const std::string& name);
 
-    void addRecord(const std::string& table, std::vector<RawTag>& tags);
+    // False (the file refused) for a record that could not be written back
+    // as the same record.
+    bool addRecord(const std::string& table, std::vector<RawTag>& tags);
+    // Whether a record read with groups kept aside is written back with its
+    // own name as its first name group (a reader takes that one): a name
+    // group kept from another part of the record could come first.
+    bool nameComesFirst(const AcDbObject* pRec, const std::string& table, const std::string& name,
+                        const KeptRuns& kept);
+    // A file that names the continuous linetype without giving its entry
+    // (R12 files without a linetype table): the drawing's entry takes the
+    // spelling of the first record that names it ("CONTINUOUS"), so that the
+    // record is written back as the file spelled it.
+    void noteLinetypeName(const std::vector<RawTag>& tags);
     void addEntity(const std::vector<RawTag>& tags, size_t mainCount, AcDbObjectId blockId);
     AcDbObjectId blockOfEntity(const std::vector<RawTag>& tags, size_t mainCount);
     void keepExtras(std::uint64_t handle, const RawTag* begin, const RawTag* end, KeptRuns kept = {});
@@ -136,6 +148,7 @@ private:
     // The model space sort-entities table: entity handle to sort handle.
     std::vector<std::pair<std::uint64_t, std::uint64_t>> m_sortPairs;
     bool m_sawEntities = false;
+    bool m_continuousSpelled = false;  // given by the file, or taken from a first reference
 };
 
 }  // namespace dxf

@@ -479,3 +479,80 @@ TEST_F(DxfRecordGroups, ASaveRefusesTwoLayersOfOneNameAndNamesTheSecond) {
     std::string handle = hs::dxf::formatHandle(id.handle().value());
     EXPECT_NE(result.message.find("LAYER with handle " + handle), std::string::npos) << result.message;
 }
+
+// A reactor group that is never closed ends at the subclass data. An owner
+// hostsim adds to a record that had none goes after the group, which is
+// closed first: added inside it, the owner was not read back as the owner,
+// and every save added another.
+TEST_F(DxfRecordGroups, AnApplicationGroupLeftOpenIsClosedBeforeTheOwnerAddedAfterIt) {
+    DbPtr db = read(dxfText({"0 SECTION", "2 OBJECTS", "0 DICTIONARY", "5 C", "330 0", "100 AcDbDictionary",
+                             "3 ACAD_MLINESTYLE", "350 20", "0 MLINESTYLE", "5 20", "102 {ACAD_REACTORS",
+                             "330 C", "100 AcDbMlineStyle", "2 Standard", "70 0", "0 ENDSEC", "0 EOF"}));
+    ASSERT_TRUE(db);
+    std::string once = write(db.get());
+    Tags style = findItem(once, "OBJECTS", "MLINESTYLE");
+    int close = indexOf(style, 102, "}");
+    ASSERT_GE(close, 0);
+    EXPECT_EQ(groupsFrom(style, 102, 6),
+              (std::vector<std::string>{"102 {ACAD_REACTORS", "330 C", "102 }", "330 C", "100 AcDbMlineStyle",
+                                        "2 Standard"}));
+    DbPtr again = read(once);
+    ASSERT_TRUE(again);
+    EXPECT_EQ(findItem(write(again.get()), "OBJECTS", "MLINESTYLE"), style);
+}
+
+// The record's handle is its first handle group; another one is data of the
+// record (it was dropped on the second save).
+TEST_F(DxfRecordGroups, ASecondHandleGroupOfARecordComesBackInItsPlace) {
+    DbPtr db = read(entities({"0 LINE", "5 2A", "100 AcDbEntity", "8 0", "100 AcDbLine", "10 1", "20 2",
+                              "30 0", "11 3", "21 4", "31 0", "5 7F"}));
+    ASSERT_TRUE(db);
+    ASSERT_EQ(modelSpaceClasses(db.get()), (std::vector<std::string>{"AcDbLine"}));
+    std::string once = write(db.get());
+    Tags line = findItem(once, "ENTITIES", "LINE");
+    EXPECT_EQ(value(line, 5), "2A");
+    EXPECT_EQ(groupsFrom(line, 11, 4), (std::vector<std::string>{"11 3.0", "21 4.0", "31 0.0", "5 7F"}));
+    DbPtr again = read(once);
+    ASSERT_TRUE(again);
+    EXPECT_EQ(findItem(write(again.get()), "ENTITIES", "LINE"), line);
+}
+
+// The owner of an entity is where the reader files it: one that does not
+// parse no longer makes the whole line a record kept as tags (which the
+// next save, with the owner mended, read as a line).
+TEST_F(DxfRecordGroups, AnOwnerThatDoesNotParseIsReadAsNoOwner) {
+    DbPtr db = read(entities({"0 LINE", "5 2A", "330 ZZ", "100 AcDbEntity", "8 0", "100 AcDbLine", "10 1",
+                              "20 2", "30 0", "11 3", "21 4", "31 0"}));
+    ASSERT_TRUE(db);
+    EXPECT_EQ(modelSpaceClasses(db.get()), (std::vector<std::string>{"AcDbLine"}));
+    Tags line = findItem(write(db.get()), "ENTITIES", "LINE");
+    EXPECT_EQ(groupsFrom(line, 10, 3), (std::vector<std::string>{"10 1.0", "20 2.0", "30 0.0"}));
+}
+
+// The first name group of a record is its name. A second one given in
+// another part of the record would be written before it and be read as the
+// name next time: the file is refused, naming the record's line.
+TEST_F(DxfRecordGroups, ARecordHoldingAnotherNameThatWouldComeFirstIsRefusedNamingItsLine) {
+    AcDbDatabase* pDb = nullptr;
+    hs::DxfResult result = hs::readDxfText(
+        table("LAYER", {"0 LAYER", "5 30", "2 WALLS", "100 AcDbSymbolTableRecord", "100 AcDbOther", "2 OTHER",
+                        "100 AcDbLayerTableRecord", "70 0", "62 1", "6 CONTINUOUS"}),
+        pDb);
+    EXPECT_FALSE(result.ok);
+    EXPECT_EQ(pDb, nullptr);
+    delete pDb;
+    EXPECT_NE(result.message.find("line 13: the LAYER entry \"WALLS\" holds a second name group"),
+              std::string::npos)
+        << result.message;
+}
+
+// A section name ending with a carriage return was kept as another
+// section and written back as the section it names, which did not read.
+TEST_F(DxfRecordGroups, ASectionNameHoldingALineBreakIsRefused) {
+    AcDbDatabase* pDb = nullptr;
+    hs::DxfResult result = hs::readDxfText("0\nSECTION\n2\nBLOCKS\r\r\n0\nENDSEC\n0\nEOF\n", pDb);
+    EXPECT_FALSE(result.ok);
+    delete pDb;
+    EXPECT_NE(result.message.find("line 3: expected a section name without a line break"), std::string::npos)
+        << result.message;
+}

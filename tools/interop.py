@@ -162,10 +162,30 @@ def missing_values(before, after):
     """Values of the input record missing from the output record, defaults
     aside."""
     missing = plain_values(before) - plain_values(after)
-    type_defaults = TYPE_DEFAULTS.get(str(before[0][1]).strip().upper(), set()) if before else set()
+    kind = str(before[0][1]).strip().upper() if before else ""
+    type_defaults = TYPE_DEFAULTS.get(kind, set())
     for key in list(missing):
         if key in DEFAULTS or key in type_defaults:
             del missing[key]
+    # The alignment point of left-aligned TEXT (72 and 73 both 0 or left
+    # out): the DXF reference gives it meaning only when 72 or 73 is not 0,
+    # and readers then take the insertion point. Some programs write it
+    # equal to the insertion point; left out, nothing is lost. One that
+    # differs from the insertion point is still reported.
+    if kind == "TEXT" and any(code in (11, 21, 31) for code, _ in missing):
+        first = {}
+        for code, value in before[1:]:
+            first.setdefault(code, str(value).strip())
+        left = first.get(72, "0") in ("0", "") and first.get(73, "0") in ("0", "")
+        try:
+            same = all(abs(float(first.get(a, "0")) - float(first.get(p, "0"))) < 1e-9
+                       for a, p in ((11, 10), (21, 20), (31, 30)))
+        except ValueError:
+            same = False
+        if left and same:
+            for key in list(missing):
+                if key[0] in (11, 21, 31):
+                    del missing[key]
     return missing
 
 

@@ -338,6 +338,40 @@ void Reader::noteLinetypeName(const std::vector<RawTag>& tags) {
     pRec->close();
 }
 
+bool Reader::keptGroupsStayInPlace(const AcDbEntity* pEnt, AcRxClass* pClass, const std::string& type,
+                                   const KeptRuns& kept) {
+    // (A codec of its own: what is decoded here is not the file's spelling.)
+    TextCodec codec = m_codec;
+    // Written as the file writer writes it once the entity is in the
+    // drawing: with a handle and an owner.
+    const Tags head = {{5, "1"}, {330, "0"}};
+    Tags first;
+    if (writeObject(pEnt, m_pDb, type, codec, first, &m_filers) != Acad::eOk || first.empty())
+        return true;  // the save reports it
+    first.insert(first.begin() + 1, head.begin(), head.end());
+    restoreKeptRuns(first, kept);
+    std::vector<RawTag> raw;
+    raw.reserve(first.size());
+    for (size_t i = 1; i < first.size(); ++i)
+        raw.push_back({first[i].code, first[i].value, 0});
+    AcDbEntity* pAgain = AcDbEntity::cast(pClass->create());
+    if (pAgain == nullptr)
+        return true;
+    KeptRuns keptAgain;
+    std::string error;
+    Tags second;
+    bool same = readObject(pAgain, m_pDb, raw.data(), raw.data() + raw.size(), codec, error, &m_filers,
+                           &keptAgain) == Acad::eOk &&
+                writeObject(pAgain, m_pDb, type, codec, second, &m_filers) == Acad::eOk;
+    if (same && !second.empty()) {
+        second.insert(second.begin() + 1, head.begin(), head.end());
+        restoreKeptRuns(second, keptAgain);
+        same = second == first;
+    }
+    delete pAgain;
+    return same;
+}
+
 bool Reader::addRecord(const std::string& table, std::vector<RawTag>& tags) {
     std::uint64_t fileHandle = 0;
     std::string name;
@@ -483,7 +517,14 @@ void Reader::addEntity(const std::vector<RawTag>& tags, size_t mainCount, AcDbOb
             std::string error;
             Acad::ErrorStatus es =
                 readObject(pEnt, m_pDb, begin + 1, mainEnd, m_codec, error, &m_filers, &kept);
-            if (es == Acad::eOk) {
+            if (es == Acad::eOk && !kept.empty() && !keptGroupsStayInPlace(pEnt, pClass, type, kept)) {
+                warn(begin->line, type + " " + formatHandle(fileHandle) +
+                                      " kept as it is: groups it does not model could not be written back "
+                                      "where they would be read the same way again");
+                delete pEnt;
+                pEnt = nullptr;
+                kept.clear();
+            } else if (es == Acad::eOk) {
                 known = true;
             } else {
                 // A reader that answers eMakeMeProxy gets a proxy (a record
@@ -722,6 +763,13 @@ bool Reader::readObjects() {
                 m_data->sortentsHandle = ownHandle(tags);
                 m_data->sortentsOwner = owner;
                 m_sortPairs = std::move(pairs);
+                continue;
+            }
+            // Model space has one draw order, written from the drawing: a
+            // second table of it would take the first one's place next time.
+            if (modelSpace) {
+                warn(m_item[0].line, "a second sort-entities table of model space (handle " +
+                                         formatHandle(ownHandle(tags)) + ") is left out");
                 continue;
             }
         }

@@ -109,6 +109,12 @@ private:
     // spelling of the first record that names it ("CONTINUOUS"), so that the
     // record is written back as the file spelled it.
     void noteLinetypeName(const std::vector<RawTag>& tags);
+    // Whether an entity read with groups kept aside, written and read again,
+    // writes the same groups: a kept group may otherwise land where the next
+    // reading takes it as the entity's own (a common entity group after the
+    // subclass marker) and be lost.
+    bool keptGroupsStayInPlace(const AcDbEntity* pEnt, AcRxClass* pClass, const std::string& type,
+                               const KeptRuns& kept);
     void addEntity(const std::vector<RawTag>& tags, size_t mainCount, AcDbObjectId blockId);
     AcDbObjectId blockOfEntity(const std::vector<RawTag>& tags, size_t mainCount);
     void keepExtras(std::uint64_t handle, const RawTag* begin, const RawTag* end, KeptRuns kept = {});

@@ -557,9 +557,14 @@ void Writer::writeBlocks() {
             setOwnerGroup(marks.end, 0, h);
         writeTags(marks.begin);
         // The entities of the other paper space layouts are paper space
-        // entities too (group 67), as those of the current one.
+        // entities too (group 67), as those of the current one: blocks of a
+        // layout, or whose BLOCK says it is in paper space (files without
+        // block records).
         auto layout = m_data->recordLayout.find(h);
-        bool paper = layout != m_data->recordLayout.end() && layout->second != 0;
+        size_t space = findCode(marks.begin, 67);
+        long long flag = 0;
+        bool paper = (layout != m_data->recordLayout.end() && layout->second != 0) ||
+                     (space < marks.begin.size() && parseInt(marks.begin[space].value, flag) && flag == 1);
         if (h != m_ms && h != m_ps)
             for (AcDbObjectId id : hs::entitiesOf(recId))
                 writeEntity(id, paper);

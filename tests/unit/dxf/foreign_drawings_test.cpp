@@ -733,6 +733,28 @@ TEST_F(ForeignDrawings, TheContinuousLinetypeKeepsTheSpellingOfAFileThatOnlyName
     EXPECT_NE(std::find(linetypes.begin(), linetypes.end(), "CONTINUOUS"), linetypes.end());
 }
 
+// A layer may spell its linetype otherwise than the linetype's entry does
+// ("continuous" for "CONTINUOUS"): it keeps its spelling.
+TEST_F(ForeignDrawings, ALayerKeepsItsSpellingOfItsLinetypesName) {
+    DbPtr db = read(dxfText(
+        {"0 SECTION", "2 HEADER",   "9 $ACADVER", "1 AC1009", "0 ENDSEC",     "0 SECTION", "2 TABLES",
+         "0 TABLE",   "2 LTYPE",    "70 1",       "0 LTYPE",  "2 CONTINUOUS", "70 0",      "3 Solid line",
+         "72 65",     "73 0",       "40 0.0",     "0 ENDTAB", "0 TABLE",      "2 LAYER",   "70 1",
+         "0 LAYER",   "2 0",        "70 0",       "62 7",     "6 continuous", "0 ENDTAB",  "0 ENDSEC",
+         "0 SECTION", "2 ENTITIES", "0 ENDSEC",   "0 EOF"}));
+    ASSERT_TRUE(db);
+    std::string out = write(db.get());
+    std::vector<std::string> layers, linetypes;
+    for (const Tags& t : itemsOf(out, "TABLES")) {
+        if (t[0].value == "LAYER" && value(t, 2) == "0")
+            layers.push_back(value(t, 6));
+        if (t[0].value == "LTYPE")
+            linetypes.push_back(value(t, 2));
+    }
+    EXPECT_EQ(layers, (std::vector<std::string>{"continuous"}));
+    EXPECT_NE(std::find(linetypes.begin(), linetypes.end(), "CONTINUOUS"), linetypes.end());
+}
+
 // The entities of a paper space layout other than the current one are paper
 // space entities (67) too; the modelled ones lost the group.
 TEST_F(ForeignDrawings, EntitiesOfAnotherPaperSpaceLayoutKeepTheirPaperSpaceGroup) {
@@ -798,6 +820,45 @@ TEST_F(ForeignDrawings, EntitiesOfAnotherPaperSpaceLayoutKeepTheirPaperSpaceGrou
     Tags text = findItem(write(db.get()), "BLOCKS", "TEXT");
     EXPECT_EQ(value(text, 1), "Note");
     EXPECT_EQ(value(text, 67), "1");
+
+    // A file without block records: the BLOCK says the block is in paper space.
+    DbPtr bare = read(dxfText({"0 SECTION",
+                               "2 BLOCKS",
+                               "0 BLOCK",
+                               "5 42",
+                               "100 AcDbEntity",
+                               "67 1",
+                               "8 0",
+                               "100 AcDbBlockBegin",
+                               "2 *Paper_Space7",
+                               "70 0",
+                               "10 0.0",
+                               "20 0.0",
+                               "30 0.0",
+                               "3 *Paper_Space7",
+                               "1",
+                               "0 TEXT",
+                               "5 43",
+                               "100 AcDbEntity",
+                               "67 1",
+                               "8 0",
+                               "100 AcDbText",
+                               "10 1.0",
+                               "20 1.0",
+                               "30 0.0",
+                               "40 2.5",
+                               "1 Note",
+                               "100 AcDbText",
+                               "0 ENDBLK",
+                               "5 44",
+                               "100 AcDbEntity",
+                               "67 1",
+                               "8 0",
+                               "100 AcDbBlockEnd",
+                               "0 ENDSEC",
+                               "0 EOF"}));
+    ASSERT_TRUE(bare);
+    EXPECT_EQ(value(findItem(write(bare.get()), "BLOCKS", "TEXT"), 67), "1");
 }
 
 }  // namespace

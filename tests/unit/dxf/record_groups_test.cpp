@@ -556,3 +556,100 @@ TEST_F(DxfRecordGroups, ASectionNameHoldingALineBreakIsRefused) {
     EXPECT_NE(result.message.find("line 3: expected a section name without a line break"), std::string::npos)
         << result.message;
 }
+
+// An unmodelled group that the save would put where the next reading takes
+// it as one of the entity's own (here a lineweight after a vertical
+// alignment that is not written, being the default) would be lost then: the
+// record is kept whole instead, with a message.
+TEST_F(DxfRecordGroups, AnEntityWhoseKeptGroupWouldBeReadAsItsOwnNextTimeIsKeptWholeWithAMessage) {
+    hs::DxfResult result;
+    DbPtr db = read(entities({"0 TEXT", "5 2A", "100 AcDbFoo", "10 1.0", "20 2.0", "30 0.0", "40 2.5", "1 Hi",
+                              "73 0", "370 -1"}),
+                    &result);
+    ASSERT_TRUE(db);
+    EXPECT_EQ(modelSpaceClasses(db.get()), (std::vector<std::string>{"HsDxfKeptEntity"}));
+    ASSERT_EQ(result.warnings.size(), 1u);
+    EXPECT_NE(result.warnings[0].find("TEXT 2A kept as it is"), std::string::npos) << result.warnings[0];
+    Tags text = findItem(write(db.get()), "ENTITIES", "TEXT");
+    EXPECT_EQ(groupsFrom(text, 1, 3), (std::vector<std::string>{"1 Hi", "73 0", "370 -1"}));
+}
+
+// Model space has one draw order: a second sort-entities table of it took
+// the place of the first in the next reading and was lost there.
+TEST_F(DxfRecordGroups, ASecondSortEntitiesTableOfModelSpaceIsLeftOutWithAMessage) {
+    hs::DxfResult result;
+    DbPtr db = read(dxfText({"0 SECTION",
+                             "2 TABLES",
+                             "0 TABLE",
+                             "2 BLOCK_RECORD",
+                             "5 1",
+                             "70 1",
+                             "0 BLOCK_RECORD",
+                             "5 1F",
+                             "330 1",
+                             "100 AcDbSymbolTableRecord",
+                             "100 AcDbBlockTableRecord",
+                             "2 *Model_Space",
+                             "0 ENDTAB",
+                             "0 ENDSEC",
+                             "0 SECTION",
+                             "2 ENTITIES",
+                             "0 LINE",
+                             "5 2A",
+                             "330 1F",
+                             "100 AcDbEntity",
+                             "8 0",
+                             "100 AcDbLine",
+                             "10 0.0",
+                             "20 0.0",
+                             "30 0.0",
+                             "11 1.0",
+                             "21 1.0",
+                             "31 0.0",
+                             "0 LINE",
+                             "5 2B",
+                             "330 1F",
+                             "100 AcDbEntity",
+                             "8 0",
+                             "100 AcDbLine",
+                             "10 0.0",
+                             "20 1.0",
+                             "30 0.0",
+                             "11 1.0",
+                             "21 0.0",
+                             "31 0.0",
+                             "0 ENDSEC",
+                             "0 SECTION",
+                             "2 OBJECTS",
+                             "0 SORTENTSTABLE",
+                             "5 40",
+                             "100 AcDbSortentsTable",
+                             "330 1F",
+                             "331 2A",
+                             "5 2B",
+                             "331 2B",
+                             "5 2A",
+                             "0 SORTENTSTABLE",
+                             "5 41",
+                             "100 AcDbSortentsTable",
+                             "330 1F",
+                             "331 2A",
+                             "5 2A",
+                             "331 2B",
+                             "5 2B",
+                             "0 ENDSEC",
+                             "0 EOF"}),
+                    &result);
+    ASSERT_TRUE(db);
+    bool said = false;
+    for (const std::string& w : result.warnings)
+        said = said || w.find("a second sort-entities table of model space (handle 41) is left out") !=
+                           std::string::npos;
+    EXPECT_TRUE(said);
+    std::string out = write(db.get());
+    int tables = 0;
+    for (const Tags& t : itemsOf(out, "OBJECTS"))
+        tables += t[0].value == "SORTENTSTABLE" ? 1 : 0;
+    EXPECT_EQ(tables, 1);
+    EXPECT_EQ(modelSpaceClasses(db.get()), (std::vector<std::string>{"AcDbLine", "AcDbLine"}));
+}

@@ -143,6 +143,10 @@ bool Reader::nextItem(std::vector<RawTag>& out, bool& endOfSection) {
     }
     if (is(t, 0, "EOF"))
         return failAt(t, "group 0 ENDSEC");
+    // A record type that holds a line break could not be written back (a
+    // carriage return at its end is read as part of the line end then).
+    if (t.value.find_first_of("\r\n") != std::string_view::npos)
+        return failAt(t, "a record type without a line break");
     out.push_back(t);
     while (m_r.next(t)) {
         if (t.code == 0) {
@@ -302,14 +306,19 @@ bool Reader::nameComesFirst(const AcDbObject* pRec, const std::string& table, co
             keptName = keptName || (t.code == 2 && !t.value.empty());
     if (!keptName)
         return true;
+    // (A codec of its own: what is decoded here is not the file's spelling.)
+    TextCodec codec = m_codec;
     Tags written;
-    if (writeObject(pRec, m_pDb, table, m_codec, written, &m_filers) != Acad::eOk)
+    if (writeObject(pRec, m_pDb, table, codec, written, &m_filers) != Acad::eOk || written.empty())
         return true;  // the save reports it
+    // A record not yet in the drawing is written without its handle and owner.
+    if (written.size() < 2 || written[1].code != 5)
+        written.insert(written.begin() + 1, {{5, "1"}, {330, "0"}});
     restoreKeptRuns(written, kept);
     for (const Tag& t : written) {
         if (t.code != 2 || t.value.empty())
             continue;
-        std::string first = m_codec.decode(t.value);
+        std::string first = codec.decode(t.value);
         return equalsNoCase(first, name) ||
                (table == "BLOCK_RECORD" && spaceRole(first) != 0 && spaceRole(first) == spaceRole(name));
     }
@@ -788,6 +797,8 @@ bool Reader::keepSection(const std::string& name) {
         }
         if (is(t, 0, "EOF"))
             return failAt(t, "group 0 ENDSEC");
+        if (t.code == 0 && t.value.find_first_of("\r\n") != std::string_view::npos)
+            return failAt(t, "a record type without a line break");
         tags.push_back({t.code, std::string(t.value)});
     }
     return failEnd("group 0 ENDSEC");

@@ -653,3 +653,18 @@ TEST_F(DxfRecordGroups, ASecondSortEntitiesTableOfModelSpaceIsLeftOutWithAMessag
     EXPECT_EQ(tables, 1);
     EXPECT_EQ(modelSpaceClasses(db.get()), (std::vector<std::string>{"AcDbLine", "AcDbLine"}));
 }
+
+// A record type ending with a carriage return ("ENDSEC" and a stray CR
+// before the line end) was
+// kept as a record of its own and written back as the end of the section.
+TEST_F(DxfRecordGroups, ARecordTypeHoldingALineBreakIsRefused) {
+    AcDbDatabase* pDb = nullptr;
+    hs::DxfResult result = hs::readDxfText(
+        entities({"0 LINE", "5 2A", "100 AcDbEntity", "8 0", "100 AcDbLine", "10 0.0", "20 0.0", "30 0.0",
+                  "11 1.0", "21 1.0", "31 0.0", "0 ENDSEC\r\r", "5 2B", "8 0"}),
+        pDb);
+    EXPECT_FALSE(result.ok);
+    delete pDb;
+    EXPECT_NE(result.message.find("expected a record type without a line break"), std::string::npos)
+        << result.message;
+}

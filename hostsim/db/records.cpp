@@ -444,6 +444,10 @@ Acad::ErrorStatus AcDbLayerTableRecord::dxfInFields(AcDbDxfFiler* pFiler) {
                         : ACRX_T("");
                 return true;
             case 370:
+                // A value that is no lineweight is not read: the file reader
+                // reports the record.
+                if (!hs::isLineWeight(rb.resval.rint))
+                    return false;
                 m_lineWeight = static_cast<AcDb::LineWeight>(rb.resval.rint);
                 return true;
             default:

@@ -126,9 +126,16 @@ Acad::ErrorStatus settleUnread(AcDbObject* pObj, AcDbDatabase* pDb, DxfFiler& fi
             break;
         }
     }
-    bool inApp = false, sawOwner = false;
+    // Extended data runs from its first application name (1001) to the end
+    // of the record, whatever groups it holds: the file reader keeps it whole.
+    bool inApp = false, sawOwner = false, inXdata = false;
     for (size_t i = 0; i < items.size(); ++i) {
         DxfItem& it = items[i];
+        inXdata = inXdata || (it.code == 1001 && !places[i].embedded);
+        if (inXdata) {
+            it.used = true;
+            continue;
+        }
         if (places[i].embedded) {
             it.used = it.used || it.code >= 1000;
             continue;

@@ -668,3 +668,36 @@ TEST_F(DxfRecordGroups, ARecordTypeHoldingALineBreakIsRefused) {
     EXPECT_NE(result.message.find("expected a record type without a line break"), std::string::npos)
         << result.message;
 }
+
+// Extended data runs from its first application name to the end of the
+// record: other groups within it are part of it (they were also kept among
+// the entity's own groups, and so written twice).
+TEST_F(DxfRecordGroups, GroupsWithinExtendedDataStayInItAndAreWrittenOnce) {
+    DbPtr db = read(entities({"0 LINE", "5 2A", "100 AcDbEntity", "8 0", "100 AcDbLine", "10 0.0", "20 0.0",
+                              "30 0.0", "11 1.0", "21 1.0", "31 0.0", "1001 APP", "21 -10.5", "1000 note"}));
+    ASSERT_TRUE(db);
+    Tags line = findItem(write(db.get()), "ENTITIES", "LINE");
+    EXPECT_EQ(groupsFrom(line, 11, 6),
+              (std::vector<std::string>{"11 1.0", "21 1.0", "31 0.0", "1001 APP", "21 -10.5", "1000 note"}));
+    EXPECT_EQ(line.size(), 15u);
+}
+
+// A layer's lineweight that is none of the host's is not taken into the
+// layer (it held a value its type cannot): the reading says so, and the
+// group is kept as it was.
+TEST_F(DxfRecordGroups, ALayerLineweightThatIsNoLineweightIsReportedAndKeptAsItWas) {
+    hs::DxfResult result;
+    DbPtr db =
+        read(table("LAYER", {"0 LAYER", "5 30", "100 AcDbSymbolTableRecord", "100 AcDbLayerTableRecord",
+                             "2 WALLS", "70 0", "62 1", "6 CONTINUOUS", "370 -6666"}),
+             &result);
+    ASSERT_TRUE(db);
+    ASSERT_FALSE(result.warnings.empty());
+    EXPECT_NE(result.warnings[0].find("LAYER WALLS"), std::string::npos) << result.warnings[0];
+    EXPECT_NE(result.warnings[0].find("370"), std::string::npos) << result.warnings[0];
+    std::string once = write(db.get());
+    EXPECT_EQ(value(findNamed(once, "LAYER", "WALLS"), 370), "-6666");
+    DbPtr again = read(once);
+    ASSERT_TRUE(again);
+    EXPECT_EQ(findNamed(write(again.get()), "LAYER", "WALLS"), findNamed(once, "LAYER", "WALLS"));
+}

@@ -14,7 +14,10 @@ repository, or $IRONVEIL_DXF_CORPUS, or --corpus):
          auditor finds no more errors than in the input.
   2. WM: the watermark command stamps the drawing (a 2 x 3 grid over its
      extents, every entity in a window round them as the source), and the
-     saved file is read and audited by ezdxf.
+     saved file is read and audited by ezdxf; a drawing with sources must
+     get 6 marks. A drawing without any entity of the types WM takes ends
+     the command at the selection: its script stops there, and the row says
+     "no sources" (a mark then, or no "None Selected.", is a problem).
 
 Prints one table row per drawing and exits non-zero when any drawing lost
 something or failed. Never part of `make test`: the corpus is not in the

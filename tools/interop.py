@@ -14,7 +14,10 @@ repository, or $IRONVEIL_DXF_CORPUS, or --corpus):
          auditor finds no more errors than in the input.
   2. WM: the watermark command stamps the drawing (a 2 x 3 grid over its
      extents, every entity in a window round them as the source), and the
-     saved file is read and audited by ezdxf.
+     saved file is read and audited by ezdxf; a drawing with sources must
+     get 6 marks. A drawing without any entity of the types WM takes ends
+     the command at the selection: its script stops there, and the row says
+     "no sources" (a mark then, or no "None Selected.", is a problem).
 
 Prints one table row per drawing and exits non-zero when any drawing lost
 something or failed. Never part of `make test`: the corpus is not in the
@@ -120,6 +123,14 @@ def handle_of(tags):
 # Values DXF gives as defaults: written out or left out alike.
 DEFAULTS = {(210, 0.0), (220, 0.0), (230, 1.0), (39, 0.0), (62, 256), (6, "BYLAYER"), (6, "ByLayer"),
             (370, -1), (48, 1.0), (60, 0), (67, 0), (43, 0.0), (38, 0.0), (50, 0.0), (41, 1.0), (70, 0)}
+# Defaults of groups that only some record types have, where the same code
+# means something else (or has another default) elsewhere: the DXF reference
+# marks them optional with these defaults, and readers (ezdxf among them)
+# take the default when the group is left out, so an omitted one is no loss.
+# TEXT 71/72/73: generation flags, horizontal and vertical justification
+# (0); MTEXT 72: drawing direction (1, left to right) and 73: line spacing
+# style (1, at least).
+TYPE_DEFAULTS = {"TEXT": {(71, 0), (72, 0), (73, 0)}, "MTEXT": {(72, 1), (73, 1)}}
 
 
 def plain_values(tags):
@@ -154,9 +165,30 @@ def missing_values(before, after):
     """Values of the input record missing from the output record, defaults
     aside."""
     missing = plain_values(before) - plain_values(after)
+    kind = str(before[0][1]).strip().upper() if before else ""
+    type_defaults = TYPE_DEFAULTS.get(kind, set())
     for key in list(missing):
-        if key in DEFAULTS:
+        if key in DEFAULTS or key in type_defaults:
             del missing[key]
+    # The alignment point of left-aligned TEXT (72 and 73 both 0 or left
+    # out): the DXF reference gives it meaning only when 72 or 73 is not 0,
+    # and readers then take the insertion point. Some programs write it
+    # equal to the insertion point; left out, nothing is lost. One that
+    # differs from the insertion point is still reported.
+    if kind == "TEXT" and any(code in (11, 21, 31) for code, _ in missing):
+        first = {}
+        for code, value in before[1:]:
+            first.setdefault(code, str(value).strip())
+        left = first.get(72, "0") in ("0", "") and first.get(73, "0") in ("0", "")
+        try:
+            same = all(abs(float(first.get(a, "0")) - float(first.get(p, "0"))) < 1e-9
+                       for a, p in ((11, 10), (21, 20), (31, 30)))
+        except ValueError:
+            same = False
+        if left and same:
+            for key in list(missing):
+                if key[0] in (11, 21, 31):
+                    del missing[key]
     return missing
 
 
@@ -212,6 +244,24 @@ def extents(doc, tags):
     if len(ext) == 2 and ext["$EXTMIN"][0] < ext["$EXTMAX"][0]:
         return ext["$EXTMIN"] + ext["$EXTMAX"]
     return 0.0, 0.0, 100.0, 100.0
+
+
+# The entity types the watermark command takes as its sources, and the marks
+# of the 2 x 3 grid the script asks for.
+SOURCE_TYPES = ("ARC", "CIRCLE", "LINE", "LWPOLYLINE", "TEXT", "MTEXT", "INSERT")
+WM_MARKS = 2 * 3
+
+
+def source_count(doc, tags):
+    """Model space entities the watermark command can take as sources (from
+    ezdxf, or from the tags of a drawing ezdxf cannot read)."""
+    if doc is not None:
+        try:
+            return len(doc.modelspace().query(" ".join(SOURCE_TYPES)))
+        except Exception:  # noqa: BLE001
+            pass
+    counts = entity_counts(items(tags or []))
+    return sum(n for (space, kind), n in counts.items() if space == "*Model_Space" and kind in SOURCE_TYPES)
 
 
 def check_drawing(hostsim, path, work, details):
@@ -286,13 +336,20 @@ def check_drawing(hostsim, path, work, details):
         if worse:
             problems.append("ezdxf: input %s, output %s" % (before_audit, after_audit))
 
-    # The watermark command over the drawing's extents.
+    # The watermark command over the drawing's extents. Its sources are the
+    # model space entities of the types it takes; a drawing without any ends
+    # the command at the selection ("None Selected."), so the script then
+    # stops there: the answer to the colour prompt that would follow would
+    # otherwise be read as a command, and fail the run as it should.
     if before_doc is not None or before_tags is not None:
         x0, y0, x1, y1 = extents(before_doc, before_tags or []) if before_doc is not None else \
             extents(None, before_tags)
         w, h = max(x1 - x0, 1e-6), max(y1 - y0, 1e-6)
-        script = "WM\n%r,%r\n%r,%r\n2\n3\n40\nW %r,%r %r,%r\n\n1\n" % (
+        sources = source_count(before_doc, before_tags)
+        script = "WM\n%r,%r\n%r,%r\n2\n3\n40\nW %r,%r %r,%r\n\n" % (
             x0, y0, x1, y1, x0 - w * 0.01, y0 - h * 0.01, x1 + w * 0.01, y1 + h * 0.01)
+        if sources != 0:
+            script += "1\n"
         wm_script = base + ".wm.scr"
         with open(wm_script, "w") as f:
             f.write(script)
@@ -305,9 +362,16 @@ def check_drawing(hostsim, path, work, details):
             _, wm_audit = ezdxf_state(wm_out)
             marks = sum(1 for c, v in load_tags(wm_out) if c == 0 and str(v).upper() == "QWK_WATERMARK")
             row["wm"] = "%d marks, ezdxf %s" % (marks, wm_audit)
-            if marks == 0:
-                said = [l for l in stdout.splitlines() if l.strip() and not l.startswith("Command:")]
-                row["wm"] += " (%s)" % (said[-1][:40] if said else "nothing said")
+            said = [l for l in stdout.splitlines() if l.strip() and not l.startswith("Command:")]
+            if sources == 0:
+                row["wm"] = "no sources (%d marks)" % marks
+                if marks != 0 or not any("None Selected." in l for l in said):
+                    problems.append("WM: a drawing without sources gave %d marks: %s" %
+                                    (marks, said[-1][:60] if said else "nothing said"))
+            elif marks != WM_MARKS:
+                if marks == 0:
+                    row["wm"] += " (%s)" % (said[-1][:40] if said else "nothing said")
+                problems.append("WM: %d marks, not %d, from %d sources" % (marks, WM_MARKS, sources))
             if not isinstance(wm_audit, int) or (isinstance(before_audit, int) and wm_audit > before_audit):
                 problems.append("WM: %d marks, ezdxf %s" % (marks, wm_audit))
         else:

@@ -254,6 +254,9 @@ void addEntry(AcDbObjectId ownerId, AcDbObjectId id);
 AcDbObjectId findEntry(AcDbObjectId tableId, const tstring& name, bool includeErased);
 // The name of a symbol table record, without opening it.
 tstring recordName(AcDbObjectId recordId);
+// One of the lineweights the host knows (0.00 to 2.11 mm, by layer, by
+// block, default).
+bool isLineWeight(int lw);
 // Layer lookup for the locked-layer rule and the entity properties.
 const AcDbLayerTableRecord* layerRecord(AcDbDatabase* pDb, const tstring& name);
 

@@ -257,13 +257,7 @@ AcDbEntity::~AcDbEntity() {
     delete m_pProps;
 }
 
-namespace {
-
-// The database that resolves names: the entity's own, else the working one.
-AcDbDatabase* namingDatabase(const AcDbObject* pObj) {
-    return pObj->database() != nullptr ? pObj->database() : acdbHostApplicationServices()->workingDatabase();
-}
-
+namespace hs {
 bool isLineWeight(int lw) {
     static const int valid[] = {0,  5,  9,  13,  15,  18,  20,  25,  30,  35,  40, 50, 53, 60,
                                 70, 80, 90, 100, 106, 120, 140, 158, 200, 211, -1, -2, -3};
@@ -271,6 +265,14 @@ bool isLineWeight(int lw) {
         if (v == lw)
             return true;
     return false;
+}
+}  // namespace hs
+
+namespace {
+
+// The database that resolves names: the entity's own, else the working one.
+AcDbDatabase* namingDatabase(const AcDbObject* pObj) {
+    return pObj->database() != nullptr ? pObj->database() : acdbHostApplicationServices()->workingDatabase();
 }
 
 }  // namespace
@@ -461,7 +463,7 @@ Acad::ErrorStatus AcDbEntity::setLineWeight(AcDb::LineWeight newVal, Adesk::Bool
     Acad::ErrorStatus es = hs::checkFault("AcDbEntity::setLineWeight");
     if (es != Acad::eOk)
         return es;
-    if (!isLineWeight(newVal))
+    if (!hs::isLineWeight(newVal))
         return Acad::eInvalidInput;
     assertWriteEnabled();
     m_pProps->lineWeight = newVal;
@@ -691,8 +693,8 @@ bool AcDbEntity::readCommonGroup(Props& p, const resbuf& rb) {
                 p.transparency = AcCmTransparency();
             return true;
         case AcDb::kDxfLineWeight:
-            p.lineWeight = isLineWeight(rb.resval.rint) ? static_cast<AcDb::LineWeight>(rb.resval.rint)
-                                                        : AcDb::kLnWtByLayer;
+            p.lineWeight = hs::isLineWeight(rb.resval.rint) ? static_cast<AcDb::LineWeight>(rb.resval.rint)
+                                                            : AcDb::kLnWtByLayer;
             return true;
         case AcDb::kDxfLinetypeScale:
             if (rb.resval.rreal > 0.0)

@@ -400,10 +400,10 @@ Acad::ErrorStatus AcDbObject::dxfOutFields(AcDbDxfFiler* pFiler) const {
 Acad::ErrorStatus AcDbObject::dxfInFields(AcDbDxfFiler* pFiler) {
     assertWriteEnabled();
     // Skip the handle, the owner and the reactor and dictionary groups. A
-    // second owner group is not the object's: a file reader keeps it.
+    // second handle or owner group is not the object's: a file reader keeps it.
     hs::DxfFiler* pHs = dynamic_cast<hs::DxfFiler*>(pFiler);
     resbuf rb;
-    bool inGroup = false, owner = false;
+    bool inGroup = false, owner = false, handle = false;
     for (;;) {
         Acad::ErrorStatus es = pHs != nullptr ? pHs->readResBufQuiet(&rb) : pFiler->readResBuf(&rb);
         if (es != Acad::eOk)
@@ -419,8 +419,15 @@ Acad::ErrorStatus AcDbObject::dxfInFields(AcDbDxfFiler* pFiler) {
             pHs->leaveLastItem();
             continue;
         }
+        if (!inGroup && (rb.restype == 5 || rb.restype == 105) && handle && pHs != nullptr &&
+            pHs->leavesUnknown()) {
+            pHs->leaveLastItem();
+            continue;
+        }
         if (!inGroup && rb.restype == 330)
             owner = true;
+        if (!inGroup && (rb.restype == 5 || rb.restype == 105))
+            handle = true;
         if (inGroup || rb.restype == 5 || rb.restype == 105 || rb.restype == 330)
             continue;
         pFiler->pushBackItem();

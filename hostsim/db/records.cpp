@@ -436,10 +436,18 @@ Acad::ErrorStatus AcDbLayerTableRecord::dxfInFields(AcDbDxfFiler* pFiler) {
                 if (pFiler->database() != nullptr)
                     m_linetype =
                         hs::findEntry(pFiler->database()->linetypeTableId(), rb.resval.rstring, false);
+                // A name the drawing lacks, or spelled otherwise than its entry.
                 m_missingLinetype =
-                    m_linetype.isNull() && rb.resval.rstring != nullptr ? rb.resval.rstring : ACRX_T("");
+                    rb.resval.rstring != nullptr &&
+                            (m_linetype.isNull() || hs::recordName(m_linetype) != rb.resval.rstring)
+                        ? rb.resval.rstring
+                        : ACRX_T("");
                 return true;
             case 370:
+                // A value that is no lineweight is not read: the file reader
+                // reports the record.
+                if (!hs::isLineWeight(rb.resval.rint))
+                    return false;
                 m_lineWeight = static_cast<AcDb::LineWeight>(rb.resval.rint);
                 return true;
             default:
@@ -468,7 +476,8 @@ Acad::ErrorStatus AcDbLayerTableRecord::dxfOutFields(AcDbDxfFiler* pFiler) const
         pFiler->writeInt32(
             420, (Adesk::Int32(m_color.red()) << 16) | (Adesk::Int32(m_color.green()) << 8) | m_color.blue());
     hs::tstring lt = hs::recordName(m_linetype);
-    if (lt.empty() && !m_missingLinetype.empty())
+    if (!m_missingLinetype.empty() &&
+        (lt.empty() || hs::equalsNoCase(hs::toUtf8(lt.c_str()), hs::toUtf8(m_missingLinetype.c_str()))))
         lt = m_missingLinetype;
     // No linetype: the drawing's continuous linetype, spelled as the drawing has it.
     AcDbDatabase* pDb = database() != nullptr ? database() : pFiler->database();

@@ -115,16 +115,24 @@ const char* recordSubclass(const std::string& table) {
 }
 
 // The place after group 0, the own handle and the application groups
-// (102 {...}) that follow it.
-size_t afterHandleAndAppData(const Tags& tags) {
+// (102 {...}) that follow it. A group left open ends at the subclass data (as
+// the file reader takes it): `pOpen` is then set and the place is the
+// subclass marker.
+size_t afterHandleAndAppData(const Tags& tags, bool* pOpen = nullptr) {
     size_t at = 1;
     while (at < tags.size() && (tags[at].code == 5 || tags[at].code == 105))
         ++at;
     while (at < tags.size() && tags[at].code == 102 && !tags[at].value.empty() && tags[at].value[0] == '{') {
         size_t close = at + 1;
-        while (close < tags.size() && !(tags[close].code == 102 && tags[close].value == "}"))
+        while (close < tags.size() && tags[close].code != 100 &&
+               !(tags[close].code == 102 && tags[close].value == "}"))
             ++close;
-        at = std::min(close + 1, tags.size());
+        if (close == tags.size() || tags[close].code == 100) {
+            if (pOpen != nullptr)
+                *pOpen = true;
+            return close;
+        }
+        at = close + 1;
     }
     return at;
 }
@@ -220,7 +228,13 @@ void upgradeKeptData(AcDbDatabase* pDb, DrawingData& data) {
         for (size_t j = 1; j < o.size() && o[j].code != 100; ++j)  // a reactor names the owner
             if (o[j].code == 330 && it == listedBy.end())
                 owner = o[j].value;
-        o.insert(o.begin() + static_cast<long>(afterHandleAndAppData(o)), {330, owner});
+        // An application group left open is closed before the owner, so that
+        // the owner is read as the record's own again.
+        bool open = false;
+        size_t at = afterHandleAndAppData(o, &open);
+        o.insert(o.begin() + static_cast<long>(at), {330, owner});
+        if (open)
+            o.insert(o.begin() + static_cast<long>(at), {102, "}"});
     }
 }
 

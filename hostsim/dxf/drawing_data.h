@@ -84,6 +84,11 @@ struct DrawingData {
     // Handles written by the file but not held by database objects (kept
     // objects, block marks, kept table entries, following entities).
     std::uint64_t maxKeptHandle = 0;
+    // How the file spelled characters beyond ASCII (see TextCodec): escapes
+    // in a UTF-8 file, escapes in lower case, the code page's bytes.
+    bool escapedText = false;
+    bool lowerCaseEscapes = false;
+    bool byteText = false;
     // The file the drawing was read from or last saved to.
     std::string fileName;
     // True once the defaults of a new drawing have been added.

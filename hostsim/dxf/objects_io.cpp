@@ -94,9 +94,30 @@ Acad::ErrorStatus settleUnread(AcDbObject* pObj, AcDbDatabase* pDb, DxfFiler& fi
     // Application data (102 groups), extended data and the object's own
     // handle and owner are the file reader's.
     // An embedded object's groups are its own (only extended data may follow it).
-    bool inApp = false, sawOwner = false;
+    // The own handle is the first handle group whose value parses (the
+    // first at all when none does), as the file reader takes it; another
+    // handle group in the record is data of its own, kept in its place.
+    size_t ownHandle = items.size();
+    for (size_t i = 0; i < items.size(); ++i) {
+        if (places[i].embedded || (items[i].code != 5 && items[i].code != 105))
+            continue;
+        if (ownHandle == items.size())
+            ownHandle = i;
+        if (!items[i].raw) {
+            ownHandle = i;
+            break;
+        }
+    }
+    // Extended data runs from its first application name (1001) to the end
+    // of the record, whatever groups it holds: the file reader keeps it whole.
+    bool inApp = false, sawOwner = false, inXdata = false;
     for (size_t i = 0; i < items.size(); ++i) {
         DxfItem& it = items[i];
+        inXdata = inXdata || (it.code == 1001 && !places[i].embedded);
+        if (inXdata) {
+            it.used = true;
+            continue;
+        }
         if (places[i].embedded) {
             it.used = it.used || it.code >= 1000;
             continue;
@@ -108,7 +129,7 @@ Acad::ErrorStatus settleUnread(AcDbObject* pObj, AcDbDatabase* pDb, DxfFiler& fi
         }
         if (it.code == AcDb::kDxfSubclass)  // as the file reader keeps application data
             inApp = false;
-        if (inApp || it.code >= 1000 || it.code == 5 || it.code == 105)
+        if (inApp || it.code >= 1000 || i == ownHandle)
             it.used = true;
         if (it.code == 330 && !inApp) {
             if (!sawOwner)
@@ -326,22 +347,29 @@ void TextCodec::decodeInto(std::string_view raw, std::string& out) const {
         unsigned char c = static_cast<unsigned char>(raw[i]);
         if (c == '\\' && i + 7 <= raw.size() && raw.substr(i, 3) == "\\U+") {
             unsigned cp = 0;
-            bool ok = true;
+            bool ok = true, lower = false, upper = false;
             for (size_t k = 3; k < 7; ++k) {
                 int d = hexDigit(raw[i + k]);
                 ok = ok && d >= 0;
                 cp = cp * 16 + static_cast<unsigned>(d < 0 ? 0 : d);
+                lower = lower || (raw[i + k] >= 'a' && raw[i + k] <= 'f');
+                upper = upper || (raw[i + k] >= 'A' && raw[i + k] <= 'F');
             }
             if (ok) {
                 appendUtf8(out, cp);
+                m_sawLowerEscape = m_sawLowerEscape || lower;
+                m_sawUpperEscape = m_sawUpperEscape || upper;
                 i += 6;
                 continue;
             }
         }
-        if (c < 0x80 || m_utf8)
+        if (c < 0x80 || m_utf8) {
             out.push_back(static_cast<char>(c));
-        else
+            m_sawByte = m_sawByte || c >= 0x80;
+        } else {
             appendUtf8(out, c);  // 8-bit text read as Latin-1
+            m_sawByte = true;
+        }
     }
 #endif
 }
@@ -350,7 +378,7 @@ std::string TextCodec::encode(const std::string& utf8) const {
 #if !HOSTSIM_WIDE
     return utf8;
 #else
-    if (m_utf8 || isPlainAscii(utf8))
+    if ((m_utf8 && !m_spelling.escapes) || isPlainAscii(utf8))
         return utf8;
     std::string out;
     for (size_t i = 0; i < utf8.size();) {
@@ -365,13 +393,22 @@ std::string TextCodec::encode(const std::string& utf8) const {
         size_t k = 1;
         for (; k <= static_cast<size_t>(extra) && i + k < utf8.size(); ++k)
             cp = (cp << 6) | (static_cast<unsigned char>(utf8[i + k]) & 0x3F);
+        if (m_utf8 && (extra == 0 || cp > 0xFFFF)) {  // no escape for it: as it is
+            out.append(utf8, i, k);
+            i += k;
+            continue;
+        }
         i += k;
         if (extra == 0 || cp > 0xFFFF) {
             out.push_back('?');
             continue;
         }
+        if (m_spelling.bytes && !m_utf8 && cp <= 0xFF) {  // the byte it was read from
+            out.push_back(static_cast<char>(cp));
+            continue;
+        }
         char buf[8];
-        std::snprintf(buf, sizeof buf, "\\U+%04X", cp);
+        std::snprintf(buf, sizeof buf, m_spelling.lowerCaseEscapes ? "\\U+%04x" : "\\U+%04X", cp);
         out += buf;
     }
     return out;
@@ -447,6 +484,18 @@ Acad::ErrorStatus readObject(AcDbObject* pObj, AcDbDatabase* pDb, const RawTag* 
             error = badValue;
         return keepBad ? Acad::eOk : Acad::eInvalidDxfCode;
     };
+    // The record's own owner (its first 330 outside application groups,
+    // before its subclass data) is the file reader's as its handle is: the
+    // object is filed where the reader puts it, so a value that does not
+    // parse is read as no owner.
+    const RawTag* pOwner = nullptr;
+    bool inApp = false;
+    for (const RawTag* p = begin; p != end && p->code != AcDb::kDxfSubclass && pOwner == nullptr; ++p) {
+        if (p->code == AcDb::kDxfControlString)
+            inApp = !p->value.empty() && p->value[0] == '{';
+        else if (p->code == 330 && !inApp)
+            pOwner = p;
+    }
     for (const RawTag* p = begin; p != end; ++p) {
         DxfItem& it = items.emplace_back();
         pItem = &it;
@@ -492,8 +541,11 @@ Acad::ErrorStatus readObject(AcDbObject* pObj, AcDbDatabase* pDb, const RawTag* 
             case DxfKind::kHandle:
             case DxfKind::kObjectId: {
                 std::uint64_t h = 0;
-                if (!p->value.empty() && !parseHandle(p->value, h) && bad(*p, "a handle") != Acad::eOk)
-                    return Acad::eInvalidDxfCode;
+                if (!p->value.empty() && !parseHandle(p->value, h)) {
+                    h = 0;
+                    if (p != pOwner && bad(*p, "a handle") != Acad::eOk)
+                        return Acad::eInvalidDxfCode;
+                }
                 appendHandle(it.text, h);
                 it.integer = static_cast<long long>(h);  // spares parsing the text again
                 break;

@@ -35,18 +35,42 @@ private:
 // Strings of files before AC1021 are 8-bit text with \U+XXXX escapes for
 // other characters; later files are UTF-8. Release 16 builds keep the bytes
 // as they are (their text is the system code page).
+//
+// Files spell text beyond ASCII in different ways: some escape every such
+// character (also in UTF-8 files), with upper- or lower-case digits, others
+// write the bytes of the drawing's code page (or of UTF-8). Reading notes
+// which spelling a file uses, and text written for that file is spelled the
+// same way, so that names and texts come back byte for byte (and a name in a
+// record hostsim keeps as it was still matches the same name written by
+// hostsim).
+struct TextSpelling {
+    bool escapes = false;           // a UTF-8 file escaping its characters beyond ASCII
+    bool lowerCaseEscapes = false;  // \U+00e4 rather than \U+00E4
+    bool bytes = false;             // 8-bit text: characters up to U+00FF as one byte each
+};
+
 class TextCodec {
 public:
-    explicit TextCodec(bool fileIsUtf8 = false) : m_utf8(fileIsUtf8) {}
+    explicit TextCodec(bool fileIsUtf8 = false, TextSpelling spelling = {})
+        : m_utf8(fileIsUtf8), m_spelling(spelling) {}
     bool fileIsUtf8() const { return m_utf8; }
     // File text to UTF-8.
     std::string decode(std::string_view raw) const;
     void decodeInto(std::string_view raw, std::string& out) const;
     // UTF-8 to file text.
     std::string encode(const std::string& utf8) const;
+    // The spelling of the text decoded so far: escapes in lower case only
+    // when no escape was in upper case; a UTF-8 file escapes its characters
+    // when it had escapes and no other bytes beyond ASCII.
+    TextSpelling spellingSeen() const {
+        bool escapes = m_sawLowerEscape || m_sawUpperEscape;
+        return {m_utf8 && escapes && !m_sawByte, m_sawLowerEscape && !m_sawUpperEscape, !m_utf8 && m_sawByte};
+    }
 
 private:
     bool m_utf8;
+    TextSpelling m_spelling;
+    mutable bool m_sawLowerEscape = false, m_sawUpperEscape = false, m_sawByte = false;
 };
 
 // The run-time class for a DXF type name, ignoring case: first the classes the

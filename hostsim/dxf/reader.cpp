@@ -76,6 +76,51 @@ int spaceRole(const std::string& name) {
     return 0;
 }
 
+// Entity types of the host's own that files list in their CLASSES section
+// (the host provides them through modules it always loads). hostsim does not
+// model them, but they are never a custom entity of a missing module: they
+// are kept as the file gave them, with their class record as it was, and
+// not made proxies (which would mark their class as not loaded).
+bool isHostEntityType(const std::string& type) {
+    static const std::set<std::string> types = {"ACAD_TABLE",
+                                                "ARC_DIMENSION",
+                                                "CAMERA",
+                                                "DGNUNDERLAY",
+                                                "DWFUNDERLAY",
+                                                "EXTRUDEDSURFACE",
+                                                "GEOPOSITIONMARKER",
+                                                "HATCH",
+                                                "HELIX",
+                                                "IMAGE",
+                                                "LARGE_RADIAL_DIMENSION",
+                                                "LIGHT",
+                                                "LOFTEDSURFACE",
+                                                "LWPOLYLINE",
+                                                "MESH",
+                                                "MLEADER",
+                                                "MPOLYGON",
+                                                "MULTILEADER",
+                                                "NURBSURFACE",
+                                                "OLE2FRAME",
+                                                "PDFUNDERLAY",
+                                                "PLANESURFACE",
+                                                "POINTCLOUD",
+                                                "POINTCLOUDEX",
+                                                "REVOLVEDSURFACE",
+                                                "SECTIONOBJECT",
+                                                "SWEPTSURFACE",
+                                                "WIPEOUT"};
+    return types.count(upper(type)) != 0;
+}
+
+// The message for a table record whose groups hold another name before its
+// own: written back, the other name would come first and be read as the
+// record's name.
+std::string secondName(int line, const std::string& table, const std::string& name) {
+    return "line " + std::to_string(line) + ": the " + table + " entry \"" + name +
+           "\" holds a second name group that would come before its name when written back";
+}
+
 }  // namespace
 
 bool Reader::failAt(const RawTag& t, const std::string& expected) {
@@ -98,6 +143,10 @@ bool Reader::nextItem(std::vector<RawTag>& out, bool& endOfSection) {
     }
     if (is(t, 0, "EOF"))
         return failAt(t, "group 0 ENDSEC");
+    // A record type that holds a line break could not be written back (a
+    // carriage return at its end is read as part of the line end then).
+    if (t.value.find_first_of("\r\n") != std::string_view::npos)
+        return failAt(t, "a record type without a line break");
     out.push_back(t);
     while (m_r.next(t)) {
         if (t.code == 0) {
@@ -235,7 +284,8 @@ bool Reader::readTables() {
             // anything else would be written back as a record it is not.
             if (!is(head, 0, tableName))
                 return failAt(head, "group 0 " + tableName + " or ENDTAB");
-            addRecord(tableName, m_item);
+            if (!addRecord(tableName, m_item))
+                return false;
         } else {
             pTable->entries.push_back(toTags(m_item.data(), m_item.data() + m_item.size()));
             noteHandle(ownHandle(pTable->entries.back()));
@@ -248,7 +298,90 @@ bool Reader::readTables() {
 // database already has (layer 0, the standard linetypes, the two spaces)
 // is read into that record, and references to the file's handle are moved to
 // it.
-void Reader::addRecord(const std::string& table, std::vector<RawTag>& tags) {
+bool Reader::nameComesFirst(const AcDbObject* pRec, const std::string& table, const std::string& name,
+                            const KeptRuns& kept) {
+    bool keptName = false;
+    for (const KeptRun& run : kept)
+        for (const Tag& t : run.tags)
+            keptName = keptName || (t.code == 2 && !t.value.empty());
+    if (!keptName)
+        return true;
+    // (A codec of its own: what is decoded here is not the file's spelling.)
+    TextCodec codec = m_codec;
+    Tags written;
+    if (writeObject(pRec, m_pDb, table, codec, written, &m_filers) != Acad::eOk || written.empty())
+        return true;  // the save reports it
+    // A record not yet in the drawing is written without its handle and owner.
+    if (written.size() < 2 || written[1].code != 5)
+        written.insert(written.begin() + 1, {{5, "1"}, {330, "0"}});
+    restoreKeptRuns(written, kept);
+    for (const Tag& t : written) {
+        if (t.code != 2 || t.value.empty())
+            continue;
+        std::string first = codec.decode(t.value);
+        return equalsNoCase(first, name) ||
+               (table == "BLOCK_RECORD" && spaceRole(first) != 0 && spaceRole(first) == spaceRole(name));
+    }
+    return true;
+}
+
+void Reader::noteLinetypeName(const std::vector<RawTag>& tags) {
+    if (m_continuousSpelled)
+        return;
+    const RawTag* pName = nullptr;
+    for (const RawTag& t : tags)
+        if (t.code == 6) {
+            pName = &t;
+            break;
+        }
+    if (pName == nullptr)
+        return;
+    std::string name = m_codec.decode(pName->value);
+    if (!equalsNoCase(name, "Continuous"))
+        return;
+    m_continuousSpelled = true;
+    AcDbLinetypeTableRecord* pRec = nullptr;
+    if (acdbOpenObject(pRec, m_pDb->continuousLinetype(), AcDb::kForWrite) != Acad::eOk)
+        return;
+    pRec->setName(fromUtf8(name).c_str());
+    pRec->close();
+}
+
+bool Reader::keptGroupsStayInPlace(const AcDbEntity* pEnt, AcRxClass* pClass, const std::string& type,
+                                   const KeptRuns& kept) {
+    // (A codec of its own: what is decoded here is not the file's spelling.)
+    TextCodec codec = m_codec;
+    // Written as the file writer writes it once the entity is in the
+    // drawing: with a handle and an owner.
+    const Tags head = {{5, "1"}, {330, "0"}};
+    Tags first;
+    if (writeObject(pEnt, m_pDb, type, codec, first, &m_filers) != Acad::eOk || first.empty())
+        return true;  // the save reports it
+    first.insert(first.begin() + 1, head.begin(), head.end());
+    restoreKeptRuns(first, kept);
+    std::vector<RawTag> raw;
+    raw.reserve(first.size());
+    for (size_t i = 1; i < first.size(); ++i)
+        raw.push_back({first[i].code, first[i].value, 0});
+    AcDbEntity* pAgain = AcDbEntity::cast(pClass->create());
+    if (pAgain == nullptr)
+        return true;
+    KeptRuns keptAgain;
+    std::string error;
+    Tags second;
+    bool same = readObject(pAgain, m_pDb, raw.data(), raw.data() + raw.size(), codec, error, &m_filers,
+                           &keptAgain) == Acad::eOk &&
+                writeObject(pAgain, m_pDb, type, codec, second, &m_filers) == Acad::eOk;
+    if (same && !second.empty()) {
+        second.insert(second.begin() + 1, head.begin(), head.end());
+        restoreKeptRuns(second, keptAgain);
+        same = second == first;
+    }
+    delete pAgain;
+    return same;
+}
+
+bool Reader::addRecord(const std::string& table, std::vector<RawTag>& tags) {
     std::uint64_t fileHandle = 0;
     std::string name;
     std::uint64_t layout = 0;
@@ -262,8 +395,12 @@ void Reader::addRecord(const std::string& table, std::vector<RawTag>& tags) {
     }
     if (name.empty()) {
         warn(tags[0].line, table + " entry without a name skipped");
-        return;
+        return true;
     }
+    if (table == "LTYPE" && equalsNoCase(name, "Continuous"))
+        m_continuousSpelled = true;
+    else if (table == "LAYER")
+        noteLinetypeName(tags);
     AcDbObjectId tableId = table == "LAYER"   ? m_pDb->layerTableId()
                            : table == "LTYPE" ? m_pDb->linetypeTableId()
                                               : m_pDb->blockTableId();
@@ -289,7 +426,10 @@ void Reader::addRecord(const std::string& table, std::vector<RawTag>& tags) {
             AcDbSymbolTableRecord* pSym = AcDbSymbolTableRecord::cast(pRec);
             if (pSym != nullptr && table != "BLOCK_RECORD")
                 pSym->setName(fromUtf8(name).c_str());
+            bool named = nameComesFirst(pRec, table, name, kept);
             pRec->close();
+            if (!named)
+                return fail(secondName(tags[0].line, table, name));
         }
         dbHandle = adoptHandle(existing, fileHandle);
     } else {
@@ -301,11 +441,15 @@ void Reader::addRecord(const std::string& table, std::vector<RawTag>& tags) {
         else
             pRec = new AcDbBlockTableRecord();
         if (pRec == nullptr)
-            return;
+            return true;
         if (readObject(pRec, m_pDb, begin, end, m_codec, error, &m_filers, &kept) != Acad::eOk)
             warn(tags[0].line, table + " " + name + ": " + error);
         // The name looked up above, whatever else the entry held.
         pRec->setName(fromUtf8(name).c_str());
+        if (!nameComesFirst(pRec, table, name, kept)) {
+            delete static_cast<AcDbObject*>(pRec);
+            return fail(secondName(tags[0].line, table, name));
+        }
         AcDbObjectId id;
         bool renumbered = false;
         Acad::ErrorStatus es = addFiled(pRec, tableId, fileHandle, id, renumbered);
@@ -317,7 +461,7 @@ void Reader::addRecord(const std::string& table, std::vector<RawTag>& tags) {
         if (es != Acad::eOk) {
             warn(tags[0].line, table + " " + name + " could not be added");
             delete static_cast<AcDbObject*>(pRec);
-            return;
+            return true;
         }
         pRec->close();
         dbHandle = id.handle().value();
@@ -327,6 +471,7 @@ void Reader::addRecord(const std::string& table, std::vector<RawTag>& tags) {
     if (layout != 0)
         m_data->recordLayout[dbHandle] = layout;
     keepExtras(dbHandle, begin, end, std::move(kept));
+    return true;
 }
 
 void Reader::keepExtras(std::uint64_t handle, const RawTag* begin, const RawTag* end, KeptRuns kept) {
@@ -381,7 +526,14 @@ void Reader::addEntity(const std::vector<RawTag>& tags, size_t mainCount, AcDbOb
             std::string error;
             Acad::ErrorStatus es =
                 readObject(pEnt, m_pDb, begin + 1, mainEnd, m_codec, error, &m_filers, &kept);
-            if (es == Acad::eOk) {
+            if (es == Acad::eOk && !kept.empty() && !keptGroupsStayInPlace(pEnt, pClass, type, kept)) {
+                warn(begin->line, type + " " + formatHandle(fileHandle) +
+                                      " kept as it is: groups it does not model could not be written back "
+                                      "where they would be read the same way again");
+                delete pEnt;
+                pEnt = nullptr;
+                kept.clear();
+            } else if (es == Acad::eOk) {
                 known = true;
             } else {
                 // A reader that answers eMakeMeProxy gets a proxy (a record
@@ -413,7 +565,7 @@ void Reader::addEntity(const std::vector<RawTag>& tags, size_t mainCount, AcDbOb
     // A custom entity whose class no loaded module registers becomes a proxy.
     auto rec = m_classRecords.find(upper(type));
     if (pEnt == nullptr && mainCount == tags.size() && rec != m_classRecords.end() && rec->second.isEntity &&
-        (makeProxy || pClass == nullptr)) {
+        (makeProxy || pClass == nullptr) && !isHostEntityType(type)) {
         std::string error;
         pEnt = proxyFromFile(begin, mainEnd, rec->second, m_pDb, m_codec, &m_filers, error);
         if (pEnt == nullptr)
@@ -453,8 +605,10 @@ void Reader::addEntity(const std::vector<RawTag>& tags, size_t mainCount, AcDbOb
         }
     }
     pEnt->close();
-    if (known)
+    if (known) {
+        noteLinetypeName(tags);
         keepExtras(id.handle().value(), begin + 1, mainEnd, std::move(kept));
+    }
 }
 
 AcDbObjectId Reader::blockOfEntity(const std::vector<RawTag>& tags, size_t mainCount) {
@@ -611,11 +765,20 @@ bool Reader::readObjects() {
                 else if (t.code == 5 && inSubclass && parseHandle(t.value, h) && entity != 0)
                     pairs.emplace_back(entity, h);
             }
-            if (record != 0 && mapped(record) == hs::modelSpaceId(m_pDb).handle().value() &&
-                m_data->sortentsHandle == 0) {
+            // (Of model space also under another name: see mergeModelSpaceAliases.)
+            bool modelSpace = record != 0 && (mapped(record) == hs::modelSpaceId(m_pDb).handle().value() ||
+                                              m_msAliases.count(mapped(record)) != 0);
+            if (modelSpace && m_data->sortentsHandle == 0) {
                 m_data->sortentsHandle = ownHandle(tags);
                 m_data->sortentsOwner = owner;
                 m_sortPairs = std::move(pairs);
+                continue;
+            }
+            // Model space has one draw order, written from the drawing: a
+            // second table of it would take the first one's place next time.
+            if (modelSpace) {
+                warn(m_item[0].line, "a second sort-entities table of model space (handle " +
+                                         formatHandle(ownHandle(tags)) + ") is left out");
                 continue;
             }
         }
@@ -717,6 +880,8 @@ bool Reader::keepSection(const std::string& name) {
         }
         if (is(t, 0, "EOF"))
             return failAt(t, "group 0 ENDSEC");
+        if (t.code == 0 && t.value.find_first_of("\r\n") != std::string_view::npos)
+            return failAt(t, "a record type without a line break");
         tags.push_back({t.code, std::string(t.value)});
     }
     return failEnd("group 0 ENDSEC");
@@ -778,6 +943,11 @@ DxfResult Reader::run(AcDbDatabase*& pDbOut) {
             break;
         }
         std::string name(nameTag.value);
+        // A name that holds a line break could not be written back.
+        if (name.find_first_of("\r\n") != std::string::npos) {
+            ok = failAt(nameTag, "a section name without a line break");
+            break;
+        }
         if (!seen.insert(name).second)
             warn(nameTag.line, "section " + name + " appears twice");
         if (name == "HEADER")

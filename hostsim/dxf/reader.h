@@ -96,7 +96,25 @@ private:
     bool readObjects();
     bool keepSection(const std::string& name);
 
-    void addRecord(const std::string& table, std::vector<RawTag>& tags);
+    // False (the file refused) for a record that could not be written back
+    // as the same record.
+    bool addRecord(const std::string& table, std::vector<RawTag>& tags);
+    // Whether a record read with groups kept aside is written back with its
+    // own name as its first name group (a reader takes that one): a name
+    // group kept from another part of the record could come first.
+    bool nameComesFirst(const AcDbObject* pRec, const std::string& table, const std::string& name,
+                        const KeptRuns& kept);
+    // A file that names the continuous linetype without giving its entry
+    // (R12 files without a linetype table): the drawing's entry takes the
+    // spelling of the first record that names it ("CONTINUOUS"), so that the
+    // record is written back as the file spelled it.
+    void noteLinetypeName(const std::vector<RawTag>& tags);
+    // Whether an entity read with groups kept aside, written and read again,
+    // writes the same groups: a kept group may otherwise land where the next
+    // reading takes it as the entity's own (a common entity group after the
+    // subclass marker) and be lost.
+    bool keptGroupsStayInPlace(const AcDbEntity* pEnt, AcRxClass* pClass, const std::string& type,
+                               const KeptRuns& kept);
     void addEntity(const std::vector<RawTag>& tags, size_t mainCount, AcDbObjectId blockId);
     // A custom object of the OBJECTS section (its class declared by the
     // file as not an entity) becomes a database object: of its class when a
@@ -141,6 +159,7 @@ private:
     // The model space sort-entities table: entity handle to sort handle.
     std::vector<std::pair<std::uint64_t, std::uint64_t>> m_sortPairs;
     bool m_sawEntities = false;
+    bool m_continuousSpelled = false;  // given by the file, or taken from a first reference
 };
 
 }  // namespace dxf

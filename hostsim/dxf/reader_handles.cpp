@@ -160,8 +160,16 @@ void Reader::mergeModelSpaceAliases() {
             m_data->recordLayout.erase(layout);
         }
         m_data->blocks.erase(h);  // its BLOCK and ENDBLK name it
-        m_data->appData.erase(h);
-        m_data->xdata.erase(h);
+        // Its dictionary (where its sort-entities table is) and extended
+        // data become model space's, unless model space has its own.
+        for (auto* pMap : {&m_data->appData, &m_data->xdata}) {
+            auto it = pMap->find(h);
+            if (it == pMap->end())
+                continue;
+            if (pMap->count(ms) == 0)
+                (*pMap)[ms] = std::move(it->second);
+            pMap->erase(h);
+        }
         warn(0, "block record " + formatHandle(h) +
                     " holds the model space entities; it is read as model space");
     }
@@ -306,6 +314,10 @@ void Reader::finish() {
         hs::setDrawOrder(ms, order);
     }
     m_data->maxKeptHandle = m_maxHandle;
+    TextSpelling spelling = m_codec.spellingSeen();
+    m_data->escapedText = spelling.escapes;
+    m_data->lowerCaseEscapes = spelling.lowerCaseEscapes;
+    m_data->byteText = spelling.bytes;
     completeDrawingData(m_pDb, *m_data);
 }
 

@@ -50,32 +50,42 @@ size_t findCode(const Tags& tags, int code, size_t from = 1) {
     return tags.size();
 }
 
-// Sets the owner group of a record (the last 330 before its first subclass
-// marker: the first may be inside a reactor group) from `from` on, up to the
-// next group 0; adds one after the handle and application groups when there
-// is none.
+// Sets the owner group of a record from `from` on, up to the next group 0:
+// its first 330 outside application groups (102 {...}) before its first
+// subclass marker; adds one after the handle and application groups when
+// there is none. An application group left open ends at the subclass data,
+// as the file reader takes it: it is closed before an owner added there, so
+// that the owner reads back as the record's own.
 void setOwnerGroup(Tags& tags, size_t from, std::uint64_t owner) {
     size_t end = from + 1;
     while (end < tags.size() && tags[end].code != 0)
         ++end;
-    size_t last = end;
-    for (size_t i = from + 1; i < end && tags[i].code != 100; ++i)
-        if (tags[i].code == 330)
-            last = i;
-    if (last < end) {
-        tags[last].value = formatHandle(owner);
-        return;
+    bool inApp = false;
+    for (size_t i = from + 1; i < end && tags[i].code != 100; ++i) {
+        if (tags[i].code == 102) {
+            inApp = !tags[i].value.empty() && tags[i].value[0] == '{';
+        } else if (tags[i].code == 330 && !inApp) {
+            tags[i].value = formatHandle(owner);
+            return;
+        }
     }
     size_t at = from + 1;
     while (at < end && (tags[at].code == 5 || tags[at].code == 105))
         ++at;
+    bool open = false;
     while (at < end && tags[at].code == 102 && !tags[at].value.empty() && tags[at].value[0] == '{') {
         size_t close = at + 1;
-        while (close < end && !(tags[close].code == 102 && tags[close].value == "}"))
+        while (close < end && tags[close].code != 100 &&
+               !(tags[close].code == 102 && tags[close].value == "}"))
             ++close;
-        at = std::min(close + 1, end);
+        open = close == end || tags[close].code == 100;
+        at = open ? close : close + 1;
+        if (open)
+            break;
     }
     tags.insert(tags.begin() + static_cast<long>(at), {330, formatHandle(owner)});
+    if (open)
+        tags.insert(tags.begin() + static_cast<long>(at), {102, "}"});
 }
 
 class Writer {
@@ -156,7 +166,8 @@ void Writer::prepare() {
         completeDrawingData(m_pDb, *m_data);
     fileProxyTransforms(m_pDb);
     m_version = std::max(m_data->version, std::string("AC1015"));
-    m_codec = TextCodec(m_version >= "AC1021");
+    m_codec =
+        TextCodec(m_version >= "AC1021", {m_data->escapedText, m_data->lowerCaseEscapes, m_data->byteText});
     m_ms = hs::modelSpaceId(m_pDb).handle().value();
     m_ps = hs::paperSpaceId(m_pDb).handle().value();
 
@@ -641,9 +652,18 @@ void Writer::writeBlocks() {
         if (!marks.end.empty())
             setOwnerGroup(marks.end, 0, h);
         writeTags(marks.begin);
+        // The entities of the other paper space layouts are paper space
+        // entities too (group 67), as those of the current one: blocks of a
+        // layout, or whose BLOCK says it is in paper space (files without
+        // block records).
+        auto layout = m_data->recordLayout.find(h);
+        size_t space = findCode(marks.begin, 67);
+        long long flag = 0;
+        bool paper = (layout != m_data->recordLayout.end() && layout->second != 0) ||
+                     (space < marks.begin.size() && parseInt(marks.begin[space].value, flag) && flag == 1);
         if (h != m_ms && h != m_ps)
             for (AcDbObjectId id : hs::entitiesOf(recId))
-                writeEntity(id, false);
+                writeEntity(id, paper);
         writeTags(marks.end);
     }
     m_w.write(0, "ENDSEC");

@@ -170,7 +170,9 @@ private:
     bool m_plottable = true;
     bool m_vpdflt = false;
     Adesk::Int16 m_otherFlags = 0;  // flags of group 70 that hostsim does not act on (xref bits)
-    // The linetype a file named that its drawing does not have: written back as it was.
+    // The linetype a file named that its drawing does not have, or the file's
+    // spelling of one it has when the entry's name differs in case only
+    // ("continuous"): written back as it was.
     std::basic_string<ACHAR> m_missingLinetype;
 };
 

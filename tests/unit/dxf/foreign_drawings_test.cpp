@@ -2,6 +2,7 @@
 // the file's handles and handle seed, entities stay in the space the file
 // put them in, old drawings are saved in the later form with their layouts
 // linked, and binary files read as their text form.
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <map>
@@ -595,6 +596,269 @@ TEST_F(ForeignDrawings, AHandWrittenOneByteBinaryDrawingReads) {
     EXPECT_EQ(pCircle->radius(), 0.75);
     EXPECT_EQ(pCircle->colorIndex(), 5);
     pCircle->close();
+}
+
+// Tables, multileaders, wipeouts and the other entity types of the host's own
+// that files list among their classes are not custom entities of a missing
+// module: kept as the file gave them, their class records come back as they
+// were (made proxies, their class was marked as not loaded, 280 1, and
+// counted again).
+TEST_F(ForeignDrawings, TheHostsOwnEntityTypesListedAsClassesComeBackWithTheirClassRecords) {
+    DbPtr db = read(dxfText({"0 SECTION",
+                             "2 HEADER",
+                             "9 $ACADVER",
+                             "1 AC1018",
+                             "0 ENDSEC",
+                             "0 SECTION",
+                             "2 CLASSES",
+                             "0 CLASS",
+                             "1 ACAD_TABLE",
+                             "2 AcDbTable",
+                             "3 ObjectDBX Classes",
+                             "90 1025",
+                             "91 3",
+                             "280 0",
+                             "281 1",
+                             "0 ENDSEC",
+                             "0 SECTION",
+                             "2 ENTITIES",
+                             "0 ACAD_TABLE",
+                             "5 2F",
+                             "100 AcDbEntity",
+                             "8 0",
+                             "100 AcDbBlockReference",
+                             "2 *T1",
+                             "10 0.0",
+                             "20 0.0",
+                             "30 0.0",
+                             "100 AcDbTable",
+                             "160               6844",
+                             "0 ENDSEC",
+                             "0 EOF"}));
+    ASSERT_TRUE(db);
+    std::string out = write(db.get());
+    Tags cls = findItem(out, "CLASSES", "CLASS");
+    EXPECT_EQ(value(cls, 1), "ACAD_TABLE");
+    EXPECT_EQ(value(cls, 91), "3");
+    EXPECT_EQ(value(cls, 280), "0");
+    EXPECT_EQ(value(findItem(out, "ENTITIES", "ACAD_TABLE"), 160), "              6844");
+}
+
+// Text beyond ASCII in an 8-bit file comes back as the file spelled it:
+// escapes with lower-case digits (a layer named so in the table and in the
+// records hostsim keeps as they were must still match), or the code page's
+// bytes.
+TEST_F(ForeignDrawings, EightBitTextComesBackAsTheFileSpelledIt) {
+    DbPtr db = read(dxfText({"0 SECTION",
+                             "2 HEADER",
+                             "9 $ACADVER",
+                             "1 AC1015",
+                             "0 ENDSEC",
+                             "0 SECTION",
+                             "2 TABLES",
+                             "0 TABLE",
+                             "2 LAYER",
+                             "5 2",
+                             "70 1",
+                             "0 LAYER",
+                             "5 30",
+                             "100 AcDbSymbolTableRecord",
+                             "100 AcDbLayerTableRecord",
+                             "2 Ma\\U+00dfe",
+                             "70 0",
+                             "62 7",
+                             "6 Continuous",
+                             "0 ENDTAB",
+                             "0 ENDSEC",
+                             "0 SECTION",
+                             "2 ENTITIES",
+                             "0 TEXT",
+                             "5 31",
+                             "100 AcDbEntity",
+                             "8 Ma\\U+00dfe",
+                             "100 AcDbText",
+                             "10 0.0",
+                             "20 0.0",
+                             "30 0.0",
+                             "40 2.5",
+                             "1 \\U+00c4nderung",
+                             "100 AcDbText",
+                             "0 ENDSEC",
+                             "0 EOF"}));
+    ASSERT_TRUE(db);
+    std::string out = write(db.get());
+    Tags layer;
+    for (const Tags& t : itemsOf(out, "TABLES"))
+        if (t[0].value == "LAYER" && value(t, 2) != "0")
+            layer = t;
+    EXPECT_EQ(value(layer, 2), "Ma\\U+00dfe");
+    Tags text = findItem(out, "ENTITIES", "TEXT");
+    EXPECT_EQ(value(text, 8), "Ma\\U+00dfe");
+    EXPECT_EQ(value(text, 1), "\\U+00c4nderung");
+
+    DbPtr bytes = read(dxfText({"0 SECTION", "2 HEADER",     "9 $ACADVER",   "1 AC1015", "0 ENDSEC",
+                                "0 SECTION", "2 ENTITIES",   "0 TEXT",       "5 31",     "100 AcDbEntity",
+                                "8 0",       "100 AcDbText", "10 0.0",       "20 0.0",   "30 0.0",
+                                "40 2.5",    "1 108\xB0",    "100 AcDbText", "0 ENDSEC", "0 EOF"}));
+    ASSERT_TRUE(bytes);
+    EXPECT_EQ(value(findItem(write(bytes.get()), "ENTITIES", "TEXT"), 1), "108\xB0");
+}
+
+// A UTF-8 file (AC1021 and later) may still escape its characters.
+TEST_F(ForeignDrawings, EscapedTextOfAUtf8FileComesBackEscaped) {
+    DbPtr db = read(dxfText({"0 SECTION", "2 HEADER", "9 $ACADVER", "1 AC1021", "0 ENDSEC", "0 SECTION",
+                             "2 ENTITIES", "0 MTEXT", "5 31", "100 AcDbEntity", "8 0", "100 AcDbMText",
+                             "10 0.0", "20 0.0", "30 0.0", "40 2.5", "1 108\\U+00B0", "0 ENDSEC", "0 EOF"}));
+    ASSERT_TRUE(db);
+    EXPECT_EQ(value(findItem(write(db.get()), "ENTITIES", "MTEXT"), 1), "108\\U+00B0");
+}
+
+// An R12 file naming the continuous linetype without a linetype table: the
+// drawing's entry takes the file's spelling.
+TEST_F(ForeignDrawings, TheContinuousLinetypeKeepsTheSpellingOfAFileThatOnlyNamesIt) {
+    DbPtr db = read(
+        dxfText({"0 SECTION",    "2 HEADER", "9 $ACADVER", "1 AC1009",  "0 ENDSEC",   "0 SECTION", "2 TABLES",
+                 "0 TABLE",      "2 LAYER",  "70 1",       "0 LAYER",   "2 WALLS",    "70 0",      "62 1",
+                 "6 CONTINUOUS", "0 ENDTAB", "0 ENDSEC",   "0 SECTION", "2 ENTITIES", "0 ENDSEC",  "0 EOF"}));
+    ASSERT_TRUE(db);
+    std::string out = write(db.get());
+    std::vector<std::string> layers, linetypes;
+    for (const Tags& t : itemsOf(out, "TABLES")) {
+        if (t[0].value == "LAYER" && value(t, 2) == "WALLS")
+            layers.push_back(value(t, 6));
+        if (t[0].value == "LTYPE")
+            linetypes.push_back(value(t, 2));
+    }
+    EXPECT_EQ(layers, (std::vector<std::string>{"CONTINUOUS"}));
+    EXPECT_NE(std::find(linetypes.begin(), linetypes.end(), "CONTINUOUS"), linetypes.end());
+}
+
+// A layer may spell its linetype otherwise than the linetype's entry does
+// ("continuous" for "CONTINUOUS"): it keeps its spelling.
+TEST_F(ForeignDrawings, ALayerKeepsItsSpellingOfItsLinetypesName) {
+    DbPtr db = read(dxfText(
+        {"0 SECTION", "2 HEADER",   "9 $ACADVER", "1 AC1009", "0 ENDSEC",     "0 SECTION", "2 TABLES",
+         "0 TABLE",   "2 LTYPE",    "70 1",       "0 LTYPE",  "2 CONTINUOUS", "70 0",      "3 Solid line",
+         "72 65",     "73 0",       "40 0.0",     "0 ENDTAB", "0 TABLE",      "2 LAYER",   "70 1",
+         "0 LAYER",   "2 0",        "70 0",       "62 7",     "6 continuous", "0 ENDTAB",  "0 ENDSEC",
+         "0 SECTION", "2 ENTITIES", "0 ENDSEC",   "0 EOF"}));
+    ASSERT_TRUE(db);
+    std::string out = write(db.get());
+    std::vector<std::string> layers, linetypes;
+    for (const Tags& t : itemsOf(out, "TABLES")) {
+        if (t[0].value == "LAYER" && value(t, 2) == "0")
+            layers.push_back(value(t, 6));
+        if (t[0].value == "LTYPE")
+            linetypes.push_back(value(t, 2));
+    }
+    EXPECT_EQ(layers, (std::vector<std::string>{"continuous"}));
+    EXPECT_NE(std::find(linetypes.begin(), linetypes.end(), "CONTINUOUS"), linetypes.end());
+}
+
+// The entities of a paper space layout other than the current one are paper
+// space entities (67) too; the modelled ones lost the group.
+TEST_F(ForeignDrawings, EntitiesOfAnotherPaperSpaceLayoutKeepTheirPaperSpaceGroup) {
+    DbPtr db = read(dxfText({"0 SECTION",
+                             "2 HEADER",
+                             "9 $ACADVER",
+                             "1 AC1015",
+                             "0 ENDSEC",
+                             "0 SECTION",
+                             "2 TABLES",
+                             "0 TABLE",
+                             "2 BLOCK_RECORD",
+                             "5 1",
+                             "70 1",
+                             "0 BLOCK_RECORD",
+                             "5 40",
+                             "330 1",
+                             "100 AcDbSymbolTableRecord",
+                             "100 AcDbBlockTableRecord",
+                             "2 *Paper_Space0",
+                             "340 41",
+                             "0 ENDTAB",
+                             "0 ENDSEC",
+                             "0 SECTION",
+                             "2 BLOCKS",
+                             "0 BLOCK",
+                             "5 42",
+                             "330 40",
+                             "100 AcDbEntity",
+                             "67 1",
+                             "8 0",
+                             "100 AcDbBlockBegin",
+                             "2 *Paper_Space0",
+                             "70 0",
+                             "10 0.0",
+                             "20 0.0",
+                             "30 0.0",
+                             "3 *Paper_Space0",
+                             "1",
+                             "0 TEXT",
+                             "5 43",
+                             "330 40",
+                             "100 AcDbEntity",
+                             "67 1",
+                             "8 0",
+                             "100 AcDbText",
+                             "10 1.0",
+                             "20 1.0",
+                             "30 0.0",
+                             "40 2.5",
+                             "1 Note",
+                             "100 AcDbText",
+                             "0 ENDBLK",
+                             "5 44",
+                             "330 40",
+                             "100 AcDbEntity",
+                             "67 1",
+                             "8 0",
+                             "100 AcDbBlockEnd",
+                             "0 ENDSEC",
+                             "0 EOF"}));
+    ASSERT_TRUE(db);
+    Tags text = findItem(write(db.get()), "BLOCKS", "TEXT");
+    EXPECT_EQ(value(text, 1), "Note");
+    EXPECT_EQ(value(text, 67), "1");
+
+    // A file without block records: the BLOCK says the block is in paper space.
+    DbPtr bare = read(dxfText({"0 SECTION",
+                               "2 BLOCKS",
+                               "0 BLOCK",
+                               "5 42",
+                               "100 AcDbEntity",
+                               "67 1",
+                               "8 0",
+                               "100 AcDbBlockBegin",
+                               "2 *Paper_Space7",
+                               "70 0",
+                               "10 0.0",
+                               "20 0.0",
+                               "30 0.0",
+                               "3 *Paper_Space7",
+                               "1",
+                               "0 TEXT",
+                               "5 43",
+                               "100 AcDbEntity",
+                               "67 1",
+                               "8 0",
+                               "100 AcDbText",
+                               "10 1.0",
+                               "20 1.0",
+                               "30 0.0",
+                               "40 2.5",
+                               "1 Note",
+                               "100 AcDbText",
+                               "0 ENDBLK",
+                               "5 44",
+                               "100 AcDbEntity",
+                               "67 1",
+                               "8 0",
+                               "100 AcDbBlockEnd",
+                               "0 ENDSEC",
+                               "0 EOF"}));
+    ASSERT_TRUE(bare);
+    EXPECT_EQ(value(findItem(write(bare.get()), "BLOCKS", "TEXT"), 67), "1");
 }
 
 }  // namespace

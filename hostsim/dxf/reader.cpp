@@ -565,7 +565,8 @@ void Reader::addEntity(const std::vector<RawTag>& tags, size_t mainCount, AcDbOb
     // A custom entity whose class no loaded module registers becomes a proxy.
     auto rec = m_classRecords.find(upper(type));
     if (pEnt == nullptr && mainCount == tags.size() && rec != m_classRecords.end() && rec->second.isEntity &&
-        (makeProxy || pClass == nullptr) && !isHostEntityType(type)) {
+        (makeProxy || pClass == nullptr) && !isHostEntityType(type) &&
+        !(pClass == nullptr && isHostApplication(rec->second.appName))) {
         std::string error;
         pEnt = proxyFromFile(begin, mainEnd, rec->second, m_pDb, m_codec, &m_filers, error);
         if (pEnt == nullptr)

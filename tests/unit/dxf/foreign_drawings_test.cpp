@@ -644,6 +644,49 @@ TEST_F(ForeignDrawings, TheHostsOwnEntityTypesListedAsClassesComeBackWithTheirCl
     EXPECT_EQ(value(findItem(out, "ENTITIES", "ACAD_TABLE"), 160), "              6844");
 }
 
+// An entity type of a later host release that hostsim does not list is known
+// as the host's own by its class record's application: kept as it is, not a
+// proxy of a missing module.
+TEST_F(ForeignDrawings, AnEntityTypeOfTheHostsOwnComponentsIsKeptAndNotMadeAProxy) {
+    DbPtr db = read(dxfText({"0 SECTION",
+                             "2 HEADER",
+                             "9 $ACADVER",
+                             "1 AC1032",
+                             "0 ENDSEC",
+                             "0 SECTION",
+                             "2 CLASSES",
+                             "0 CLASS",
+                             "1 LATERSHAPE",
+                             "2 AcDbLaterShape",
+                             "3 ObjectDBX Classes",
+                             "90 1025",
+                             "91 1",
+                             "280 0",
+                             "281 1",
+                             "0 ENDSEC",
+                             "0 SECTION",
+                             "2 ENTITIES",
+                             "0 LATERSHAPE",
+                             "5 2F",
+                             "100 AcDbEntity",
+                             "8 0",
+                             "100 AcDbLaterShape",
+                             "10 1.0",
+                             "20 2.0",
+                             "30 0.0",
+                             "0 ENDSEC",
+                             "0 EOF"}));
+    ASSERT_TRUE(db);
+    std::vector<AcDbObjectId> ents = hs::entitiesOf(hs::modelSpaceId(db.get()));
+    ASSERT_EQ(ents.size(), 1u);
+    EXPECT_NE(hs::className(ents[0]), "AcDbProxyEntity");
+    std::string out = write(db.get());
+    Tags cls = findItem(out, "CLASSES", "CLASS");
+    EXPECT_EQ(value(cls, 1), "LATERSHAPE");
+    EXPECT_EQ(value(cls, 280), "0") << "its class is not marked as missing";
+    EXPECT_EQ(value(findItem(out, "ENTITIES", "LATERSHAPE"), 10), "1.0");
+}
+
 // Text beyond ASCII in an 8-bit file comes back as the file spelled it:
 // escapes with lower-case digits (a layer named so in the table and in the
 // records hostsim keeps as they were must still match), or the code page's

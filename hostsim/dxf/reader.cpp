@@ -113,6 +113,72 @@ bool isHostEntityType(const std::string& type) {
     return types.count(upper(type)) != 0;
 }
 
+// Object types of the host's own (the DXF reference's OBJECTS section, and
+// those hostsim writes itself, such as the layouts of an upgraded drawing).
+// Whatever application their class record names, they are never a custom
+// object of a missing module: kept as the file gave them, not made proxies.
+bool isHostObjectType(const std::string& type) {
+    static const std::set<std::string> types = {"ACDBDICTIONARYWDFLT",
+                                                "ACDBPLACEHOLDER",
+                                                "ACDBNAVISWORKSMODELDEF",
+                                                "ACAD_EVALUATION_GRAPH",
+                                                "ACAD_TABLE_STYLE",
+                                                "CELLSTYLEMAP",
+                                                "DATATABLE",
+                                                "DBCOLOR",
+                                                "DETAILVIEWSTYLE",
+                                                "DGNDEFINITION",
+                                                "DICTIONARY",
+                                                "DICTIONARYVAR",
+                                                "DIMASSOC",
+                                                "DWFDEFINITION",
+                                                "FIELD",
+                                                "FIELDLIST",
+                                                "GEODATA",
+                                                "GROUP",
+                                                "IDBUFFER",
+                                                "IMAGEDEF",
+                                                "IMAGEDEF_REACTOR",
+                                                "LAYER_FILTER",
+                                                "LAYER_INDEX",
+                                                "LAYOUT",
+                                                "LIGHTLIST",
+                                                "MATERIAL",
+                                                "MENTALRAYRENDERSETTINGS",
+                                                "MLEADERSTYLE",
+                                                "MLINESTYLE",
+                                                "OBJECT_PTR",
+                                                "PDFDEFINITION",
+                                                "PLOTSETTINGS",
+                                                "POINTCLOUDDEF",
+                                                "POINTCLOUDDEF_REACTOR",
+                                                "POINTCLOUDDEFEX",
+                                                "POINTCLOUDCOLORMAP",
+                                                "RASTERVARIABLES",
+                                                "RENDERENVIRONMENT",
+                                                "RENDERENTRY",
+                                                "RENDERGLOBAL",
+                                                "RENDERSETTINGS",
+                                                "SCALE",
+                                                "SECTIONVIEWSTYLE",
+                                                "SECTION_MANAGER",
+                                                "SECTION_SETTINGS",
+                                                "SORTENTSTABLE",
+                                                "SPATIAL_FILTER",
+                                                "SPATIAL_INDEX",
+                                                "SUN",
+                                                "SUNSTUDY",
+                                                "TABLECONTENT",
+                                                "TABLEGEOMETRY",
+                                                "TABLESTYLE",
+                                                "UNDERLAYDEFINITION",
+                                                "VBA_PROJECT",
+                                                "VISUALSTYLE",
+                                                "WIPEOUTVARIABLES",
+                                                "XRECORD"};
+    return types.count(upper(type)) != 0;
+}
+
 // The message for a table record whose groups hold another name before its
 // own: written back, the other name would come first and be read as the
 // record's name.
@@ -814,7 +880,7 @@ bool Reader::addOwnObject(const std::vector<RawTag>& tags) {
         if (rec == m_classRecords.end() || rec->second.isEntity)
             return false;
         AcRxClass* pClass = classForDxfName(type, m_fileClasses);
-        if (pClass == nullptr && isHostApplication(rec->second.appName))
+        if (pClass == nullptr && (isHostApplication(rec->second.appName) || isHostObjectType(type)))
             return false;
         bool makeProxy = pClass == nullptr;
         if (pClass != nullptr) {

@@ -108,7 +108,7 @@ private:
     // application data and extended data put back.
     bool writeDbObject(AcDbObject* pObj, const std::string& type, bool paperSpace);
     void writeEntity(AcDbObjectId id, bool paperSpace);
-    void writeKept(Tags tags, std::uint64_t handle, std::uint64_t owner);
+    void writeKept(Tags tags, std::uint64_t handle, std::uint64_t owner, bool paperSpace = false);
     void writeTags(const Tags& tags);
     void noteProxyClass(AcDbObjectId id);
     // Writes a database object of the OBJECTS section (a custom object or a
@@ -436,8 +436,10 @@ bool Writer::writeDbObject(AcDbObject* pObj, const std::string& type, bool paper
 }
 
 // Kept tags get the handle and owner the object has now (a copy made in
-// hostsim has a new handle and maybe another block).
-void Writer::writeKept(Tags tags, std::uint64_t handle, std::uint64_t owner) {
+// hostsim has a new handle and maybe another block); an entity of paper space
+// written among the ENTITIES says so (group 67), or the next reading would
+// put it in model space.
+void Writer::writeKept(Tags tags, std::uint64_t handle, std::uint64_t owner, bool paperSpace) {
     if (tags.empty())
         return;
     if (!m_data->keptRemap.empty()) {
@@ -457,6 +459,23 @@ void Writer::writeKept(Tags tags, std::uint64_t handle, std::uint64_t owner) {
     else
         tags.insert(tags.begin() + 1, {5, formatHandle(handle)});
     setOwnerGroup(tags, 0, owner);
+    if (paperSpace) {
+        end = findCode(tags, 0);
+        size_t space = findCode(tags, 67);
+        if (space < end) {
+            tags[space].value = "1";
+        } else {
+            // After the common subclass marker, or after the handle and owner.
+            size_t at = findCode(tags, 100);
+            if (at >= end) {
+                at = 0;
+                while (at + 1 < end && (tags[at + 1].code == 5 || tags[at + 1].code == 330 ||
+                                        tags[at + 1].code == 102 || tags[at + 1].code == 360))
+                    ++at;
+            }
+            tags.insert(tags.begin() + static_cast<long>(at) + 1, {67, "1"});
+        }
+    }
     // Vertices, attributes and the end of sequence belong to the entity.
     for (size_t i = 1; i < tags.size(); ++i)
         if (tags[i].code == 0)
@@ -471,11 +490,11 @@ void Writer::writeEntity(AcDbObjectId id, bool paperSpace) {
         return;
     }
     if (HsDxfKeptEntity* pKept = HsDxfKeptEntity::cast(pEnt)) {
-        writeKept(pKept->tags(), id.handle().value(), pEnt->ownerId().handle().value());
+        writeKept(pKept->tags(), id.handle().value(), pEnt->ownerId().handle().value(), paperSpace);
     } else if (HsProxyEntity* pProxy = proxyEntity(pEnt)) {
         // A proxy is written back as its record was, with its graphics.
         writeKept(proxyRecord(pProxy, m_pDb, m_version, /*withGraphics=*/true), id.handle().value(),
-                  pEnt->ownerId().handle().value());
+                  pEnt->ownerId().handle().value(), paperSpace);
     } else {
         // A custom entity carries its graphics for programs without its class.
         if (m_proxyGraphics && m_customClasses.count(pEnt->isA()) != 0)

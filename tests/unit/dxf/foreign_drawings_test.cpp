@@ -799,6 +799,63 @@ TEST_F(ForeignDrawings, ALayerKeepsItsSpellingOfItsLinetypesName) {
 }
 
 // The entities of a paper space layout other than the current one are paper
+// Entities of paper space that a file lists in the *Paper_Space block, not
+// among its ENTITIES, are written among the ENTITIES: those hostsim keeps as
+// they were (a spline here) must then say paper space too, or the next
+// reading puts them in model space.
+TEST_F(ForeignDrawings, AKeptEntityOfPaperSpaceStaysThereAfterASaveAndReopen) {
+    DbPtr db = read(dxfText({"0 SECTION",
+                             "2 HEADER",
+                             "9 $ACADVER",
+                             "1 AC1015",
+                             "0 ENDSEC",
+                             "0 SECTION",
+                             "2 BLOCKS",
+                             "0 BLOCK",
+                             "5 42",
+                             "100 AcDbEntity",
+                             "67 1",
+                             "8 0",
+                             "100 AcDbBlockBegin",
+                             "2 *Paper_Space",
+                             "70 0",
+                             "10 0.0",
+                             "20 0.0",
+                             "30 0.0",
+                             "3 *Paper_Space",
+                             "0 SPLINE",
+                             "5 43",
+                             "100 AcDbEntity",
+                             "8 0",
+                             "100 AcDbSpline",
+                             "70 8",
+                             "71 1",
+                             "72 0",
+                             "73 2",
+                             "74 0",
+                             "10 0.0",
+                             "20 0.0",
+                             "30 0.0",
+                             "10 5.0",
+                             "20 5.0",
+                             "30 0.0",
+                             "0 ENDBLK",
+                             "5 44",
+                             "100 AcDbEntity",
+                             "8 0",
+                             "100 AcDbBlockEnd",
+                             "0 ENDSEC",
+                             "0 EOF"}));
+    ASSERT_TRUE(db);
+    ASSERT_EQ(hs::entitiesOf(hs::paperSpaceId(db.get())).size(), 1u);
+    std::string saved = write(db.get());
+    EXPECT_EQ(value(findItem(saved, "ENTITIES", "SPLINE"), 67), "1");
+    DbPtr again = read(saved);
+    ASSERT_TRUE(again);
+    EXPECT_EQ(hs::entitiesOf(hs::paperSpaceId(again.get())).size(), 1u) << saved;
+    EXPECT_EQ(hs::entitiesOf(hs::modelSpaceId(again.get())).size(), 0u) << saved;
+}
+
 // space entities (67) too; the modelled ones lost the group.
 TEST_F(ForeignDrawings, EntitiesOfAnotherPaperSpaceLayoutKeepTheirPaperSpaceGroup) {
     DbPtr db = read(dxfText({"0 SECTION",

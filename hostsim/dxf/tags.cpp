@@ -68,8 +68,11 @@ bool TagReader::readLine(std::string_view& out) {
     } else {
         next = end + 1;
     }
+    // Every carriage return before the line feed is part of the line end (as
+    // other readers take it): a value kept with one would lose it on every
+    // save and reopen.
     size_t stop = end;
-    if (stop > m_pos && m_text[stop - 1] == '\r')
+    while (stop > m_pos && m_text[stop - 1] == '\r')
         --stop;
     out = m_text.substr(m_pos, stop - m_pos);
     m_pos = next;
@@ -158,7 +161,7 @@ bool TagReader::nextQuick(RawTag& tag) {
         return false;  // no value line: the strict path reports it
     size_t length = lineLength(value, end);
     const char* next = value + length;
-    if (length > 0 && value[length - 1] == '\r')
+    while (length > 0 && value[length - 1] == '\r')
         --length;
     // Both copies are set field by field: copying one to the other right
     // after its stores would wait for them.

@@ -385,15 +385,15 @@ void HsProxyEntity::list() const
 
 // ---- filing (copies and undo) ----
 
-namespace {
+namespace hs {
 
-void writeText(AcDbDwgFiler* pFiler, const std::string& s) {
+void fileOutBytes(AcDbDwgFiler* pFiler, const std::string& s) {
     pFiler->writeUInt32(static_cast<Adesk::UInt32>(s.size()));
     if (!s.empty())
         pFiler->writeBytes(s.data(), static_cast<Adesk::UInt32>(s.size()));
 }
 
-Acad::ErrorStatus readText(AcDbDwgFiler* pFiler, std::string& s) {
+Acad::ErrorStatus fileInBytes(AcDbDwgFiler* pFiler, std::string& s) {
     Adesk::UInt32 size = 0;
     Acad::ErrorStatus es = pFiler->readUInt32(&size);
     if (es != Acad::eOk)
@@ -404,26 +404,55 @@ Acad::ErrorStatus readText(AcDbDwgFiler* pFiler, std::string& s) {
     return size == 0 ? Acad::eOk : pFiler->readBytes(&s[0], size);
 }
 
-}  // namespace
+void fileOutProxyRecord(AcDbDwgFiler* pFiler, const ProxyClassRecord& rec, int bits, const dxf::Tags& tags) {
+    fileOutBytes(pFiler, rec.dxfName);
+    fileOutBytes(pFiler, rec.cppName);
+    fileOutBytes(pFiler, rec.appName);
+    pFiler->writeInt32(rec.proxyFlags);
+    pFiler->writeInt16(static_cast<Adesk::Int16>(bits));
+    pFiler->writeUInt32(static_cast<Adesk::UInt32>(tags.size()));
+    for (const dxf::Tag& t : tags) {
+        pFiler->writeInt16(static_cast<Adesk::Int16>(t.code));
+        fileOutBytes(pFiler, t.value);
+    }
+}
+
+Acad::ErrorStatus fileInProxyRecord(AcDbDwgFiler* pFiler, ProxyClassRecord& rec, int& bits, dxf::Tags& tags) {
+    Acad::ErrorStatus es = Acad::eOk;
+    Adesk::Int32 flags = 0;
+    Adesk::Int16 filedBits = 0;
+    Adesk::UInt32 count = 0;
+    if ((es = fileInBytes(pFiler, rec.dxfName)) != Acad::eOk ||
+        (es = fileInBytes(pFiler, rec.cppName)) != Acad::eOk ||
+        (es = fileInBytes(pFiler, rec.appName)) != Acad::eOk ||
+        (es = pFiler->readInt32(&flags)) != Acad::eOk || (es = pFiler->readInt16(&filedBits)) != Acad::eOk ||
+        (es = pFiler->readUInt32(&count)) != Acad::eOk)
+        return es;
+    tags.clear();
+    for (Adesk::UInt32 i = 0; i < count; ++i) {
+        Adesk::Int16 code = 0;
+        std::string value;
+        if ((es = pFiler->readInt16(&code)) != Acad::eOk || (es = fileInBytes(pFiler, value)) != Acad::eOk)
+            return es;
+        tags.push_back({code, std::move(value)});
+    }
+    rec.proxyFlags = flags;
+    bits = filedBits;
+    return Acad::eOk;
+}
+
+}  // namespace hs
 
 Acad::ErrorStatus HsProxyEntity::dwgOutFields(AcDbDwgFiler* pFiler) const {
     assertReadEnabled();
     Acad::ErrorStatus es = AcDbProxyEntity::dwgOutFields(pFiler);
     if (es != Acad::eOk || pFiler->filerType() == AcDb::kIdXlateFiler)
         return es;
-    writeText(pFiler, m_record.dxfName);
-    writeText(pFiler, m_record.cppName);
-    writeText(pFiler, m_record.appName);
-    pFiler->writeInt32(m_record.proxyFlags);
-    pFiler->writeInt16(static_cast<Adesk::Int16>((m_record.isEntity ? 1 : 0) | (m_utf8 ? 2 : 0) |
-                                                 (m_commonChanged ? 4 : 0) | (m_transformed ? 8 : 0) |
-                                                 (m_fileRecord ? 16 : 0)));
-    pFiler->writeUInt32(static_cast<Adesk::UInt32>(m_tags.size()));
-    for (const hs::dxf::Tag& t : m_tags) {
-        pFiler->writeInt16(static_cast<Adesk::Int16>(t.code));
-        writeText(pFiler, t.value);
-    }
-    writeText(pFiler, m_graphics);
+    hs::fileOutProxyRecord(pFiler, m_record,
+                           (m_record.isEntity ? 1 : 0) | (m_utf8 ? 2 : 0) | (m_commonChanged ? 4 : 0) |
+                               (m_transformed ? 8 : 0) | (m_fileRecord ? 16 : 0),
+                           m_tags);
+    hs::fileOutBytes(pFiler, m_graphics);
     for (int r = 0; r < 4; ++r)
         for (int c = 0; c < 4; ++c)
             pFiler->writeDouble(m_xform.entry[r][c]);
@@ -436,31 +465,18 @@ Acad::ErrorStatus HsProxyEntity::dwgInFields(AcDbDwgFiler* pFiler) {
     if (es != Acad::eOk || pFiler->filerType() == AcDb::kIdXlateFiler)
         return es;
     hs::ProxyClassRecord rec;
-    Adesk::Int32 flags = 0;
-    Adesk::Int16 bits = 0;
-    Adesk::UInt32 count = 0;
-    if ((es = readText(pFiler, rec.dxfName)) != Acad::eOk ||
-        (es = readText(pFiler, rec.cppName)) != Acad::eOk ||
-        (es = readText(pFiler, rec.appName)) != Acad::eOk || (es = pFiler->readInt32(&flags)) != Acad::eOk ||
-        (es = pFiler->readInt16(&bits)) != Acad::eOk || (es = pFiler->readUInt32(&count)) != Acad::eOk)
-        return es;
+    int bits = 0;
     hs::dxf::Tags tags;
-    for (Adesk::UInt32 i = 0; i < count; ++i) {
-        Adesk::Int16 code = 0;
-        std::string value;
-        if ((es = pFiler->readInt16(&code)) != Acad::eOk || (es = readText(pFiler, value)) != Acad::eOk)
-            return es;
-        tags.push_back({code, std::move(value)});
-    }
+    if ((es = hs::fileInProxyRecord(pFiler, rec, bits, tags)) != Acad::eOk)
+        return es;
     std::string graphics;
-    if ((es = readText(pFiler, graphics)) != Acad::eOk)
+    if ((es = hs::fileInBytes(pFiler, graphics)) != Acad::eOk)
         return es;
     AcGeMatrix3d xform;
     for (int r = 0; r < 4; ++r)
         for (int c = 0; c < 4; ++c)
             if ((es = pFiler->readDouble(&xform.entry[r][c])) != Acad::eOk)
                 return es;
-    rec.proxyFlags = flags;
     rec.isEntity = (bits & 1) != 0;
     m_utf8 = (bits & 2) != 0;
     m_commonChanged = (bits & 4) != 0;

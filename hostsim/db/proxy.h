@@ -21,6 +21,14 @@ struct ProxyClassRecord {
     bool isEntity = true;  // group 281
 };
 
+// What both kinds of proxy file for copies and undo: the class record, the
+// proxy's state bits and its kept record.
+void fileOutProxyRecord(AcDbDwgFiler* pFiler, const ProxyClassRecord& rec, int bits, const dxf::Tags& tags);
+Acad::ErrorStatus fileInProxyRecord(AcDbDwgFiler* pFiler, ProxyClassRecord& rec, int& bits, dxf::Tags& tags);
+// A byte string as the proxies file it (its size, then its bytes).
+void fileOutBytes(AcDbDwgFiler* pFiler, const std::string& s);
+Acad::ErrorStatus fileInBytes(AcDbDwgFiler* pFiler, std::string& s);
+
 }  // namespace hs
 
 // hostsim's proxy object: what the drawing holds in place of a non-entity

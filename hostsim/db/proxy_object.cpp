@@ -117,42 +117,12 @@ Acad::ErrorStatus HsProxyObject::subErase(Adesk::Boolean erasing) {
 
 // ---- filing (copies and undo) ----
 
-namespace {
-
-void writeText(AcDbDwgFiler* pFiler, const std::string& s) {
-    pFiler->writeUInt32(static_cast<Adesk::UInt32>(s.size()));
-    if (!s.empty())
-        pFiler->writeBytes(s.data(), static_cast<Adesk::UInt32>(s.size()));
-}
-
-Acad::ErrorStatus readText(AcDbDwgFiler* pFiler, std::string& s) {
-    Adesk::UInt32 size = 0;
-    Acad::ErrorStatus es = pFiler->readUInt32(&size);
-    if (es != Acad::eOk)
-        return es;
-    if (size > (1u << 30))
-        return Acad::eFilerError;
-    s.assign(size, '\0');
-    return size == 0 ? Acad::eOk : pFiler->readBytes(&s[0], size);
-}
-
-}  // namespace
-
 Acad::ErrorStatus HsProxyObject::dwgOutFields(AcDbDwgFiler* pFiler) const {
     assertReadEnabled();
     Acad::ErrorStatus es = AcDbProxyObject::dwgOutFields(pFiler);
     if (es != Acad::eOk || pFiler->filerType() == AcDb::kIdXlateFiler)
         return es;
-    writeText(pFiler, m_record.dxfName);
-    writeText(pFiler, m_record.cppName);
-    writeText(pFiler, m_record.appName);
-    pFiler->writeInt32(m_record.proxyFlags);
-    pFiler->writeInt16(static_cast<Adesk::Int16>((m_utf8 ? 2 : 0) | (m_fileRecord ? 16 : 0)));
-    pFiler->writeUInt32(static_cast<Adesk::UInt32>(m_tags.size()));
-    for (const hs::dxf::Tag& t : m_tags) {
-        pFiler->writeInt16(static_cast<Adesk::Int16>(t.code));
-        writeText(pFiler, t.value);
-    }
+    hs::fileOutProxyRecord(pFiler, m_record, (m_utf8 ? 2 : 0) | (m_fileRecord ? 16 : 0), m_tags);
     return pFiler->filerStatus();
 }
 
@@ -162,23 +132,10 @@ Acad::ErrorStatus HsProxyObject::dwgInFields(AcDbDwgFiler* pFiler) {
     if (es != Acad::eOk || pFiler->filerType() == AcDb::kIdXlateFiler)
         return es;
     hs::ProxyClassRecord rec;
-    Adesk::Int32 flags = 0;
-    Adesk::Int16 bits = 0;
-    Adesk::UInt32 count = 0;
-    if ((es = readText(pFiler, rec.dxfName)) != Acad::eOk ||
-        (es = readText(pFiler, rec.cppName)) != Acad::eOk ||
-        (es = readText(pFiler, rec.appName)) != Acad::eOk || (es = pFiler->readInt32(&flags)) != Acad::eOk ||
-        (es = pFiler->readInt16(&bits)) != Acad::eOk || (es = pFiler->readUInt32(&count)) != Acad::eOk)
-        return es;
+    int bits = 0;
     hs::dxf::Tags tags;
-    for (Adesk::UInt32 i = 0; i < count; ++i) {
-        Adesk::Int16 code = 0;
-        std::string value;
-        if ((es = pFiler->readInt16(&code)) != Acad::eOk || (es = readText(pFiler, value)) != Acad::eOk)
-            return es;
-        tags.push_back({code, std::move(value)});
-    }
-    rec.proxyFlags = flags;
+    if ((es = hs::fileInProxyRecord(pFiler, rec, bits, tags)) != Acad::eOk)
+        return es;
     rec.isEntity = false;
     m_utf8 = (bits & 2) != 0;
     m_fileRecord = (bits & 16) != 0;

@@ -34,8 +34,19 @@ if [ ! -s "$report" ]; then
   echo "wine-test: $(basename "$exe") wrote no test report (exit $rc): it did not run" >&2
   exit 1
 fi
-tests=$(sed -nE '0,/<testsuites /s/.*<testsuites [^>]*tests="([0-9]+)".*/\1/p' "$report")
-failures=$(sed -nE '0,/<testsuites /s/.*<testsuites [^>]*failures="([0-9]+)".*/\1/p' "$report")
-errors=$(sed -nE '0,/<testsuites /s/.*<testsuites [^>]*errors="([0-9]+)".*/\1/p' "$report")
+# wine may hand the exit status back before the program's last writes reach
+# the file: the counts are read again for a few seconds before giving up.
+for _ in $(seq 1 20); do
+  tests=$(sed -nE '0,/<testsuites /s/.*<testsuites [^>]*tests="([0-9]+)".*/\1/p' "$report")
+  failures=$(sed -nE '0,/<testsuites /s/.*<testsuites [^>]*failures="([0-9]+)".*/\1/p' "$report")
+  errors=$(sed -nE '0,/<testsuites /s/.*<testsuites [^>]*errors="([0-9]+)".*/\1/p' "$report")
+  [ -n "$tests" ] && [ -n "$failures" ] && [ -n "$errors" ] && break
+  sleep 0.5
+done
+if [ -z "$tests" ]; then
+  echo "wine-test: $(basename "$exe"): the report holds no test counts; its start:" >&2
+  head -c 400 "$report" >&2
+  echo >&2
+fi
 echo "wine-test: $(basename "$exe"): ${tests:-?} tests, ${failures:-?} failures, ${errors:-?} errors, exit $rc"
 [ "${tests:-0}" -gt 0 ] && [ "${failures:-1}" -eq 0 ] && [ "${errors:-1}" -eq 0 ] && [ $rc -eq 0 ]

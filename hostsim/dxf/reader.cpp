@@ -681,9 +681,12 @@ void Reader::addEntity(const std::vector<RawTag>& tags, size_t mainCount, AcDbOb
 AcDbObjectId Reader::blockOfEntity(const std::vector<RawTag>& tags, size_t mainCount) {
     bool paper = false;
     std::uint64_t owner = 0;
+    bool inAppGroup = false;  // reactors and other application data name no owner
     for (size_t i = 1; i < mainCount; ++i) {
         const RawTag& t = tags[i];
-        if (t.code == 330 && owner == 0)
+        if (t.code == 102)
+            inAppGroup = !t.value.empty() && t.value[0] == '{';
+        else if (t.code == 330 && owner == 0 && !inAppGroup)
             parseHandle(t.value, owner);
         else if (t.code == 67)
             paper = is(t, 67, "1");

@@ -107,8 +107,8 @@ private:
     // Writes a database object: its type, then its own groups, with the kept
     // application data and extended data put back.
     bool writeDbObject(AcDbObject* pObj, const std::string& type, bool paperSpace);
-    void writeEntity(AcDbObjectId id, bool paperSpace);
-    void writeKept(Tags tags, std::uint64_t handle, std::uint64_t owner, bool paperSpace = false);
+    void writeEntity(AcDbObjectId id, bool paperSpace, bool inEntitiesSection = false);
+    void writeKept(Tags tags, std::uint64_t handle, std::uint64_t owner, int space = -1);
     void writeTags(const Tags& tags);
     void noteProxyClass(AcDbObjectId id);
     // Writes a database object of the OBJECTS section (a custom object or a
@@ -436,10 +436,11 @@ bool Writer::writeDbObject(AcDbObject* pObj, const std::string& type, bool paper
 }
 
 // Kept tags get the handle and owner the object has now (a copy made in
-// hostsim has a new handle and maybe another block); an entity of paper space
-// written among the ENTITIES says so (group 67), or the next reading would
-// put it in model space.
-void Writer::writeKept(Tags tags, std::uint64_t handle, std::uint64_t owner, bool paperSpace) {
+// hostsim has a new handle and maybe another block). `space` is where the
+// next reading must put the entity by its group 67 (0 model space, 1 paper
+// space, -1 where the block says): the group it reads (one among the common
+// groups, before any other subclass marker) is set or added to say so.
+void Writer::writeKept(Tags tags, std::uint64_t handle, std::uint64_t owner, int space) {
     if (tags.empty())
         return;
     if (!m_data->keptRemap.empty()) {
@@ -459,21 +460,35 @@ void Writer::writeKept(Tags tags, std::uint64_t handle, std::uint64_t owner, boo
     else
         tags.insert(tags.begin() + 1, {5, formatHandle(handle)});
     setOwnerGroup(tags, 0, owner);
-    if (paperSpace) {
+    if (space >= 0) {
         end = findCode(tags, 0);
-        size_t space = findCode(tags, 67);
-        if (space < end) {
-            tags[space].value = "1";
-        } else {
-            // After the common subclass marker, or after the handle and owner.
-            size_t at = findCode(tags, 100);
-            if (at >= end) {
-                at = 0;
-                while (at + 1 < end && (tags[at + 1].code == 5 || tags[at + 1].code == 330 ||
-                                        tags[at + 1].code == 102 || tags[at + 1].code == 360))
+        // The common groups end at the first subclass marker other than
+        // the entity's own.
+        size_t common = 1, marker = end;
+        while (common < end && !(tags[common].code == 100 && tags[common].value != "AcDbEntity")) {
+            if (tags[common].code == 100 && marker == end)
+                marker = common;
+            ++common;
+        }
+        size_t at = 1;
+        while (at < common && tags[at].code != 67)
+            ++at;
+        if (at < common) {
+            tags[at].value = space == 1 ? "1" : "0";
+        } else if (space == 1) {
+            // After the entity's subclass marker; else before the first
+            // other one; else after the handle, owner and application data.
+            if (marker < end) {
+                at = marker + 1;
+            } else if (common < end) {
+                at = common;
+            } else {
+                at = 1;
+                while (at < end && (tags[at].code == 5 || tags[at].code == 330 || tags[at].code == 102 ||
+                                    tags[at].code == 360))
                     ++at;
             }
-            tags.insert(tags.begin() + static_cast<long>(at) + 1, {67, "1"});
+            tags.insert(tags.begin() + static_cast<long>(at), {67, "1"});
         }
     }
     // Vertices, attributes and the end of sequence belong to the entity.
@@ -483,18 +498,19 @@ void Writer::writeKept(Tags tags, std::uint64_t handle, std::uint64_t owner, boo
     writeTags(tags);
 }
 
-void Writer::writeEntity(AcDbObjectId id, bool paperSpace) {
+void Writer::writeEntity(AcDbObjectId id, bool paperSpace, bool inEntitiesSection) {
+    int keptSpace = paperSpace ? 1 : (inEntitiesSection ? 0 : -1);
     AcDbEntity* pEnt = nullptr;
     if (acdbOpenAcDbEntity(pEnt, id, AcDb::kForRead) != Acad::eOk) {
         fail("the entity with handle " + formatHandle(id.handle().value()) + " cannot be opened");
         return;
     }
     if (HsDxfKeptEntity* pKept = HsDxfKeptEntity::cast(pEnt)) {
-        writeKept(pKept->tags(), id.handle().value(), pEnt->ownerId().handle().value(), paperSpace);
+        writeKept(pKept->tags(), id.handle().value(), pEnt->ownerId().handle().value(), keptSpace);
     } else if (HsProxyEntity* pProxy = proxyEntity(pEnt)) {
         // A proxy is written back as its record was, with its graphics.
         writeKept(proxyRecord(pProxy, m_pDb, m_version, /*withGraphics=*/true), id.handle().value(),
-                  pEnt->ownerId().handle().value(), paperSpace);
+                  pEnt->ownerId().handle().value(), keptSpace);
     } else {
         // A custom entity carries its graphics for programs without its class.
         if (m_proxyGraphics && m_customClasses.count(pEnt->isA()) != 0)
@@ -692,9 +708,9 @@ void Writer::writeEntities() {
     m_w.write(0, "SECTION");
     m_w.write(2, "ENTITIES");
     for (AcDbObjectId id : hs::entitiesOf(hs::modelSpaceId(m_pDb)))
-        writeEntity(id, false);
+        writeEntity(id, false, true);
     for (AcDbObjectId id : hs::entitiesOf(hs::paperSpaceId(m_pDb)))
-        writeEntity(id, true);
+        writeEntity(id, true, true);
     m_w.write(0, "ENDSEC");
 }
 

@@ -856,6 +856,100 @@ TEST_F(ForeignDrawings, AKeptEntityOfPaperSpaceStaysThereAfterASaveAndReopen) {
     EXPECT_EQ(hs::entitiesOf(hs::modelSpaceId(again.get())).size(), 0u) << saved;
 }
 
+// A kept record whose group 67 comes only after a subclass marker of its own
+// (no common group then) is read by the block it is in; written among the
+// ENTITIES it must carry a 67 that the next reading takes.
+TEST_F(ForeignDrawings, AKeptRecordWithItsSpaceGroupAfterItsOwnSubclassStaysInPaperSpace) {
+    DbPtr db = read(dxfText({"0 SECTION",
+                             "2 HEADER",
+                             "9 $ACADVER",
+                             "1 AC1015",
+                             "0 ENDSEC",
+                             "0 SECTION",
+                             "2 BLOCKS",
+                             "0 BLOCK",
+                             "5 42",
+                             "100 AcDbEntity",
+                             "67 1",
+                             "8 0",
+                             "100 AcDbBlockBegin",
+                             "2 *Paper_Space",
+                             "70 0",
+                             "10 0.0",
+                             "20 0.0",
+                             "30 0.0",
+                             "3 *Paper_Space",
+                             "0 ODDSHAPE",
+                             "5 43",
+                             "100 AcDbOddShape",
+                             "67 1",
+                             "8 0",
+                             "10 1.0",
+                             "20 2.0",
+                             "30 0.0",
+                             "0 ENDBLK",
+                             "5 44",
+                             "100 AcDbEntity",
+                             "8 0",
+                             "100 AcDbBlockEnd",
+                             "0 ENDSEC",
+                             "0 EOF"}));
+    ASSERT_TRUE(db);
+    ASSERT_EQ(hs::entitiesOf(hs::paperSpaceId(db.get())).size(), 1u);
+    std::string saved = write(db.get());
+    DbPtr again = read(saved);
+    ASSERT_TRUE(again);
+    EXPECT_EQ(hs::entitiesOf(hs::paperSpaceId(again.get())).size(), 1u) << saved;
+    EXPECT_EQ(hs::entitiesOf(hs::modelSpaceId(again.get())).size(), 0u) << saved;
+    EXPECT_EQ(write(again.get()), saved) << "a second save writes the same";
+}
+
+// Reactors name the objects that watch an entity, not its owner: a reactor
+// that names another layout's block record does not move the entity there.
+TEST_F(ForeignDrawings, AReactorIsNotTakenForTheOwnerOfAnEntity) {
+    DbPtr db = read(dxfText({"0 SECTION",
+                             "2 HEADER",
+                             "9 $ACADVER",
+                             "1 AC1015",
+                             "0 ENDSEC",
+                             "0 SECTION",
+                             "2 TABLES",
+                             "0 TABLE",
+                             "2 BLOCK_RECORD",
+                             "5 1",
+                             "70 1",
+                             "0 BLOCK_RECORD",
+                             "5 40",
+                             "330 1",
+                             "100 AcDbSymbolTableRecord",
+                             "100 AcDbBlockTableRecord",
+                             "2 *Paper_Space0",
+                             "340 41",
+                             "0 ENDTAB",
+                             "0 ENDSEC",
+                             "0 SECTION",
+                             "2 ENTITIES",
+                             "0 LINE",
+                             "5 50",
+                             "102 {ACAD_REACTORS",
+                             "330 40",
+                             "102 }",
+                             "100 AcDbEntity",
+                             "67 1",
+                             "8 0",
+                             "100 AcDbLine",
+                             "10 0.0",
+                             "20 0.0",
+                             "30 0.0",
+                             "11 1.0",
+                             "21 1.0",
+                             "31 0.0",
+                             "0 ENDSEC",
+                             "0 EOF"}));
+    ASSERT_TRUE(db);
+    EXPECT_EQ(hs::entitiesOf(hs::paperSpaceId(db.get())).size(), 1u) << "the current paper space";
+}
+
 // space entities (67) too; the modelled ones lost the group.
 TEST_F(ForeignDrawings, EntitiesOfAnotherPaperSpaceLayoutKeepTheirPaperSpaceGroup) {
     DbPtr db = read(dxfText({"0 SECTION",

@@ -123,7 +123,7 @@ Acad::ErrorStatus settleUnread(AcDbObject* pObj, AcDbDatabase* pDb, DxfFiler& fi
             continue;
         }
         if (it.code == AcDb::kDxfControlString) {
-            inApp = !it.text.empty() && it.text[0] == '{';
+            inApp = dxf::appDataAfter(inApp, it.text);
             it.used = true;
             continue;
         }
@@ -203,7 +203,7 @@ Acad::ErrorStatus settleUnread(AcDbObject* pObj, AcDbDatabase* pDb, DxfFiler& fi
             inAppData = false;
         bool appGroup = it.code == AcDb::kDxfControlString || inAppData;
         if (it.code == AcDb::kDxfControlString)
-            inAppData = !it.text.empty() && it.text[0] == '{';
+            inAppData = dxf::appDataAfter(inAppData, it.text);
         std::pair<std::string, int> place(places[i].subclass, places[i].nth);
         if (it.used) {
             pRun = nullptr;
@@ -492,7 +492,7 @@ Acad::ErrorStatus readObject(AcDbObject* pObj, AcDbDatabase* pDb, const RawTag* 
     bool inApp = false;
     for (const RawTag* p = begin; p != end && p->code != AcDb::kDxfSubclass && pOwner == nullptr; ++p) {
         if (p->code == AcDb::kDxfControlString)
-            inApp = !p->value.empty() && p->value[0] == '{';
+            inApp = dxf::appDataAfter(inApp, p->value);
         else if (p->code == 330 && !inApp)
             pOwner = p;
     }

@@ -69,7 +69,7 @@ size_t ownerGroup(const Tags& tags) {
     bool inApp = false;
     for (size_t i = 1; i < tags.size() && tags[i].code != 100 && tags[i].code != 0; ++i) {
         if (tags[i].code == 102)
-            inApp = !tags[i].value.empty() && tags[i].value[0] == '{';
+            inApp = dxf::appDataAfter(inApp, tags[i].value);
         else if (tags[i].code == 330 && !inApp)
             return i;
     }

@@ -685,7 +685,7 @@ AcDbObjectId Reader::blockOfEntity(const std::vector<RawTag>& tags, size_t mainC
     for (size_t i = 1; i < mainCount; ++i) {
         const RawTag& t = tags[i];
         if (t.code == 102)
-            inAppGroup = !t.value.empty() && t.value[0] == '{';
+            inAppGroup = appDataAfter(inAppGroup, t.value);
         else if (t.code == 330 && owner == 0 && !inAppGroup)
             parseHandle(t.value, owner);
         else if (t.code == 67)
@@ -917,7 +917,7 @@ bool Reader::addOwnObject(const std::vector<RawTag>& tags) {
         if (p->code == 5 && fileHandle == 0)
             parseHandle(p->value, fileHandle);
         else if (p->code == 102)
-            inApp = !p->value.empty() && p->value[0] == '{';
+            inApp = appDataAfter(inApp, p->value);
         else if (p->code == 330 && !inApp && owner == 0)
             parseHandle(p->value, owner);
     }

@@ -13,6 +13,17 @@
 namespace hs {
 namespace dxf {
 
+// Application data runs from its opening group (102 "{NAME") to its closing
+// one (102 "}"); a group 102 of another value inside does not end it. Whether
+// the groups after a group 102 of this value are application data.
+inline bool appDataAfter(bool inAppData, std::string_view value) {
+    if (!value.empty() && value[0] == '{')
+        return true;
+    if (value == "}")
+        return false;
+    return inAppData;
+}
+
 // A tag kept beyond the life of the file buffer.
 struct Tag {
     int code = 0;

@@ -63,7 +63,7 @@ void setOwnerGroup(Tags& tags, size_t from, std::uint64_t owner) {
     bool inApp = false;
     for (size_t i = from + 1; i < end && tags[i].code != 100; ++i) {
         if (tags[i].code == 102) {
-            inApp = !tags[i].value.empty() && tags[i].value[0] == '{';
+            inApp = appDataAfter(inApp, tags[i].value);
         } else if (tags[i].code == 330 && !inApp) {
             tags[i].value = formatHandle(owner);
             return;

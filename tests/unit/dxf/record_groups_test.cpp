@@ -95,6 +95,27 @@ TEST_F(DxfRecordGroups, CarriageReturnsBeforeTheLineEndAreAllPartOfIt) {
     EXPECT_EQ(saved.find('\r'), std::string::npos);
 }
 
+// Application data ends only at its closing group: a stray group 102 inside
+// it does not end it, or the handle after that would be taken for the owner,
+// and every save and reopen added another owner group.
+TEST_F(DxfRecordGroups, AStrayGroupInsideApplicationDataDoesNotEndIt) {
+    DbPtr db = read(entities({"0 LINE", "5 2A", "102 {ACAD_REACTORS", "330 7F", "102 stray", "330 7E",
+                              "102 }", "330 1F", "100 AcDbEntity", "8 0", "100 AcDbLine", "10 0.0", "20 0.0",
+                              "30 0.0", "11 1.0", "21 1.0", "31 0.0"}));
+    ASSERT_TRUE(db);
+    std::string saved = write(db.get());
+    Tags line = findItem(saved, "ENTITIES", "LINE");
+    EXPECT_EQ(groupsFrom(line, 102, 5),
+              (std::vector<std::string>{"102 {ACAD_REACTORS", "330 7F", "102 stray", "330 7E", "102 }"}));
+    int owners = 0;
+    for (const auto& t : line)
+        owners += t.code == 330 ? 1 : 0;
+    EXPECT_EQ(owners, 3) << "two reactors and the owner";
+    DbPtr again = read(saved);
+    ASSERT_TRUE(again);
+    EXPECT_EQ(write(again.get()), saved);
+}
+
 }  // namespace
 
 // dxflib-based programs write both subclass markers first and then the

@@ -473,8 +473,17 @@ void Writer::writeKept(Tags tags, std::uint64_t handle, std::uint64_t owner, int
         size_t at = 1;
         while (at < common && tags[at].code != 67)
             ++at;
+        // Only a value that says the other space is changed: another would
+        // change how the record reads (one that does not parse keeps it
+        // whole; in model space any value but 1 says model space).
+        std::string said = at < common ? tags[at].value : std::string();
+        size_t first = said.find_first_not_of(" \t"), last = said.find_last_not_of(" \t");
+        said = first == std::string::npos ? std::string() : said.substr(first, last - first + 1);
         if (at < common) {
-            tags[at].value = space == 1 ? "1" : "0";
+            if (space == 1 && said != "1")
+                tags[at].value = "1";
+            else if (space == 0 && said == "1")
+                tags[at].value = "0";
         } else if (space == 1) {
             // After the entity's subclass marker; else before the first
             // other one; else after the handle, owner and application data.

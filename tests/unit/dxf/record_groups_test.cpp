@@ -116,6 +116,20 @@ TEST_F(DxfRecordGroups, AStrayGroupInsideApplicationDataDoesNotEndIt) {
     EXPECT_EQ(write(again.get()), saved);
 }
 
+// A record kept whole because its space group does not parse is written
+// back with that group as it was: writing a readable one in its place would
+// make the next reading take the record another way.
+TEST_F(DxfRecordGroups, ASpaceGroupThatDoesNotParseIsWrittenBackAsItWas) {
+    DbPtr db = read(entities({"0 LINE", "5 2A", "100 AcDbEntity", "67 x", "8 0", "100 AcDbLine", "10 0.0",
+                              "20 0.0", "30 0.0", "11 1.0", "21 1.0", "31 0.0"}));
+    ASSERT_TRUE(db);
+    std::string saved = write(db.get());
+    EXPECT_EQ(value(findItem(saved, "ENTITIES", "LINE"), 67), "x");
+    DbPtr again = read(saved);
+    ASSERT_TRUE(again);
+    EXPECT_EQ(write(again.get()), saved);
+}
+
 }  // namespace
 
 // dxflib-based programs write both subclass markers first and then the

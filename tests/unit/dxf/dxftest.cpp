@@ -46,15 +46,18 @@ AcDbObjectId addCircle(AcDbDatabase* pDb, double x, double y, double r) {
     return append(pDb, new AcDbCircle(AcGePoint3d(x, y, 0), AcGeVector3d::kZAxis, r));
 }
 
-std::string dxfText(std::initializer_list<const char*> lines) {
+std::string dxfText(const std::vector<std::string>& lines) {
     std::string out;
     hs::dxf::TagWriter w(out);
-    for (const char* line : lines) {
-        std::string s(line);
+    for (const std::string& s : lines) {
         size_t space = s.find(' ');
         w.write(std::stoi(s.substr(0, space)), space == std::string::npos ? "" : s.substr(space + 1));
     }
     return out;
+}
+
+std::string dxfText(std::initializer_list<const char*> lines) {
+    return dxfText(std::vector<std::string>(lines.begin(), lines.end()));
 }
 
 DbPtr read(const std::string& text, hs::DxfResult* pResult) {

@@ -36,6 +36,7 @@ AcDbObjectId addCircle(AcDbDatabase* pDb, double x, double y, double r);
 
 // DXF text from "code value" lines: {"0 SECTION", "2 ENTITIES", ...}.
 std::string dxfText(std::initializer_list<const char*> lines);
+std::string dxfText(const std::vector<std::string>& lines);
 
 // Reads text and expects success.
 DbPtr read(const std::string& text, hs::DxfResult* pResult = nullptr);

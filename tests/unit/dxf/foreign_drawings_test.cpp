@@ -798,54 +798,29 @@ TEST_F(ForeignDrawings, ALayerKeepsItsSpellingOfItsLinetypesName) {
     EXPECT_NE(std::find(linetypes.begin(), linetypes.end(), "CONTINUOUS"), linetypes.end());
 }
 
-// The entities of a paper space layout other than the current one are paper
+// A drawing whose *Paper_Space block (in the BLOCKS section) holds
+// `records`, and nothing else.
+std::string inPaperSpaceBlock(const std::vector<std::string>& records) {
+    std::vector<std::string> lines{
+        "0 SECTION",          "2 HEADER",       "9 $ACADVER", "1 AC1015",       "0 ENDSEC", "0 SECTION",
+        "2 BLOCKS",           "0 BLOCK",        "5 42",       "100 AcDbEntity", "67 1",     "8 0",
+        "100 AcDbBlockBegin", "2 *Paper_Space", "70 0",       "10 0.0",         "20 0.0",   "30 0.0",
+        "3 *Paper_Space"};
+    lines.insert(lines.end(), records.begin(), records.end());
+    for (const char* line :
+         {"0 ENDBLK", "5 44", "100 AcDbEntity", "8 0", "100 AcDbBlockEnd", "0 ENDSEC", "0 EOF"})
+        lines.push_back(line);
+    return dxfText(lines);
+}
+
 // Entities of paper space that a file lists in the *Paper_Space block, not
 // among its ENTITIES, are written among the ENTITIES: those hostsim keeps as
 // they were (a spline here) must then say paper space too, or the next
 // reading puts them in model space.
 TEST_F(ForeignDrawings, AKeptEntityOfPaperSpaceStaysThereAfterASaveAndReopen) {
-    DbPtr db = read(dxfText({"0 SECTION",
-                             "2 HEADER",
-                             "9 $ACADVER",
-                             "1 AC1015",
-                             "0 ENDSEC",
-                             "0 SECTION",
-                             "2 BLOCKS",
-                             "0 BLOCK",
-                             "5 42",
-                             "100 AcDbEntity",
-                             "67 1",
-                             "8 0",
-                             "100 AcDbBlockBegin",
-                             "2 *Paper_Space",
-                             "70 0",
-                             "10 0.0",
-                             "20 0.0",
-                             "30 0.0",
-                             "3 *Paper_Space",
-                             "0 SPLINE",
-                             "5 43",
-                             "100 AcDbEntity",
-                             "8 0",
-                             "100 AcDbSpline",
-                             "70 8",
-                             "71 1",
-                             "72 0",
-                             "73 2",
-                             "74 0",
-                             "10 0.0",
-                             "20 0.0",
-                             "30 0.0",
-                             "10 5.0",
-                             "20 5.0",
-                             "30 0.0",
-                             "0 ENDBLK",
-                             "5 44",
-                             "100 AcDbEntity",
-                             "8 0",
-                             "100 AcDbBlockEnd",
-                             "0 ENDSEC",
-                             "0 EOF"}));
+    DbPtr db = read(inPaperSpaceBlock({"0 SPLINE", "5 43", "100 AcDbEntity", "8 0", "100 AcDbSpline", "70 8",
+                                       "71 1", "72 0", "73 2", "74 0", "10 0.0", "20 0.0", "30 0.0", "10 5.0",
+                                       "20 5.0", "30 0.0"}));
     ASSERT_TRUE(db);
     ASSERT_EQ(hs::entitiesOf(hs::paperSpaceId(db.get())).size(), 1u);
     std::string saved = write(db.get());
@@ -860,40 +835,8 @@ TEST_F(ForeignDrawings, AKeptEntityOfPaperSpaceStaysThereAfterASaveAndReopen) {
 // (no common group then) is read by the block it is in; written among the
 // ENTITIES it must carry a 67 that the next reading takes.
 TEST_F(ForeignDrawings, AKeptRecordWithItsSpaceGroupAfterItsOwnSubclassStaysInPaperSpace) {
-    DbPtr db = read(dxfText({"0 SECTION",
-                             "2 HEADER",
-                             "9 $ACADVER",
-                             "1 AC1015",
-                             "0 ENDSEC",
-                             "0 SECTION",
-                             "2 BLOCKS",
-                             "0 BLOCK",
-                             "5 42",
-                             "100 AcDbEntity",
-                             "67 1",
-                             "8 0",
-                             "100 AcDbBlockBegin",
-                             "2 *Paper_Space",
-                             "70 0",
-                             "10 0.0",
-                             "20 0.0",
-                             "30 0.0",
-                             "3 *Paper_Space",
-                             "0 ODDSHAPE",
-                             "5 43",
-                             "100 AcDbOddShape",
-                             "67 1",
-                             "8 0",
-                             "10 1.0",
-                             "20 2.0",
-                             "30 0.0",
-                             "0 ENDBLK",
-                             "5 44",
-                             "100 AcDbEntity",
-                             "8 0",
-                             "100 AcDbBlockEnd",
-                             "0 ENDSEC",
-                             "0 EOF"}));
+    DbPtr db = read(inPaperSpaceBlock(
+        {"0 ODDSHAPE", "5 43", "100 AcDbOddShape", "67 1", "8 0", "10 1.0", "20 2.0", "30 0.0"}));
     ASSERT_TRUE(db);
     ASSERT_EQ(hs::entitiesOf(hs::paperSpaceId(db.get())).size(), 1u);
     std::string saved = write(db.get());
@@ -904,112 +847,85 @@ TEST_F(ForeignDrawings, AKeptRecordWithItsSpaceGroupAfterItsOwnSubclassStaysInPa
     EXPECT_EQ(write(again.get()), saved) << "a second save writes the same";
 }
 
+// The head of a drawing whose block records include a second paper space
+// layout's, *Paper_Space0 (handle 40), followed by `rest`.
+std::string withSecondLayoutRecord(const std::vector<std::string>& rest) {
+    std::vector<std::string> lines{"0 SECTION",
+                                   "2 HEADER",
+                                   "9 $ACADVER",
+                                   "1 AC1015",
+                                   "0 ENDSEC",
+                                   "0 SECTION",
+                                   "2 TABLES",
+                                   "0 TABLE",
+                                   "2 BLOCK_RECORD",
+                                   "5 1",
+                                   "70 1",
+                                   "0 BLOCK_RECORD",
+                                   "5 40",
+                                   "330 1",
+                                   "100 AcDbSymbolTableRecord",
+                                   "100 AcDbBlockTableRecord",
+                                   "2 *Paper_Space0",
+                                   "340 41",
+                                   "0 ENDTAB",
+                                   "0 ENDSEC"};
+    lines.insert(lines.end(), rest.begin(), rest.end());
+    return dxfText(lines);
+}
+
 // Reactors name the objects that watch an entity, not its owner: a reactor
 // that names another layout's block record does not move the entity there.
 TEST_F(ForeignDrawings, AReactorIsNotTakenForTheOwnerOfAnEntity) {
-    DbPtr db = read(dxfText({"0 SECTION",
-                             "2 HEADER",
-                             "9 $ACADVER",
-                             "1 AC1015",
-                             "0 ENDSEC",
-                             "0 SECTION",
-                             "2 TABLES",
-                             "0 TABLE",
-                             "2 BLOCK_RECORD",
-                             "5 1",
-                             "70 1",
-                             "0 BLOCK_RECORD",
-                             "5 40",
-                             "330 1",
-                             "100 AcDbSymbolTableRecord",
-                             "100 AcDbBlockTableRecord",
-                             "2 *Paper_Space0",
-                             "340 41",
-                             "0 ENDTAB",
-                             "0 ENDSEC",
-                             "0 SECTION",
-                             "2 ENTITIES",
-                             "0 LINE",
-                             "5 50",
-                             "102 {ACAD_REACTORS",
-                             "330 40",
-                             "102 }",
-                             "100 AcDbEntity",
-                             "67 1",
-                             "8 0",
-                             "100 AcDbLine",
-                             "10 0.0",
-                             "20 0.0",
-                             "30 0.0",
-                             "11 1.0",
-                             "21 1.0",
-                             "31 0.0",
-                             "0 ENDSEC",
-                             "0 EOF"}));
+    DbPtr db = read(
+        withSecondLayoutRecord({"0 SECTION", "2 ENTITIES", "0 LINE", "5 50", "102 {ACAD_REACTORS", "330 40",
+                                "102 }", "100 AcDbEntity", "67 1", "8 0", "100 AcDbLine", "10 0.0", "20 0.0",
+                                "30 0.0", "11 1.0", "21 1.0", "31 0.0", "0 ENDSEC", "0 EOF"}));
     ASSERT_TRUE(db);
     EXPECT_EQ(hs::entitiesOf(hs::paperSpaceId(db.get())).size(), 1u) << "the current paper space";
 }
 
+// The entities of a paper space layout other than the current one are paper
 // space entities (67) too; the modelled ones lost the group.
 TEST_F(ForeignDrawings, EntitiesOfAnotherPaperSpaceLayoutKeepTheirPaperSpaceGroup) {
-    DbPtr db = read(dxfText({"0 SECTION",
-                             "2 HEADER",
-                             "9 $ACADVER",
-                             "1 AC1015",
-                             "0 ENDSEC",
-                             "0 SECTION",
-                             "2 TABLES",
-                             "0 TABLE",
-                             "2 BLOCK_RECORD",
-                             "5 1",
-                             "70 1",
-                             "0 BLOCK_RECORD",
-                             "5 40",
-                             "330 1",
-                             "100 AcDbSymbolTableRecord",
-                             "100 AcDbBlockTableRecord",
-                             "2 *Paper_Space0",
-                             "340 41",
-                             "0 ENDTAB",
-                             "0 ENDSEC",
-                             "0 SECTION",
-                             "2 BLOCKS",
-                             "0 BLOCK",
-                             "5 42",
-                             "330 40",
-                             "100 AcDbEntity",
-                             "67 1",
-                             "8 0",
-                             "100 AcDbBlockBegin",
-                             "2 *Paper_Space0",
-                             "70 0",
-                             "10 0.0",
-                             "20 0.0",
-                             "30 0.0",
-                             "3 *Paper_Space0",
-                             "1",
-                             "0 TEXT",
-                             "5 43",
-                             "330 40",
-                             "100 AcDbEntity",
-                             "67 1",
-                             "8 0",
-                             "100 AcDbText",
-                             "10 1.0",
-                             "20 1.0",
-                             "30 0.0",
-                             "40 2.5",
-                             "1 Note",
-                             "100 AcDbText",
-                             "0 ENDBLK",
-                             "5 44",
-                             "330 40",
-                             "100 AcDbEntity",
-                             "67 1",
-                             "8 0",
-                             "100 AcDbBlockEnd",
-                             "0 ENDSEC",
-                             "0 EOF"}));
+    DbPtr db = read(withSecondLayoutRecord({"0 SECTION",
+                                            "2 BLOCKS",
+                                            "0 BLOCK",
+                                            "5 42",
+                                            "330 40",
+                                            "100 AcDbEntity",
+                                            "67 1",
+                                            "8 0",
+                                            "100 AcDbBlockBegin",
+                                            "2 *Paper_Space0",
+                                            "70 0",
+                                            "10 0.0",
+                                            "20 0.0",
+                                            "30 0.0",
+                                            "3 *Paper_Space0",
+                                            "1",
+                                            "0 TEXT",
+                                            "5 43",
+                                            "330 40",
+                                            "100 AcDbEntity",
+                                            "67 1",
+                                            "8 0",
+                                            "100 AcDbText",
+                                            "10 1.0",
+                                            "20 1.0",
+                                            "30 0.0",
+                                            "40 2.5",
+                                            "1 Note",
+                                            "100 AcDbText",
+                                            "0 ENDBLK",
+                                            "5 44",
+                                            "330 40",
+                                            "100 AcDbEntity",
+                                            "67 1",
+                                            "8 0",
+                                            "100 AcDbBlockEnd",
+                                            "0 ENDSEC",
+                                            "0 EOF"}));
     ASSERT_TRUE(db);
     Tags text = findItem(write(db.get()), "BLOCKS", "TEXT");
     EXPECT_EQ(value(text, 1), "Note");

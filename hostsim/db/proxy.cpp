@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <map>
 #include <set>
 
@@ -658,11 +659,15 @@ HsProxyObject* proxyObjectOf(AcDbObject* pObj, AcRxClass* pClass, AcDbDatabase* 
     return pProxy;
 }
 
-// The instances of a non-entity class become proxy objects. What the
-// drawing kept of their records (unmodelled groups, application data,
-// extended data) is now in the proxies' records.
-void convertObjectsToProxies(AcRxClass* pClass) {
+// Replaces every resident instance of the class by the proxy `makeProxy`
+// makes of it (null when it cannot), of class `proxyClass`; the states the
+// undo log holds become states of the proxy. For objects, what the drawing
+// kept of their records (unmodelled groups, application data, extended
+// data) is now in the proxies' records.
+void convertToProxies(AcRxClass* pClass, AcRxClass* proxyClass,
+                      const std::function<AcDbObject*(AcDbObject*, AcRxClass*, AcDbDatabase*)>& makeProxy) {
     Session& session = Session::get();
+    bool entities = pClass->isDerivedFrom(AcDbEntity::desc());
     for (AcDbDatabase* pDb : liveDatabases()) {
         std::vector<AcDbStub*> stubs;
         pDb->hsImp()->stubs.forEach([&](AcDbStub* stub) {
@@ -670,7 +675,7 @@ void convertObjectsToProxies(AcRxClass* pClass) {
                 stub->pObject->isA()->isDerivedFrom(pClass))
                 stubs.push_back(stub);
         });
-        dxf::DrawingData* data = dxf::drawingData(pDb, true);
+        dxf::DrawingData* data = entities ? nullptr : dxf::drawingData(pDb, true);
         for (AcDbStub* stub : stubs) {
             AcRxClass* own = stub->pObject->isA();
             if (stub->writer || stub->readers > 0) {
@@ -680,7 +685,7 @@ void convertObjectsToProxies(AcRxClass* pClass) {
             AcDbObject* pObj = nullptr;
             if (openInternal(AcDbObjectId(stub), AcDb::kForRead, pObj) != Acad::eOk)
                 continue;
-            HsProxyObject* pProxy = proxyObjectOf(pObj, own, pDb);
+            AcDbObject* pProxy = makeProxy(pObj, own, pDb);
             closeInternal(pObj);
             if (pProxy == nullptr) {
                 session.fault("a " + toUtf8(own->name()) + " could not be made a proxy");
@@ -693,7 +698,7 @@ void convertObjectsToProxies(AcRxClass* pClass) {
                 DwgFiler in(AcDb::kUndoFiler, pDb);
                 in.setBytes(state);
                 if (pTmp->dwgInFields(&in) == Acad::eOk) {
-                    if (HsProxyObject* pTmpProxy = proxyObjectOf(pTmp, own, pDb)) {
+                    if (AcDbObject* pTmpProxy = makeProxy(pTmp, own, pDb)) {
                         DwgFiler out(AcDb::kUndoFiler, pDb);
                         if (pTmpProxy->dwgOutFields(&out) == Acad::eOk)
                             state = out.bytes();
@@ -702,11 +707,13 @@ void convertObjectsToProxies(AcRxClass* pClass) {
                 }
                 delete pTmp;
             });
-            std::uint64_t h = stub->handle.value();
-            data->keptRuns.erase(h);
-            data->appData.erase(h);
-            data->xdata.erase(h);
-            replaceObject(stub, pProxy, AcDbProxyObject::desc());
+            if (data != nullptr) {
+                std::uint64_t h = stub->handle.value();
+                data->keptRuns.erase(h);
+                data->appData.erase(h);
+                data->xdata.erase(h);
+            }
+            replaceObject(stub, pProxy, proxyClass);
         }
     }
 }
@@ -719,53 +726,16 @@ void convertInstancesToProxies(AcRxClass* pClass) {
         pClass->isDerivedFrom(AcDbSymbolTableRecord::desc()))
         return;
     registerProxyClasses();
-    if (!pClass->isDerivedFrom(AcDbEntity::desc())) {
-        convertObjectsToProxies(pClass);
-        return;
-    }
-    Session& session = Session::get();
-    for (AcDbDatabase* pDb : liveDatabases()) {
-        std::vector<AcDbStub*> stubs;
-        pDb->hsImp()->stubs.forEach([&](AcDbStub* stub) {
-            if (stub->pObject != nullptr && stub->pObject->isA() != nullptr &&
-                stub->pObject->isA()->isDerivedFrom(pClass))
-                stubs.push_back(stub);
-        });
-        for (AcDbStub* stub : stubs) {
-            AcRxClass* own = stub->pObject->isA();
-            if (stub->writer || stub->readers > 0) {
-                session.fault("a " + toUtf8(own->name()) + " was still open when its class was deleted");
-                continue;
-            }
-            AcDbObject* pObj = nullptr;
-            if (openInternal(AcDbObjectId(stub), AcDb::kForRead, pObj) != Acad::eOk)
-                continue;
-            HsProxyEntity* pProxy = proxyOf(AcDbEntity::cast(pObj), own, pDb);
-            closeInternal(pObj);
-            if (pProxy == nullptr) {
-                session.fault("a " + toUtf8(own->name()) + " could not be made a proxy");
-                continue;
-            }
-            // The states the undo log holds become states of the proxy.
-            undoRewriteStates(stub, [&](std::vector<unsigned char>& state) {
-                AcDbEntity* pTmp = AcDbEntity::cast(own->create());
-                if (pTmp == nullptr)
-                    return;
-                DwgFiler in(AcDb::kUndoFiler, pDb);
-                in.setBytes(state);
-                if (pTmp->dwgInFields(&in) == Acad::eOk) {
-                    if (HsProxyEntity* pTmpProxy = proxyOf(pTmp, own, pDb)) {
-                        DwgFiler out(AcDb::kUndoFiler, pDb);
-                        if (pTmpProxy->dwgOutFields(&out) == Acad::eOk)
-                            state = out.bytes();
-                        delete pTmpProxy;
-                    }
-                }
-                delete pTmp;
-            });
-            replaceObject(stub, pProxy, AcDbProxyEntity::desc());
-        }
-    }
+    if (pClass->isDerivedFrom(AcDbEntity::desc()))
+        convertToProxies(pClass, AcDbProxyEntity::desc(),
+                         [](AcDbObject* pObj, AcRxClass* own, AcDbDatabase* pDb) -> AcDbObject* {
+                             return proxyOf(AcDbEntity::cast(pObj), own, pDb);
+                         });
+    else
+        convertToProxies(pClass, AcDbProxyObject::desc(),
+                         [](AcDbObject* pObj, AcRxClass* own, AcDbDatabase* pDb) -> AcDbObject* {
+                             return proxyObjectOf(pObj, own, pDb);
+                         });
 }
 
 int proxyObjectCount(AcDbDatabase* pDb) {

@@ -296,7 +296,7 @@ Acad::ErrorStatus hs::openAs(const char* site, AcDbObjectId id, AcDb::OpenMode m
     if (es != Acad::eOk)
         return es;
     if (!id.isNull() && id.stub()->pObject != nullptr && !T::cast(id.stub()->pObject))
-        return Acad::eWrongObjectType;
+        return Acad::eNotThatKindOfClass;
     AcDbObject* p = nullptr;
     es = openQuiet(id, mode, openErased, p);
     pObj = static_cast<T*>(p);

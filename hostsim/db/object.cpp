@@ -472,7 +472,7 @@ Acad::ErrorStatus acdbOpenAcDbEntity(AcDbEntity*& pEnt, AcDbObjectId id, AcDb::O
     pEnt = nullptr;
     if (!id.isNull() && id.stub()->pObject != nullptr && !AcDbEntity::cast(id.stub()->pObject)) {
         Acad::ErrorStatus es = hs::checkFault("acdbOpenAcDbEntity");
-        return es != Acad::eOk ? es : Acad::eWrongObjectType;
+        return es != Acad::eOk ? es : Acad::eNotThatKindOfClass;
     }
     AcDbObject* pObj = nullptr;
     Acad::ErrorStatus es = openObject(pObj, id, mode, openErasedEntity, "acdbOpenAcDbEntity", true);
@@ -486,7 +486,7 @@ Acad::ErrorStatus acdbOpenAcDbObject(AcDbObject*& pObj, AcDbObjectId id, AcDb::O
     if (pClass != nullptr && !id.isNull() && id.stub()->pObject != nullptr &&
         !id.stub()->pObject->isKindOf(pClass)) {
         Acad::ErrorStatus es = hs::checkFault("acdbOpenObject");
-        return es != Acad::eOk ? es : Acad::eWrongObjectType;
+        return es != Acad::eOk ? es : Acad::eNotThatKindOfClass;
     }
     return openObject(pObj, id, mode, openErased, "acdbOpenObject", true);
 }

@@ -451,7 +451,7 @@ Acad::ErrorStatus acdbOpenAcDbObject(AcDbObject*& pObj, AcDbObjectId id, AcDb::O
 Acad::ErrorStatus acdbOpenAcDbEntity(AcDbEntity*& pEnt, AcDbObjectId id, AcDb::OpenMode mode,
                                      bool openErasedEntity = false);
 // Opens only an object of the class (or a class derived from it):
-// eWrongObjectType otherwise.
+// eNotThatKindOfClass otherwise, as the typed acdbOpenObject reports it.
 Acad::ErrorStatus acdbOpenAcDbObject(AcDbObject*& pObj, AcDbObjectId id, AcDb::OpenMode mode,
                                      bool openErasedObject, const AcRxClass* pClass);
 template <class T>

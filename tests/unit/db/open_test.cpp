@@ -100,12 +100,16 @@ TEST_F(OpenRules, AWriteOpenOfAnEntityOnALockedLayerIsRefused) {
 TEST_F(OpenRules, OpeningALayerAsAnEntityIsRefusedWithoutOpeningIt) {
     AcDbObjectId layer = addLayer("WALLS");
     AcDbEntity* p = nullptr;
-    EXPECT_EQ(acdbOpenAcDbEntity(p, layer, AcDb::kForRead), Acad::eWrongObjectType);
+    EXPECT_EQ(acdbOpenAcDbEntity(p, layer, AcDb::kForRead), Acad::eNotThatKindOfClass);
     EXPECT_EQ(p, nullptr);
     EXPECT_TRUE(hs::openObjects().empty());
     AcDbLayerTableRecord* pLayer = nullptr;
     EXPECT_EQ(acdbOpenObject(pLayer, layer, AcDb::kForRead), Acad::eOk);
     pLayer->close();
+    AcDbBlockTableRecord* pBlock = nullptr;
+    EXPECT_EQ(acdbOpenObject(pBlock, layer, AcDb::kForRead), Acad::eNotThatKindOfClass);
+    EXPECT_EQ(pBlock, nullptr);
+    EXPECT_TRUE(hs::openObjects().empty());
 }
 
 TEST_F(OpenRules, AnArmedOpenFaultFailsTheOpenWithItsStatus) {
@@ -236,7 +240,7 @@ TEST_F(OpenRules, OpeningWithAClassRefusesAnObjectOfAnotherClass) {
     AcDbObjectId id = addProbe(1.0);
     AcDbObject* p = nullptr;
     EXPECT_EQ(acdbOpenAcDbObject(p, id, AcDb::kForRead, false, AcDbBlockTableRecord::desc()),
-              Acad::eWrongObjectType);
+              Acad::eNotThatKindOfClass);
     EXPECT_EQ(p, nullptr);
     ASSERT_EQ(acdbOpenAcDbObject(p, id, AcDb::kForRead, false, AcDbEntity::desc()), Acad::eOk);
     p->close();

@@ -662,12 +662,14 @@ bool AcDbEntity::readCommonGroup(Props& p, const resbuf& rb) {
         case AcDb::kDxfLinetypeName:
             p.setLinetype(rb.resval.rstring);
             return true;
+        // A value the host would not take (a colour outside 0-256, a
+        // lineweight that is none, a scale that is not positive, an unknown
+        // transparency method) is left unread: the file reader keeps the
+        // group as the file gave it and says so.
         case AcDb::kDxfColor:
-            // A negative colour means the layer is off (tables only); keep the index.
-            keepingTrueColor([&] {
-                p.color.setColorIndex(static_cast<Adesk::UInt16>(
-                    std::abs(rb.resval.rint) > 256 ? 256 : std::abs(rb.resval.rint)));
-            });
+            if (rb.resval.rint < 0 || rb.resval.rint > 256)
+                return false;
+            keepingTrueColor([&] { p.color.setColorIndex(static_cast<Adesk::UInt16>(rb.resval.rint)); });
             return true;
         case 420: {
             AcCmColor old = p.color;
@@ -687,18 +689,24 @@ bool AcDbEntity::readCommonGroup(Props& p, const resbuf& rb) {
                 p.color.setNames(text.substr(dollar + 1).c_str(), text.substr(0, dollar).c_str());
             return true;
         }
-        case 440:
-            p.transparency.serializeIn(static_cast<Adesk::UInt32>(rb.resval.rlong));
-            if (p.transparency.isInvalid())
-                p.transparency = AcCmTransparency();
+        case 440: {
+            AcCmTransparency t;
+            t.serializeIn(static_cast<Adesk::UInt32>(rb.resval.rlong));
+            // By layer is written as nothing: only its plain form reads back.
+            if (t.isInvalid() || (t.isByLayer() && rb.resval.rlong != 0))
+                return false;
+            p.transparency = t;
             return true;
+        }
         case AcDb::kDxfLineWeight:
-            p.lineWeight = hs::isLineWeight(rb.resval.rint) ? static_cast<AcDb::LineWeight>(rb.resval.rint)
-                                                            : AcDb::kLnWtByLayer;
+            if (!hs::isLineWeight(rb.resval.rint))
+                return false;
+            p.lineWeight = static_cast<AcDb::LineWeight>(rb.resval.rint);
             return true;
         case AcDb::kDxfLinetypeScale:
-            if (rb.resval.rreal > 0.0)
-                p.linetypeScale = rb.resval.rreal;
+            if (!(rb.resval.rreal > 0.0) || !std::isfinite(rb.resval.rreal))
+                return false;
+            p.linetypeScale = rb.resval.rreal;
             return true;
         case AcDb::kDxfVisibility:
             p.visibility = rb.resval.rint != 0 ? AcDb::kInvisible : AcDb::kVisible;

@@ -187,6 +187,21 @@ std::string secondName(int line, const std::string& table, const std::string& na
            "\" holds a second name group that would come before its name when written back";
 }
 
+// The entity's own property groups that its reading left unread: they hold
+// a value the host does not take, and are kept as the file gave them.
+std::string refusedProperties(const KeptRuns& kept) {
+    std::string out;
+    for (const KeptRun& run : kept) {
+        if (!run.subclass.empty() && run.subclass != "AcDbEntity")
+            continue;
+        for (const Tag& t : run.tags)
+            if (t.code == 62 || t.code == 370 || t.code == 48 || t.code == 440)
+                out += (out.empty() ? "" : ", ") + std::string("group ") + std::to_string(t.code) + " \"" +
+                       t.value.substr(0, 40) + "\"";
+    }
+    return out;
+}
+
 }  // namespace
 
 bool Reader::failAt(const RawTag& t, const std::string& expected) {
@@ -601,6 +616,10 @@ void Reader::addEntity(const std::vector<RawTag>& tags, size_t mainCount, AcDbOb
                 kept.clear();
             } else if (es == Acad::eOk) {
                 known = true;
+                std::string refused = refusedProperties(kept);
+                if (!refused.empty())
+                    warn(begin->line, type + " " + formatHandle(fileHandle) +
+                                          ": no value the host takes, kept as the file gave it: " + refused);
             } else {
                 // A reader that answers eMakeMeProxy gets a proxy (a record
                 // of a newer version of its class).

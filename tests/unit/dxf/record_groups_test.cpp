@@ -754,3 +754,39 @@ TEST_F(DxfRecordGroups, ALayerLineweightThatIsNoLineweightIsReportedAndKeptAsItW
     ASSERT_TRUE(again);
     EXPECT_EQ(findNamed(write(again.get()), "LAYER", "WALLS"), findNamed(once, "LAYER", "WALLS"));
 }
+
+// An entity's colour, lineweight, linetype scale or transparency that holds
+// no value the host takes is not turned into another one (a lineweight of 7
+// became ByLayer, a colour of 300 became 256, a negative one lost its sign,
+// a linetype scale of 0 was dropped): the reading says so, and each group
+// comes back as the file gave it, save after save.
+TEST_F(DxfRecordGroups, AnEntityPropertyHoldingNoValueTheHostTakesIsReportedAndKeptAsItWas) {
+    hs::DxfResult result;
+    DbPtr db =
+        read(entities({"0 LINE", "5 2A",         "100 AcDbEntity", "8 0",          "62 300", "370 7",
+                       "48 0.0", "440 50331648", "100 AcDbLine",   "10 0.0",       "20 0.0", "30 0.0",
+                       "11 1.0", "21 1.0",       "31 0.0",         "0 LINE",       "5 2B",   "100 AcDbEntity",
+                       "8 0",    "62 -3",        "370 25",         "100 AcDbLine", "10 0.0", "20 0.0",
+                       "30 0.0", "11 1.0",       "21 1.0",         "31 0.0"}),
+             &result);
+    ASSERT_TRUE(db);
+    std::string warnings;
+    for (const std::string& w : result.warnings)
+        warnings += w + "\n";
+    for (const char* named : {"LINE 2A", "group 62 \"300\"", "group 370 \"7\"", "group 48 \"0.0\"",
+                              "group 440 \"50331648\"", "LINE 2B", "group 62 \"-3\""})
+        EXPECT_NE(warnings.find(named), std::string::npos) << named << " in\n" << warnings;
+    EXPECT_EQ(warnings.find("370 \"25\""), std::string::npos) << warnings;
+    std::string once = write(db.get());
+    Tags first = findItem(once, "ENTITIES", "LINE");
+    EXPECT_EQ(value(first, 62), "300");
+    EXPECT_EQ(value(first, 370), "7");
+    EXPECT_EQ(value(first, 48), "0.0");
+    EXPECT_EQ(value(first, 440), "50331648");
+    std::vector<Tags> lines = itemsOf(once, "ENTITIES");
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(value(lines[1], 62), "-3");
+    DbPtr again = read(once);
+    ASSERT_TRUE(again);
+    EXPECT_EQ(write(again.get()), once);
+}

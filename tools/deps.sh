@@ -15,6 +15,7 @@ packages+=(g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix binutils-mingw-w6
            wine wine64 wine32:i386 g++-multilib qemu-user libedit-dev:i386)
 packages+=(ccache)  # compiler cache for the gate's many builds of the same sources
 packages+=(clang-format-14)  # the gate checks that the code follows .clang-format
+packages+=(valgrind)  # memcheck of hostsim and the module (reads of memory never set)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -105,22 +105,6 @@ Acad::ErrorStatus acdbGetProxyInfo(AcDbObject* pObj, ACHAR*& dxfName, ACHAR*& cl
 HsProxyEntity::HsProxyEntity() = default;
 HsProxyEntity::~HsProxyEntity() = default;
 
-int HsProxyEntity::proxyFlags() const {
-    assertReadEnabled();
-    return m_record.proxyFlags;
-}
-const ACHAR* HsProxyEntity::originalClassName() const {
-    assertReadEnabled();
-    return m_className.c_str();
-}
-const ACHAR* HsProxyEntity::originalDxfName() const {
-    assertReadEnabled();
-    return m_dxfName.c_str();
-}
-const ACHAR* HsProxyEntity::applicationDescription() const {
-    assertReadEnabled();
-    return m_appName.c_str();
-}
 Acad::ErrorStatus HsProxyEntity::getReferences(AcDbObjectIdArray&, AcDbIntArray&) const {
     assertReadEnabled();
     return Acad::eOk;
@@ -130,34 +114,6 @@ AcDbProxyEntity::GraphicsMetafileType HsProxyEntity::graphicsMetafileType() cons
     return m_graphics.empty() ? kNoMetafile : kFullGraphics;
 }
 
-const hs::ProxyClassRecord& HsProxyEntity::classRecord() const {
-    assertReadEnabled();
-    return m_record;
-}
-void HsProxyEntity::setClassRecord(const hs::ProxyClassRecord& record) {
-    assertWriteEnabled();
-    m_record = record;
-    m_className = hs::fromUtf8(record.cppName);
-    m_dxfName = hs::fromUtf8(record.dxfName);
-    m_appName = hs::fromUtf8(hs::dxf::TextCodec(m_utf8).decode(record.appName));
-}
-const hs::dxf::Tags& HsProxyEntity::tags() const {
-    assertReadEnabled();
-    return m_tags;
-}
-void HsProxyEntity::setTags(hs::dxf::Tags tags) {
-    assertWriteEnabled();
-    m_tags = std::move(tags);
-}
-bool HsProxyEntity::tagsAreUtf8() const {
-    assertReadEnabled();
-    return m_utf8;
-}
-void HsProxyEntity::setTagsAreUtf8(bool utf8) {
-    assertWriteEnabled();
-    m_utf8 = utf8;
-    m_appName = hs::fromUtf8(hs::dxf::TextCodec(m_utf8).decode(m_record.appName));
-}
 const std::string& HsProxyEntity::graphics() const {
     assertReadEnabled();
     return m_graphics;
@@ -165,14 +121,6 @@ const std::string& HsProxyEntity::graphics() const {
 void HsProxyEntity::setGraphics(std::string graphics) {
     assertWriteEnabled();
     m_graphics = std::move(graphics);
-}
-bool HsProxyEntity::isFileProxyRecord() const {
-    assertReadEnabled();
-    return m_fileRecord;
-}
-void HsProxyEntity::setFileProxyRecord(bool fileRecord) {
-    assertWriteEnabled();
-    m_fileRecord = fileRecord;
 }
 bool HsProxyEntity::commonChanged() const {
     assertReadEnabled();
@@ -387,6 +335,10 @@ void HsProxyEntity::list() const
 // ---- filing (copies and undo) ----
 
 namespace hs {
+
+tstring proxyApplicationName(const ProxyClassRecord& rec, bool utf8) {
+    return fromUtf8(dxf::TextCodec(utf8).decode(rec.appName));
+}
 
 void fileOutBytes(AcDbDwgFiler* pFiler, const std::string& s) {
     pFiler->writeUInt32(static_cast<Adesk::UInt32>(s.size()));

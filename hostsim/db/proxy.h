@@ -5,6 +5,7 @@
 // flags for every edit and draws from its graphics.
 #pragma once
 #include <string>
+#include <utility>
 
 #include "dbproxy.h"
 #include "dxf/tags.h"
@@ -28,6 +29,84 @@ Acad::ErrorStatus fileInProxyRecord(AcDbDwgFiler* pFiler, ProxyClassRecord& rec,
 // A byte string as the proxies file it (its size, then its bytes).
 void fileOutBytes(AcDbDwgFiler* pFiler, const std::string& s);
 Acad::ErrorStatus fileInBytes(AcDbDwgFiler* pFiler, std::string& s);
+// The application text of a class record as the build's text (the record
+// holds it as the file's bytes: UTF-8 or the drawing's code page).
+tstring proxyApplicationName(const ProxyClassRecord& rec, bool utf8);
+
+// What both kinds of proxy keep and answer alike: the class record and the
+// names it gives, the record's groups as filed, and whether that record is a
+// file's own proxy record.
+template <class Base>
+class ProxyState : public Base {
+public:
+    int proxyFlags() const override {
+        this->assertReadEnabled();
+        return m_record.proxyFlags;
+    }
+    const ACHAR* originalClassName() const override {
+        this->assertReadEnabled();
+        return m_className.c_str();
+    }
+    const ACHAR* originalDxfName() const override {
+        this->assertReadEnabled();
+        return m_dxfName.c_str();
+    }
+    const ACHAR* applicationDescription() const override {
+        this->assertReadEnabled();
+        return m_appName.c_str();
+    }
+
+    // ---- hostsim ----
+    const ProxyClassRecord& classRecord() const {
+        this->assertReadEnabled();
+        return m_record;
+    }
+    void setClassRecord(const ProxyClassRecord& record) {
+        this->assertWriteEnabled();
+        m_record = record;
+        m_className = fromUtf8(record.cppName);
+        m_dxfName = fromUtf8(record.dxfName);
+        m_appName = proxyApplicationName(m_record, m_utf8);
+    }
+    // The record from its group 0 on, as it is written (file text); for an
+    // entity without the graphics groups.
+    const dxf::Tags& tags() const {
+        this->assertReadEnabled();
+        return m_tags;
+    }
+    void setTags(dxf::Tags tags) {
+        this->assertWriteEnabled();
+        m_tags = std::move(tags);
+    }
+    // True when the tags' strings are UTF-8 (files from AC1021 on).
+    bool tagsAreUtf8() const {
+        this->assertReadEnabled();
+        return m_utf8;
+    }
+    void setTagsAreUtf8(bool utf8) {
+        this->assertWriteEnabled();
+        m_utf8 = utf8;
+        m_appName = proxyApplicationName(m_record, m_utf8);
+    }
+    // True for a file's proxy record (ACAD_PROXY_ENTITY, ACAD_PROXY_OBJECT:
+    // the object's data in the host's binary form): written back as it is,
+    // never read into an object of its class.
+    bool isFileProxyRecord() const {
+        this->assertReadEnabled();
+        return m_fileRecord;
+    }
+    void setFileProxyRecord(bool fileRecord) {
+        this->assertWriteEnabled();
+        m_fileRecord = fileRecord;
+    }
+
+protected:
+    ProxyClassRecord m_record;
+    tstring m_className, m_dxfName, m_appName;  // the record's names as the build's text
+    dxf::Tags m_tags;
+    bool m_utf8 = false;
+    bool m_fileRecord = false;
+};
 
 }  // namespace hs
 
@@ -36,73 +115,32 @@ Acad::ErrorStatus fileInBytes(AcDbDwgFiler* pFiler, std::string& s);
 // record as it was filed (from its group 0, application data, extended data
 // and references included) and its class record; it refuses erasing and
 // cloning unless the class's proxy flags allow them.
-class HsProxyObject : public AcDbProxyObject {
+class HsProxyObject : public hs::ProxyState<AcDbProxyObject> {
 public:
     HsProxyObject();
     ~HsProxyObject() override;
 
-    int proxyFlags() const override;
-    const ACHAR* originalClassName() const override;
-    const ACHAR* originalDxfName() const override;
-    const ACHAR* applicationDescription() const override;
     Acad::ErrorStatus getReferences(AcDbObjectIdArray& ids, AcDbIntArray& types) const override;
     AcDb::DuplicateRecordCloning mergeStyle() const override;
-
-    // ---- hostsim ----
-    const hs::ProxyClassRecord& classRecord() const;
-    void setClassRecord(const hs::ProxyClassRecord& record);
-    // The record from its group 0 on, as it is written (file text).
-    const hs::dxf::Tags& tags() const;
-    void setTags(hs::dxf::Tags tags);
-    bool tagsAreUtf8() const;
-    void setTagsAreUtf8(bool utf8);
-    // True for a file's ACAD_PROXY_OBJECT record (the data in the host's
-    // binary form): written back as it is, never read into its class.
-    bool isFileProxyRecord() const;
-    void setFileProxyRecord(bool fileRecord);
 
     Acad::ErrorStatus subErase(Adesk::Boolean erasing) override;
     Acad::ErrorStatus dwgInFields(AcDbDwgFiler* pFiler) override;
     Acad::ErrorStatus dwgOutFields(AcDbDwgFiler* pFiler) const override;
-
-private:
-    hs::ProxyClassRecord m_record;
-    hs::tstring m_className, m_dxfName, m_appName;
-    hs::dxf::Tags m_tags;
-    bool m_utf8 = false;
-    bool m_fileRecord = false;
 };
 
-class HsProxyEntity : public AcDbProxyEntity {
+class HsProxyEntity : public hs::ProxyState<AcDbProxyEntity> {
 public:
     HsProxyEntity();
     ~HsProxyEntity() override;
 
-    int proxyFlags() const override;
-    const ACHAR* originalClassName() const override;
-    const ACHAR* originalDxfName() const override;
-    const ACHAR* applicationDescription() const override;
     Acad::ErrorStatus getReferences(AcDbObjectIdArray& ids, AcDbIntArray& types) const override;
     GraphicsMetafileType graphicsMetafileType() const override;
 
     // ---- hostsim ----
-    const hs::ProxyClassRecord& classRecord() const;
-    void setClassRecord(const hs::ProxyClassRecord& record);
-    // The record from its group 0 on, as it is written (file text), without
-    // the graphics groups.
-    const hs::dxf::Tags& tags() const;
-    void setTags(hs::dxf::Tags tags);
-    // True when the tags' strings are UTF-8 (files from AC1021 on).
-    bool tagsAreUtf8() const;
-    void setTagsAreUtf8(bool utf8);
-    // The binary proxy graphics (empty: none).
+    // The binary proxy graphics (empty: none; a file's proxy record keeps
+    // them inside).
     const std::string& graphics() const;
     void setGraphics(std::string graphics);
-    // True when the record is a proxy record of the file (ACAD_PROXY_ENTITY,
-    // the object's data in the host's binary form and its graphics inside):
-    // it is written back as it is and never read into an object of its class.
-    bool isFileProxyRecord() const;
-    void setFileProxyRecord(bool fileRecord);
     // True once a common property was changed (the flags allowed it): the
     // common groups are then written from the entity's state.
     bool commonChanged() const;
@@ -158,13 +196,8 @@ private:
     bool allows(int flag) const;
     Acad::ErrorStatus changeCommon();
 
-    hs::ProxyClassRecord m_record;
-    hs::tstring m_className, m_dxfName, m_appName;  // the record's names as the build's text
-    hs::dxf::Tags m_tags;
-    bool m_utf8 = false;
     std::string m_graphics;
     bool m_commonChanged = false;
-    bool m_fileRecord = false;
     bool m_transformed = false;
     AcGeMatrix3d m_xform;
 };

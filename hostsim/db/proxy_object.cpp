@@ -12,22 +12,6 @@
 HsProxyObject::HsProxyObject() = default;
 HsProxyObject::~HsProxyObject() = default;
 
-int HsProxyObject::proxyFlags() const {
-    assertReadEnabled();
-    return m_record.proxyFlags;
-}
-const ACHAR* HsProxyObject::originalClassName() const {
-    assertReadEnabled();
-    return m_className.c_str();
-}
-const ACHAR* HsProxyObject::originalDxfName() const {
-    assertReadEnabled();
-    return m_dxfName.c_str();
-}
-const ACHAR* HsProxyObject::applicationDescription() const {
-    assertReadEnabled();
-    return m_appName.c_str();
-}
 
 // The references of the kept record: the pointer and ownership groups of its
 // own data (after its first subclass marker, outside application data
@@ -69,42 +53,6 @@ AcDb::DuplicateRecordCloning HsProxyObject::mergeStyle() const {
     return AcDb::kDrcIgnore;
 }
 
-const hs::ProxyClassRecord& HsProxyObject::classRecord() const {
-    assertReadEnabled();
-    return m_record;
-}
-void HsProxyObject::setClassRecord(const hs::ProxyClassRecord& record) {
-    assertWriteEnabled();
-    m_record = record;
-    m_className = hs::fromUtf8(record.cppName);
-    m_dxfName = hs::fromUtf8(record.dxfName);
-    m_appName = hs::fromUtf8(hs::dxf::TextCodec(m_utf8).decode(record.appName));
-}
-const hs::dxf::Tags& HsProxyObject::tags() const {
-    assertReadEnabled();
-    return m_tags;
-}
-void HsProxyObject::setTags(hs::dxf::Tags tags) {
-    assertWriteEnabled();
-    m_tags = std::move(tags);
-}
-bool HsProxyObject::tagsAreUtf8() const {
-    assertReadEnabled();
-    return m_utf8;
-}
-void HsProxyObject::setTagsAreUtf8(bool utf8) {
-    assertWriteEnabled();
-    m_utf8 = utf8;
-    m_appName = hs::fromUtf8(hs::dxf::TextCodec(m_utf8).decode(m_record.appName));
-}
-bool HsProxyObject::isFileProxyRecord() const {
-    assertReadEnabled();
-    return m_fileRecord;
-}
-void HsProxyObject::setFileProxyRecord(bool fileRecord) {
-    assertWriteEnabled();
-    m_fileRecord = fileRecord;
-}
 
 // The undo log puts back what it recorded whatever the flags say.
 Acad::ErrorStatus HsProxyObject::subErase(Adesk::Boolean erasing) {

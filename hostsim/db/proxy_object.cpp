@@ -12,7 +12,6 @@
 HsProxyObject::HsProxyObject() = default;
 HsProxyObject::~HsProxyObject() = default;
 
-
 // The references of the kept record: the pointer and ownership groups of its
 // own data (after its first subclass marker, outside application data
 // groups), each whose handle names an object of the database. The types are
@@ -52,7 +51,6 @@ AcDb::DuplicateRecordCloning HsProxyObject::mergeStyle() const {
         return AcDb::kDrcMangleName;
     return AcDb::kDrcIgnore;
 }
-
 
 // The undo log puts back what it recorded whatever the flags say.
 Acad::ErrorStatus HsProxyObject::subErase(Adesk::Boolean erasing) {

@@ -207,6 +207,9 @@ struct AcDbEntity::Props {
     // database's current values when it is added to a database).
     enum { kColorSet = 1, kLayerSet = 2, kLinetypeSet = 4, kScaleSet = 8, kWeightSet = 16, kAllSet = 31 };
     unsigned char setMask = 0;
+    // The common groups a reading took so far, one bit each: a second group
+    // of a kind is left to the file reader, which keeps it as it was.
+    unsigned short readMask = 0;
     AcCmTransparency transparency;
 
     // Most entities keep the default linetype: it is not stored for each.
@@ -643,10 +646,27 @@ Acad::ErrorStatus AcDbEntity::dxfOutFields(AcDbDxfFiler* pFiler) const {
     return pFiler->filerStatus();
 }
 
+// The groups of the entity subclass, each once: a second group of a kind is
+// left unread (the file reader keeps it where it was), so that what the file
+// gave first stays what is read, save after save.
+bool AcDbEntity::readCommonGroup(Props& p, const resbuf& rb) {
+    static const int kOnce[] = {
+        AcDb::kDxfLayerName,  AcDb::kDxfLinetypeName,  AcDb::kDxfColor,     420, 430, 440,
+        AcDb::kDxfLineWeight, AcDb::kDxfLinetypeScale, AcDb::kDxfVisibility};
+    unsigned bit = 0;
+    for (size_t i = 0; i < sizeof kOnce / sizeof kOnce[0]; ++i)
+        if (kOnce[i] == rb.restype)
+            bit = 1u << i;
+    if ((p.readMask & bit) != 0 || !readCommonValue(p, rb))
+        return false;
+    p.readMask = static_cast<unsigned short>(p.readMask | bit);
+    return true;
+}
+
 // The groups of the entity subclass, in any order: a colour index given
 // with a true colour stays the true colour's index, and a colour book name
 // stays with its true colour.
-bool AcDbEntity::readCommonGroup(Props& p, const resbuf& rb) {
+bool AcDbEntity::readCommonValue(Props& p, const resbuf& rb) {
     auto keepingTrueColor = [&p](auto change) {
         AcCmColor old = p.color;
         change();
@@ -752,6 +772,7 @@ Acad::ErrorStatus AcDbEntity::dxfInFields(AcDbDxfFiler* pFiler) {
     p.visibility = AcDb::kVisible;
     p.setMask = Props::kAllSet;
     p.transparency = AcCmTransparency();
+    p.readMask = 0;
     resbuf rb;
     for (;;) {
         es = pHs != nullptr ? pHs->readResBufQuiet(&rb) : pFiler->readResBuf(&rb);

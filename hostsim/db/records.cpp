@@ -12,7 +12,8 @@ namespace {
 
 // Reads the groups of a record's last subclass; fn returns false for a group
 // it does not model. Such a group is left unread for the file reader, which
-// keeps it in its place, and reading goes on; extended data ends it.
+// keeps it in its place, and reading goes on; extended data (from its first
+// application name) ends it.
 template <class Fn>
 Acad::ErrorStatus readGroups(AcDbDxfFiler* pFiler, Fn fn) {
     hs::DxfFiler* pHs = dynamic_cast<hs::DxfFiler*>(pFiler);
@@ -21,7 +22,7 @@ Acad::ErrorStatus readGroups(AcDbDxfFiler* pFiler, Fn fn) {
         Acad::ErrorStatus es = pHs != nullptr ? pHs->readResBufQuiet(&rb) : pFiler->readResBuf(&rb);
         if (es != Acad::eOk)
             break;
-        if (rb.restype >= 1000) {
+        if (rb.restype == AcDb::kDxfRegAppName) {
             pFiler->pushBackItem();
             break;
         }

@@ -113,7 +113,9 @@ Acad::ErrorStatus settleUnread(AcDbObject* pObj, AcDbDatabase* pDb, DxfFiler& fi
     bool inApp = false, sawOwner = false, inXdata = false;
     for (size_t i = 0; i < items.size(); ++i) {
         DxfItem& it = items[i];
-        inXdata = inXdata || (it.code == 1001 && !places[i].embedded);
+        // (After an embedded object too: the file reader takes extended data
+        // from the record's first application name on.)
+        inXdata = inXdata || it.code == AcDb::kDxfRegAppName;
         if (inXdata) {
             it.used = true;
             continue;
@@ -129,7 +131,9 @@ Acad::ErrorStatus settleUnread(AcDbObject* pObj, AcDbDatabase* pDb, DxfFiler& fi
         }
         if (it.code == AcDb::kDxfSubclass)  // as the file reader keeps application data
             inApp = false;
-        if (inApp || it.code >= 1000 || i == ownHandle)
+        // (A group of extended data's kind before the first application name
+        // is no extended data: kept in its place like any other.)
+        if (inApp || i == ownHandle)
             it.used = true;
         if (it.code == 330 && !inApp) {
             if (!sawOwner)
@@ -240,11 +244,21 @@ Acad::ErrorStatus settleUnread(AcDbObject* pObj, AcDbDatabase* pDb, DxfFiler& fi
     }
 
     // A group left unread that the object writes itself: the object did not
-    // read the record completely.
+    // read the record completely. An entity's second group of a kind it took
+    // once at that place is kept after the first (the file reader checks
+    // that it reads back the same way).
+    auto secondOfItsKind = [&](size_t i) {
+        for (size_t k = 0; k < i && pEnt != nullptr; ++k)
+            if (items[k].used && items[k].code == items[i].code && !places[k].embedded &&
+                places[k].subclass == places[i].subclass && places[k].nth == places[i].nth)
+                return true;
+        return false;
+    };
     if (trialOk) {
         for (size_t i = 0; i < items.size(); ++i) {
             const DxfItem& it = items[i];
-            if (it.used || it.raw || places[i].embedded || it.code == AcDb::kDxfSubclass)
+            if (it.used || it.raw || places[i].embedded || it.code == AcDb::kDxfSubclass ||
+                secondOfItsKind(i))
                 continue;
             for (size_t k = 0; k < trial.items().size(); ++k) {
                 if (trial.items()[k].code != it.code)

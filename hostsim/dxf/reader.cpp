@@ -187,15 +187,17 @@ std::string secondName(int line, const std::string& table, const std::string& na
            "\" holds a second name group that would come before its name when written back";
 }
 
-// The entity's own property groups that its reading left unread: they hold
-// a value the host does not take, and are kept as the file gave them.
+// The entity's own property groups that its reading left unread: each holds
+// a value the host does not take, or is a second group of its kind. They are
+// kept as the file gave them.
 std::string refusedProperties(const KeptRuns& kept) {
     std::string out;
     for (const KeptRun& run : kept) {
         if (!run.subclass.empty() && run.subclass != "AcDbEntity")
             continue;
         for (const Tag& t : run.tags)
-            if (t.code == 62 || t.code == 370 || t.code == 48 || t.code == 440)
+            if (t.code == 8 || t.code == 6 || t.code == 62 || t.code == 420 || t.code == 430 ||
+                t.code == 440 || t.code == 370 || t.code == 48 || t.code == 60)
                 out += (out.empty() ? "" : ", ") + std::string("group ") + std::to_string(t.code) + " \"" +
                        t.value.substr(0, 40) + "\"";
     }
@@ -618,8 +620,11 @@ void Reader::addEntity(const std::vector<RawTag>& tags, size_t mainCount, AcDbOb
                 known = true;
                 std::string refused = refusedProperties(kept);
                 if (!refused.empty())
-                    warn(begin->line, type + " " + formatHandle(fileHandle) +
-                                          ": no value the host takes, kept as the file gave it: " + refused);
+                    warn(begin->line,
+                         type + " " + formatHandle(fileHandle) +
+                             ": not taken (no value the host takes, or a second group of its kind), kept as "
+                             "the file gave it: " +
+                             refused);
             } else {
                 // A reader that answers eMakeMeProxy gets a proxy (a record
                 // of a newer version of its class).

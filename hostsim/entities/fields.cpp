@@ -284,13 +284,14 @@ Acad::ErrorStatus EntityFields::dxfIn(AcDbDxfFiler* pFiler, const std::function<
                 elevation = rb.resval.rreal;
                 continue;
             }
-            // Extended data and the data of an embedded object end the
-            // entity's own groups. Any other group is left for the file
-            // reader, which keeps it in its place, and reading goes on: other
-            // programs put groups in other orders and add their own.
+            // Extended data (from its first application name) and the data
+            // of an embedded object end the entity's own groups. Any other
+            // group is left for the file reader, which keeps it in its place,
+            // and reading goes on: other programs put groups in other orders
+            // and add their own.
             auto* pHs = dynamic_cast<DxfFiler*>(pFiler);
-            if (rb.restype >= 1000 || rb.restype == AcDb::kDxfEmbeddedObjectStart || pHs == nullptr ||
-                !pHs->leavesUnknown()) {
+            if (rb.restype == AcDb::kDxfRegAppName || rb.restype == AcDb::kDxfEmbeddedObjectStart ||
+                pHs == nullptr || !pHs->leavesUnknown()) {
                 pFiler->pushBackItem();
                 break;
             }

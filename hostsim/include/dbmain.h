@@ -346,6 +346,7 @@ protected:
 private:
     struct Props;
     static bool readCommonGroup(Props& p, const resbuf& rb);
+    static bool readCommonValue(Props& p, const resbuf& rb);
     Props* m_pProps;
 };
 

@@ -419,12 +419,13 @@ TEST_F(DxfRecordGroups, MTextSpacingBackgroundColumnsAndEmbeddedObjectComeBack) 
                                         "21 0.0", "31 0.0", "40 50.0", "41 0.0"}));
 }
 
-// Extended data in the middle of a line's groups, with a point after it: the
-// line cannot take the point, so it is kept as it was, never half read.
+// An embedded object in the middle of a line's groups, with a point after
+// it: the line cannot take the point, so it is kept as it was, never half
+// read.
 TEST_F(DxfRecordGroups, ARecordThatCannotBeReadCompletelyIsKeptWholeWithAMessage) {
     hs::DxfResult result;
     DbPtr db = read(entities({"0 LINE", "5 A0", "100 AcDbEntity", "8 0", "100 AcDbLine", "10 1.0", "20 1.0",
-                              "30 0.0", "1000 stray", "11 2.0", "21 2.0", "31 0.0"}),
+                              "30 0.0", "101 Embedded Object", "1000 stray", "11 2.0", "21 2.0", "31 0.0"}),
                     &result);
     ASSERT_TRUE(db);
     ASSERT_EQ(result.warnings.size(), 1u);
@@ -786,6 +787,76 @@ TEST_F(DxfRecordGroups, AnEntityPropertyHoldingNoValueTheHostTakesIsReportedAndK
     std::vector<Tags> lines = itemsOf(once, "ENTITIES");
     ASSERT_EQ(lines.size(), 2u);
     EXPECT_EQ(value(lines[1], 62), "-3");
+    DbPtr again = read(once);
+    ASSERT_TRUE(again);
+    EXPECT_EQ(write(again.get()), once);
+}
+
+// A property given twice in one record (two colours, two layers): the first
+// is the entity's, as before, and the second is no longer dropped on saving.
+TEST_F(DxfRecordGroups, ASecondGroupOfAPropertyIsReportedAndKeptAfterTheFirst) {
+    hs::DxfResult result;
+    DbPtr db = read(entities({"0 LINE", "5 2A", "100 AcDbEntity", "8 0", "62 1", "8 WALLS", "62 5",
+                              "100 AcDbLine", "10 0.0", "20 0.0", "30 0.0", "11 1.0", "21 1.0", "31 0.0"}),
+                    &result);
+    ASSERT_TRUE(db);
+    ASSERT_EQ(result.warnings.size(), 1u);
+    EXPECT_NE(result.warnings[0].find("LINE 2A"), std::string::npos) << result.warnings[0];
+    EXPECT_NE(result.warnings[0].find("group 8 \"WALLS\", group 62 \"5\""), std::string::npos)
+        << result.warnings[0];
+    {
+        Opened<AcDbEntity> line(db.get(), 0x2A);
+        ASSERT_NE(line.p, nullptr);
+        EXPECT_EQ(line->colorIndex(), 1);
+        EXPECT_EQ(hs::toUtf8(line->layer()), "0");
+    }
+    std::string once = write(db.get());
+    EXPECT_EQ(groupsFrom(findItem(once, "ENTITIES", "LINE"), 8, 4),
+              (std::vector<std::string>{"8 0", "62 1", "8 WALLS", "62 5"}));
+    DbPtr again = read(once);
+    ASSERT_TRUE(again);
+    EXPECT_EQ(write(again.get()), once);
+}
+
+// A group of extended data's kind (1000-1071) before any application name
+// (1001) is no extended data. It was dropped, and it ended the reading of
+// the record: a layer lost its colour and an entity was kept as tags. It is
+// now kept in its place like any other group the record does not model.
+TEST_F(DxfRecordGroups, AnExtendedDataGroupBeforeAnyApplicationNameIsKeptInItsPlace) {
+    std::string text = dxfText({"0 SECTION", "2 TABLES", "0 TABLE", "2 LAYER", "5 2", "70 1", "0 LAYER",
+                                "5 30", "100 AcDbSymbolTableRecord", "1000 stray", "100 AcDbLayerTableRecord",
+                                "2 WALLS", "70 0", "62 1", "6 CONTINUOUS", "0 ENDTAB", "0 ENDSEC"});
+    text += entities({"0 LINE", "5 2A", "100 AcDbEntity", "1040 2.5", "8 0", "100 AcDbLine", "10 0.0",
+                      "20 0.0", "30 0.0", "11 1.0", "21 1.0", "31 0.0"});
+    hs::DxfResult result;
+    DbPtr db = read(text, &result);
+    ASSERT_TRUE(db) << result.message;
+    EXPECT_EQ(result.warnings, std::vector<std::string>{});
+    EXPECT_EQ(modelSpaceClasses(db.get()), (std::vector<std::string>{"AcDbLine"}));
+    std::string once = write(db.get());
+    Tags layer = findNamed(once, "LAYER", "WALLS");
+    EXPECT_EQ(value(layer, 62), "1");
+    EXPECT_EQ(value(layer, 1000), "stray");
+    EXPECT_LT(indexOf(layer, 1000, "stray"), indexOf(layer, 100, "AcDbLayerTableRecord"));
+    Tags line = findItem(once, "ENTITIES", "LINE");
+    EXPECT_EQ(groupsFrom(line, 1040, 3), (std::vector<std::string>{"1040 2.5", "8 0", "100 AcDbLine"}));
+    DbPtr again = read(once);
+    ASSERT_TRUE(again);
+    EXPECT_EQ(write(again.get()), once);
+}
+
+// Extended data after an embedded object belongs to the extended data only:
+// its groups were also kept as the embedded object's, and so written twice.
+TEST_F(DxfRecordGroups, ExtendedDataAfterAnEmbeddedObjectIsWrittenOnce) {
+    DbPtr db = read(
+        entities({"0 CIRCLE", "5 90", "100 AcDbEntity", "8 0", "100 AcDbCircle", "10 1.0", "20 2.0", "30 0.0",
+                  "40 3.0", "101 Embedded Object", "70 1", "1001 APP", "1000 note", "3 Global", "1070 5"}));
+    ASSERT_TRUE(db);
+    std::string once = write(db.get());
+    Tags circle = findItem(once, "ENTITIES", "CIRCLE");
+    EXPECT_EQ(groupsFrom(circle, 101, 6), (std::vector<std::string>{"101 Embedded Object", "70 1", "1001 APP",
+                                                                    "1000 note", "3 Global", "1070 5"}));
+    EXPECT_EQ(indexOf(circle, 3, "Global", 1), -1) << "written once";
     DbPtr again = read(once);
     ASSERT_TRUE(again);
     EXPECT_EQ(write(again.get()), once);

@@ -74,6 +74,8 @@ bool Reader::moveProvisional(std::uint64_t from, std::uint64_t to) {
     rekey(m_data->recordLayout);
     rekey(m_data->appData);
     rekey(m_data->xdata);
+    rekey(m_data->keptRuns);
+    rekey(m_data->objectPlaces);
     for (auto& [file, db] : m_remap)
         if (db == from)
             db = to;

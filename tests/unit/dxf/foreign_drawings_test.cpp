@@ -222,6 +222,72 @@ TEST_F(ForeignDrawings, AHandleUsedTwiceIsRenumberedWithAMessageAndItsVerticesFo
     EXPECT_EQ(value(ents[4], 10), "7.0");
 }
 
+// A record renumbered because its handle was used twice takes the next free
+// handle; when a later record names that handle, the renumbered one moves
+// again. Its unmodelled groups used to stay with the handle and so were
+// written into the later record (here a layer's into a line).
+TEST_F(ForeignDrawings, ARenumberedRecordThatMovesAgainKeepsItsOwnGroups) {
+    std::string text = dxfText({"0 SECTION",
+                                "2 TABLES",
+                                "0 TABLE",
+                                "2 LAYER",
+                                "5 2",
+                                "70 2",
+                                "0 LAYER",
+                                "5 20",
+                                "100 AcDbSymbolTableRecord",
+                                "100 AcDbLayerTableRecord",
+                                "2 A",
+                                "70 0",
+                                "62 1",
+                                "6 CONTINUOUS",
+                                "0 LAYER",
+                                "5 20",
+                                "100 AcDbSymbolTableRecord",
+                                "100 AcDbLayerTableRecord",
+                                "2 B",
+                                "70 0",
+                                "62 2",
+                                "6 CONTINUOUS",
+                                "100 AcDbFoo",
+                                "1 bar",
+                                "0 ENDTAB",
+                                "0 ENDSEC",
+                                "0 SECTION",
+                                "2 ENTITIES",
+                                "0 LINE",
+                                "5 21",
+                                "100 AcDbEntity",
+                                "8 0",
+                                "100 AcDbLine",
+                                "10 0.0",
+                                "20 0.0",
+                                "30 0.0",
+                                "11 1.0",
+                                "21 1.0",
+                                "31 0.0",
+                                "0 ENDSEC",
+                                "0 EOF"});
+    hs::DxfResult result;
+    DbPtr pDb = read(text, &result);
+    ASSERT_TRUE(pDb);
+    ASSERT_FALSE(result.warnings.empty());
+    EXPECT_NE(result.warnings[0].find("the LAYER B gets handle 21"), std::string::npos) << result.warnings[0];
+    std::string out = write(pDb.get());
+    expectUniqueHandles(out);
+    Tags line = itemsOf(out, "ENTITIES").at(0);
+    EXPECT_EQ(handleOf(line), "21");
+    EXPECT_EQ(value(line, 1), "<none>") << "the layer's groups are not the line's";
+    int layersB = 0;
+    for (const Record& r : recordsOf(out)) {
+        if (r.tags[0].value == "LAYER" && value(r.tags, 2) == "B") {
+            ++layersB;
+            EXPECT_EQ(value(r.tags, 1), "bar");
+        }
+    }
+    EXPECT_EQ(layersB, 1);
+}
+
 // A drawing with entities up to handle 50 and the given $HANDSEED groups.
 std::string drawingWithSeed(const char* seedGroup) {
     return dxfText({"0 SECTION",

@@ -808,7 +808,9 @@ TEST_F(DxfRecordGroups, ASecondGroupOfAPropertyIsReportedAndKeptAfterTheFirst) {
         Opened<AcDbEntity> line(db.get(), 0x2A);
         ASSERT_NE(line.p, nullptr);
         EXPECT_EQ(line->colorIndex(), 1);
-        EXPECT_EQ(hs::toUtf8(line->layer()), "0");
+        ACHAR* layer = line->layer();
+        EXPECT_EQ(hs::toUtf8(layer), "0");
+        acdbFree(layer);
     }
     std::string once = write(db.get());
     EXPECT_EQ(groupsFrom(findItem(once, "ENTITIES", "LINE"), 8, 4),

@@ -468,7 +468,18 @@ bool Reader::addRecord(const std::string& table, std::vector<RawTag>& tags) {
     std::uint64_t fileHandle = 0;
     std::string name;
     std::uint64_t layout = 0;
+    // Groups inside application data (102 {...}, which a subclass marker
+    // ends when it was left open) are the application's, not the record's.
+    bool inApp = false;
     for (const RawTag& t : tags) {
+        if (t.code == 100)
+            inApp = false;
+        if (t.code == 102) {
+            inApp = appDataAfter(inApp, t.value);
+            continue;
+        }
+        if (inApp)
+            continue;
         if ((t.code == 5 || t.code == 105) && fileHandle == 0 && parseHandle(t.value, fileHandle))
             noteHandle(fileHandle);
         else if (t.code == 2 && name.empty())

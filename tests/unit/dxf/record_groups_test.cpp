@@ -863,3 +863,32 @@ TEST_F(DxfRecordGroups, ExtendedDataAfterAnEmbeddedObjectIsWrittenOnce) {
     ASSERT_TRUE(again);
     EXPECT_EQ(write(again.get()), once);
 }
+
+// A name group inside a table record's application data is the
+// application's: the record is named by its own name group (it was named by
+// the application's, and then written with both).
+TEST_F(DxfRecordGroups, ANameGroupInsideApplicationDataDoesNotNameTheRecord) {
+    hs::DxfResult result;
+    DbPtr db =
+        read(table("LAYER", {"0 LAYER", "5 30", "102 {APP", "2 Other", "102 }", "100 AcDbSymbolTableRecord",
+                             "100 AcDbLayerTableRecord", "2 WALLS", "70 0", "62 1", "6 CONTINUOUS"}),
+             &result);
+    ASSERT_TRUE(db) << result.message;
+    AcDbLayerTable* pLayers = nullptr;
+    ASSERT_EQ(acdbOpenObject(pLayers, db->layerTableId(), AcDb::kForRead), Acad::eOk);
+    EXPECT_TRUE(pLayers->has(ACRX_T("WALLS")));
+    EXPECT_FALSE(pLayers->has(ACRX_T("Other")));
+    pLayers->close();
+    std::string once = write(db.get());
+    Tags layer;
+    for (const Tags& t : itemsOf(once, "TABLES"))
+        if (indexOf(t, 102, "{APP") >= 0)
+            layer = t;
+    ASSERT_FALSE(layer.empty()) << once;
+    EXPECT_EQ(groupsFrom(layer, 102, 3), (std::vector<std::string>{"102 {APP", "2 Other", "102 }"}));
+    EXPECT_GT(indexOf(layer, 2, "WALLS"), indexOf(layer, 100, "AcDbLayerTableRecord"));
+    EXPECT_EQ(indexOf(layer, 2, "WALLS", 1), -1) << "named once";
+    DbPtr again = read(once);
+    ASSERT_TRUE(again);
+    EXPECT_EQ(write(again.get()), once);
+}

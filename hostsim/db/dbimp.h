@@ -257,6 +257,9 @@ tstring recordName(AcDbObjectId recordId);
 // One of the lineweights the host knows (0.00 to 2.11 mm, by layer, by
 // block, default).
 bool isLineWeight(int lw);
+// The group codes of an entity's own properties (layer, linetype, colours,
+// transparency, lineweight, linetype scale, visibility), each read once.
+bool isEntityPropertyCode(int code);
 // Layer lookup for the locked-layer rule and the entity properties.
 const AcDbLayerTableRecord* layerRecord(AcDbDatabase* pDb, const tstring& name);
 

@@ -646,16 +646,23 @@ Acad::ErrorStatus AcDbEntity::dxfOutFields(AcDbDxfFiler* pFiler) const {
     return pFiler->filerStatus();
 }
 
+namespace {
+const int kPropertyCodes[] = {
+    AcDb::kDxfLayerName,  AcDb::kDxfLinetypeName,  AcDb::kDxfColor,     420, 430, 440,
+    AcDb::kDxfLineWeight, AcDb::kDxfLinetypeScale, AcDb::kDxfVisibility};
+}  // namespace
+
+bool hs::isEntityPropertyCode(int code) {
+    return std::find(std::begin(kPropertyCodes), std::end(kPropertyCodes), code) != std::end(kPropertyCodes);
+}
+
 // The groups of the entity subclass, each once: a second group of a kind is
 // left unread (the file reader keeps it where it was), so that what the file
 // gave first stays what is read, save after save.
 bool AcDbEntity::readCommonGroup(Props& p, const resbuf& rb) {
-    static const int kOnce[] = {
-        AcDb::kDxfLayerName,  AcDb::kDxfLinetypeName,  AcDb::kDxfColor,     420, 430, 440,
-        AcDb::kDxfLineWeight, AcDb::kDxfLinetypeScale, AcDb::kDxfVisibility};
     unsigned bit = 0;
-    for (size_t i = 0; i < sizeof kOnce / sizeof kOnce[0]; ++i)
-        if (kOnce[i] == rb.restype)
+    for (size_t i = 0; i < sizeof kPropertyCodes / sizeof kPropertyCodes[0]; ++i)
+        if (kPropertyCodes[i] == rb.restype)
             bit = 1u << i;
     if ((p.readMask & bit) != 0 || !readCommonValue(p, rb))
         return false;

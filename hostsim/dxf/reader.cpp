@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "db/dbimp.h"
 #include "dbsymtb.h"
 #include "dxf/kept_entity.h"
 #include "dxf/objects_io.h"
@@ -196,8 +197,7 @@ std::string refusedProperties(const KeptRuns& kept) {
         if (!run.subclass.empty() && run.subclass != "AcDbEntity")
             continue;
         for (const Tag& t : run.tags)
-            if (t.code == 8 || t.code == 6 || t.code == 62 || t.code == 420 || t.code == 430 ||
-                t.code == 440 || t.code == 370 || t.code == 48 || t.code == 60)
+            if (hs::isEntityPropertyCode(t.code))
                 out += (out.empty() ? "" : ", ") + std::string("group ") + std::to_string(t.code) + " \"" +
                        t.value.substr(0, 40) + "\"";
     }

@@ -31,7 +31,7 @@ FULL_PRESETS ?= $(TEST_PRESETS)
 export CCACHE_DIR ?= $(or $(HOME),/root)/.cache/ccache
 export CCACHE_BASEDIR ?= $(CURDIR)
 export CCACHE_NOHASHDIR ?= 1
-export CCACHE_MAXSIZE ?= 10G
+export CCACHE_MAXSIZE ?= 4G
 
 .PHONY: deps demo check test test-full interop build-% test-% rebaseline
 

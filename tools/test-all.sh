@@ -27,6 +27,17 @@ rm -rf "$state"
 mkdir -p "$state"
 gate_start=$(date +%s)
 
+# A full run from an empty build/ takes about 5 GB there (most of it the two
+# wine prefix templates and the thirteen build trees), and the compiler cache
+# grows by up to 2 GB more. A disk that fills up fails builds and tests with
+# messages far from the cause, so the cause is said first, and again at the end.
+free_mb=$(df -Pm build 2>/dev/null | awk 'NR==2 {print $4}')
+need_mb=$((5 * 1024))
+if [ -n "$free_mb" ] && [ "$free_mb" -lt "$need_mb" ]; then
+  echo "test-all: WARNING: only $free_mb MB free on the disk that holds build/;" \
+       "a full run from an empty build/ needs about $need_mb MB" >&2
+fi
+
 is_32bit() {
   grep -qs 'CMAKE_CXX_SIZEOF_DATA_PTR "4"' "build/$1"/CMakeFiles/*/CMakeCXXCompiler.cmake
 }
@@ -171,6 +182,12 @@ for p in "$@"; do
   all_passed=$((all_passed + passed)) all_run=$((all_run + run))
 done
 total=$(( $(date +%s) - gate_start ))
+if grep -qs "No space left on device" build/*.log "$state"/* 2>/dev/null ||
+   [ "$(df -Pm build 2>/dev/null | awk 'NR==2 {print $4}')" = 0 ]; then
+  status=1
+  echo "test-all: the disk that holds build/ ran out of space during the run;" \
+       "the failures above may be that and nothing else ($(df -Ph build | awk 'NR==2 {print $4}') free now)" >&2
+fi
 echo "Total: $total seconds (builds and tests overlap; the table gives each one's own seconds)"
 echo "Summary written to $tsv"
 echo "Tests: $all_passed passed, $((all_run - all_passed)) failed"

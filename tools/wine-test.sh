@@ -7,7 +7,7 @@
 # 0, so a run passes only when GoogleTest's XML report exists and counts
 # tests, none failed.
 set -uo pipefail
-build="$1"; arch="$2"; shift 2
+build=$(cd "$1" && pwd) || exit 2; arch="$2"; shift 2
 case "$arch" in
   win32|win64) ;;
   *) echo "wine-test: the second argument must be win32 or win64, not $arch" >&2; exit 2 ;;
@@ -17,11 +17,47 @@ export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
 export WINEARCH="$arch"
 if [ "${1:-}" = "--prepare" ]; then
+  # Making a prefix takes wine half a minute and 0.7 GB (1.3 GB for 64-bit),
+  # nearly all of it the system DLLs wine copies in. One prefix per
+  # architecture is made under the build tree and kept as a template (remade
+  # when wine changes); each build folder's own prefix shares the template's
+  # DLLs and programs through hard links and gets its own copy of everything
+  # else (the registry above all), so no build sees another's settings.
+  templates="${IRONVEIL_WINE_TEMPLATES:-$(dirname "$build")/wine-templates}"
+  template="$templates/$arch"
+  mkdir -p "$templates"
+  version=$(wine --version 2>/dev/null)
+  (
+    flock 9
+    if [ ! -f "$template/system.reg" ] || [ "$(cat "$template/.made-by" 2>/dev/null)" != "$version" ]; then
+      rm -rf "$template"
+      WINEPREFIX="$template" timeout 280 wine cmd /c exit 0 >/dev/null 2>&1
+      WINEPREFIX="$template" wineserver -w
+      [ -f "$template/system.reg" ] || { echo "wine could not make its prefix in $template" >&2; exit 1; }
+      echo "$version" >"$template/.made-by"
+    fi
+  ) 9>"$templates/$arch.lock" || exit 1
+  wineserver -k >/dev/null 2>&1
   rm -rf "$WINEPREFIX"
-  timeout 280 wine cmd /c exit 0 >/dev/null 2>&1
-  wineserver -w
+  if ! cp -al "$template" "$WINEPREFIX" 2>/dev/null; then
+    rm -rf "$WINEPREFIX"
+    cp -a "$template" "$WINEPREFIX" || { echo "wine-test: cannot copy $template" >&2; exit 1; }
+  fi
+  # Only files wine never writes stay shared; the rest become the build's own.
+  find "$WINEPREFIX" -type f -links +1 ! \( -iname '*.dll' -o -iname '*.exe' -o -iname '*.drv' \
+      -o -iname '*.sys' -o -iname '*.nls' -o -iname '*.acm' -o -iname '*.ocx' -o -iname '*.cpl' \
+      -o -iname '*.tlb' -o -iname '*.ax' -o -iname '*.ds' -o -iname '*.ttf' -o -iname '*.fon' \
+      -o -iname '*.msstyles' -o -iname '*.mui' -o -iname '*.com' -o -iname '*.vxd' -o -iname '*.dll16' \
+      -o -iname '*.exe16' -o -iname '*.drv16' \) -print0 |
+    while IFS= read -r -d '' f; do cp -p "$f" "$f.own" && mv -f "$f.own" "$f" || exit 1; done || {
+      echo "wine-test: cannot give $WINEPREFIX its own registry" >&2; exit 1; }
   [ -f "$WINEPREFIX/system.reg" ] || { echo "wine could not make its prefix in $WINEPREFIX" >&2; exit 1; }
-  echo "wine prefix ready: $WINEPREFIX"
+  for reg in system.reg user.reg userdef.reg; do
+    if [ -f "$WINEPREFIX/$reg" ] && [ "$(stat -c %h "$WINEPREFIX/$reg")" != 1 ]; then
+      echo "wine-test: $WINEPREFIX/$reg is shared with another prefix" >&2; exit 1
+    fi
+  done
+  echo "wine prefix ready: $WINEPREFIX (system files shared with $template)"
   exit 0
 fi
 exe="$1"; shift

@@ -323,6 +323,35 @@ bool Reader::readClasses() {
     return end;
 }
 
+bool Reader::readClassesAhead(const std::string& before) {
+    m_classesLookedFor = true;
+    if (!m_r.restHolds("CLASSES"))
+        return true;
+    TagReader::Place back = m_r.place();
+    RawTag t;
+    bool afterSection = false;
+    while (m_r.next(t)) {
+        if (afterSection && t.code == 2 && t.value == "CLASSES") {
+            warn(t.line, "section CLASSES comes after section " + before + "; it is read first");
+            m_classesReadAheadAt = t.line;
+            if (!readClasses())
+                return false;
+            break;
+        }
+        afterSection = is(t, 0, "SECTION");
+    }
+    // A fault further on is reported when the reading gets there.
+    m_r.seek(back);
+    return true;
+}
+
+bool Reader::skipSection() {
+    bool end = false;
+    while (nextItem(m_item, end)) {
+    }
+    return end;
+}
+
 bool Reader::readTables() {
     bool end = false;
     KeptTable* pTable = nullptr;
@@ -1055,8 +1084,17 @@ DxfResult Reader::run(AcDbDatabase*& pDbOut) {
         }
         if (!seen.insert(name).second)
             warn(nameTag.line, "section " + name + " appears twice");
+        if (name == "CLASSES") {
+            m_classesLookedFor = true;
+        } else if ((name == "BLOCKS" || name == "ENTITIES" || name == "OBJECTS") && !m_classesLookedFor &&
+                   !readClassesAhead(name)) {
+            ok = false;
+            break;
+        }
         if (name == "HEADER")
             ok = readHeader();
+        else if (name == "CLASSES" && nameTag.line == m_classesReadAheadAt)
+            ok = skipSection();
         else if (name == "CLASSES")
             ok = readClasses();
         else if (name == "TABLES")

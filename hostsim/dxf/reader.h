@@ -90,6 +90,11 @@ private:
 
     bool readHeader();
     bool readClasses();
+    // A CLASSES section after the sections that use it (no writer puts it
+    // there, but readers that gather sections by name accept it) is read
+    // before them, so their records are read as of their classes.
+    bool readClassesAhead(const std::string& before);
+    bool skipSection();
     bool readTables();
     bool readBlocks();
     bool readEntities();
@@ -143,6 +148,8 @@ private:
     std::map<std::string, std::string> m_fileClasses;
     std::map<std::string, ProxyClassRecord> m_classRecords;  // by upper-case DXF name
     std::vector<ProxyClassRecord> m_classList;               // in the file's order
+    bool m_classesLookedFor = false;
+    int m_classesReadAheadAt = 0;  // line of the name of a section read ahead
     std::unordered_map<std::string, AcRxClass*> m_classCache;
     std::map<std::uint64_t, std::uint64_t> m_remap;
     std::uint64_t m_fileSeed = 0;

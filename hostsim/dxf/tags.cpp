@@ -44,6 +44,15 @@ TagReader::TagReader(std::string_view text) : m_text(text) {
         m_pos = 3;
 }
 
+void TagReader::seek(const Place& place) {
+    m_pos = place.pos;
+    m_line = place.line;
+    m_last = place.last;
+    m_havePushed = place.havePushed;
+    m_haveLast = place.haveLast;
+    m_error.clear();
+}
+
 bool TagReader::readLine(std::string_view& out) {
     if (m_pos >= m_text.size())
         return false;

@@ -65,6 +65,20 @@ public:
     // Line number of the next unread line.
     int line() const { return m_line; }
     bool atEnd() const { return m_pos >= m_text.size() && !m_havePushed; }
+    // Where the reader stands, to come back to with seek() after reading on
+    // (a tag pushed back counts as unread). seek() also clears an error.
+    struct Place {
+        size_t pos = 0;
+        int line = 1;
+        RawTag last;
+        bool havePushed = false;
+        bool haveLast = false;
+    };
+    Place place() const { return {m_pos, m_line, m_last, m_havePushed, m_haveLast}; }
+    void seek(const Place& place);
+    // Whether the text not yet read holds `what` anywhere (a cheap test
+    // before a look ahead).
+    bool restHolds(std::string_view what) const { return m_text.find(what, m_pos) != std::string_view::npos; }
     std::size_t size() const { return m_text.size(); }
 
 private:

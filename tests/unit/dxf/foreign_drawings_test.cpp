@@ -1038,3 +1038,37 @@ TEST_F(ForeignDrawings, EntitiesOfAnotherPaperSpaceLayoutKeepTheirPaperSpaceGrou
 }
 
 }  // namespace
+
+// A CLASSES section after the entities that use it (no writer puts it there;
+// readers that gather the sections by name take it) is read first: the
+// custom entity is a proxy of its class from the first reading, and the
+// class record comes back the same on every save.
+TEST_F(ForeignDrawings, AClassesSectionAfterTheEntitiesIsReadBeforeThem) {
+    hs::DxfResult result;
+    DbPtr db = read(
+        dxfText({"0 SECTION",  "2 HEADER", "9 $ACADVER",    "1 AC1018",       "0 ENDSEC",  "0 SECTION",
+                 "2 ENTITIES", "0 GADGET", "5 2F",          "100 AcDbEntity", "8 0",       "100 GizmoGadget",
+                 "10 1.0",     "20 2.0",   "30 0.0",        "0 ENDSEC",       "0 SECTION", "2 CLASSES",
+                 "0 CLASS",    "1 GADGET", "2 GizmoGadget", "3 GizmoApp",     "90 0",      "91 1",
+                 "280 0",      "281 1",    "0 ENDSEC",      "0 EOF"}),
+        &result);
+    ASSERT_TRUE(db);
+    std::vector<AcDbObjectId> ents = hs::entitiesOf(hs::modelSpaceId(db.get()));
+    ASSERT_EQ(ents.size(), 1u);
+    EXPECT_EQ(hs::className(ents[0]), "AcDbProxyEntity");
+    std::string out = write(db.get());
+    std::vector<Tags> classes = itemsOf(out, "CLASSES");
+    ASSERT_EQ(classes.size(), 1u);
+    EXPECT_EQ(value(classes[0], 1), "GADGET");
+    EXPECT_EQ(value(classes[0], 91), "1");
+    EXPECT_EQ(value(classes[0], 280), "1") << "its module is missing";
+    EXPECT_EQ(value(findItem(out, "ENTITIES", "GADGET"), 10), "1.0");
+    DbPtr again = read(out);
+    ASSERT_TRUE(again);
+    EXPECT_EQ(write(again.get()), out);
+    bool said = false;
+    for (const std::string& w : result.warnings)
+        said = said ||
+               w.find("section CLASSES comes after section ENTITIES; it is read first") != std::string::npos;
+    EXPECT_TRUE(said) << "the unusual order is reported";
+}

@@ -360,8 +360,10 @@ Acad::ErrorStatus DxfFiler::readResBufQuiet(resbuf* pRb) {
         return Acad::eNullObjectPointer;
     while (m_pos < m_items.size() && m_items[m_pos].raw)
         ++m_pos;
-    // The end of the list, or the start of the next object, ends this object's data.
-    if (m_pos >= m_items.size() || m_items[m_pos].code == 0) {
+    // The end of the list, the start of the next object, or the object's
+    // extended data (the file reader's, from its first application name to
+    // the end of the record) ends this object's data.
+    if (atEndOfObject()) {
         m_canPushBack = false;
         return Acad::eEndOfFile;
     }
@@ -630,7 +632,7 @@ bool DxfFiler::atExtendedData() {
 }
 
 bool DxfFiler::atEndOfObject() {
-    return m_pos >= m_items.size() || m_items[m_pos].code == 0;
+    return m_pos >= m_items.size() || m_items[m_pos].code == 0 || m_items[m_pos].code == AcDb::kDxfRegAppName;
 }
 
 bool DxfFiler::atEmbeddedObjectStart() {

@@ -7,6 +7,7 @@
 
 #include "dxf/kept_entity.h"
 #include "dxftest.h"
+#include "entity/QWK_WaterMark.h"
 
 using namespace dxftest;
 using hs::dxf::Tags;
@@ -859,6 +860,57 @@ TEST_F(DxfRecordGroups, ExtendedDataAfterAnEmbeddedObjectIsWrittenOnce) {
     EXPECT_EQ(groupsFrom(circle, 101, 6), (std::vector<std::string>{"101 Embedded Object", "70 1", "1001 APP",
                                                                     "1000 note", "3 Global", "1070 5"}));
     EXPECT_EQ(indexOf(circle, 3, "Global", 1), -1) << "written once";
+    DbPtr again = read(once);
+    ASSERT_TRUE(again);
+    EXPECT_EQ(write(again.get()), once);
+}
+
+// A custom entity's data ends where its extended data begins: the groups
+// from the first application name on are the extended data's, whatever they
+// are, and never given to the entity's own reading (a watermark took an
+// embedded circle there for one more clone, and gained another copy of it
+// on every save).
+TEST_F(DxfRecordGroups, ACustomEntityIsNotGivenItsExtendedDataToRead) {
+    DbPtr db = read(entities({"0 QWK_WaterMark",
+                              "5 90",
+                              "100 AcDbEntity",
+                              "8 0",
+                              "100 QWK_WaterMark",
+                              "70 1",
+                              "70 1",
+                              "300 AcDbLine",
+                              "101 Embedded Object",
+                              "100 AcDbEntity",
+                              "8 0",
+                              "100 AcDbLine",
+                              "10 0.0",
+                              "20 0.0",
+                              "30 0.0",
+                              "11 1.0",
+                              "21 1.0",
+                              "31 0.0",
+                              "1001 APP",
+                              "1000 note",
+                              "300 AcDbCircle",
+                              "101 Embedded Object",
+                              "100 AcDbEntity",
+                              "8 0",
+                              "100 AcDbCircle",
+                              "10 1.0",
+                              "20 1.0",
+                              "30 0.0",
+                              "40 2.0"}));
+    ASSERT_TRUE(db);
+    {
+        Opened<QWK_WaterMark> wm(db.get(), 0x90);
+        ASSERT_NE(wm.p, nullptr);
+        EXPECT_EQ(wm.p->count(), 1) << "the circle is extended data, not a clone";
+    }
+    std::string once = write(db.get());
+    Tags wm = findItem(once, "ENTITIES", "QWK_WaterMark");
+    EXPECT_EQ(indexOf(wm, 300, "AcDbCircle", 1), -1) << "written once";
+    EXPECT_EQ(groupsFrom(wm, 1001, 4),
+              (std::vector<std::string>{"1001 APP", "1000 note", "300 AcDbCircle", "101 Embedded Object"}));
     DbPtr again = read(once);
     ASSERT_TRUE(again);
     EXPECT_EQ(write(again.get()), once);

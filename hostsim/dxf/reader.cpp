@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <memory>
 
 #include "db/dbimp.h"
 #include "dbsymtb.h"
@@ -186,6 +187,17 @@ bool isHostObjectType(const std::string& type) {
 std::string secondName(int line, const std::string& table, const std::string& name) {
     return "line " + std::to_string(line) + ": the " + table + " entry \"" + name +
            "\" holds a second name group that would come before its name when written back";
+}
+
+std::string notWrittenBack(int line, const std::string& table, const std::string& name,
+                           const KeptRuns& kept) {
+    std::string first;
+    if (!kept.empty() && !kept[0].tags.empty())
+        first = " (from group " + std::to_string(kept[0].tags[0].code) + " \"" +
+                kept[0].tags[0].value.substr(0, 40) + "\")";
+    return "line " + std::to_string(line) + ": the " + table + " entry \"" + name +
+           "\" holds groups hostsim does not read" + first +
+           " in a place where, written back, they would take the entry's own groups with them";
 }
 
 // The entity's own property groups that its reading left unread: each holds
@@ -410,31 +422,76 @@ bool Reader::readTables() {
 // database already has (layer 0, the standard linetypes, the two spaces)
 // is read into that record, and references to the file's handle are moved to
 // it.
+bool Reader::writtenBack(const AcDbObject* pRec, const std::string& table, const KeptRuns& kept,
+                         Tags& written) {
+    // (A codec of its own: what is decoded here is not the file's spelling.)
+    TextCodec codec = m_codec;
+    if (writeObject(pRec, m_pDb, table, codec, written, &m_filers) != Acad::eOk || written.empty())
+        return false;  // the save reports it
+    // A record not yet in the drawing is written without its handle and owner.
+    if (written.size() < 2 || written[1].code != 5)
+        written.insert(written.begin() + 1, {{5, "1"}, {330, "0"}});
+    restoreKeptRuns(written, kept);
+    return true;
+}
+
 bool Reader::nameComesFirst(const AcDbObject* pRec, const std::string& table, const std::string& name,
                             const KeptRuns& kept) {
     bool keptName = false;
     for (const KeptRun& run : kept)
         for (const Tag& t : run.tags)
             keptName = keptName || (t.code == 2 && !t.value.empty());
-    if (!keptName)
-        return true;
-    // (A codec of its own: what is decoded here is not the file's spelling.)
-    TextCodec codec = m_codec;
     Tags written;
-    if (writeObject(pRec, m_pDb, table, codec, written, &m_filers) != Acad::eOk || written.empty())
-        return true;  // the save reports it
-    // A record not yet in the drawing is written without its handle and owner.
-    if (written.size() < 2 || written[1].code != 5)
-        written.insert(written.begin() + 1, {{5, "1"}, {330, "0"}});
-    restoreKeptRuns(written, kept);
+    if (!keptName || !writtenBack(pRec, table, kept, written))
+        return true;
     for (const Tag& t : written) {
         if (t.code != 2 || t.value.empty())
             continue;
-        std::string first = codec.decode(t.value);
+        std::string first = m_codec.decode(t.value);
         return equalsNoCase(first, name) ||
                (table == "BLOCK_RECORD" && spaceRole(first) != 0 && spaceRole(first) == spaceRole(name));
     }
     return true;
+}
+
+bool Reader::keptComesBack(const AcDbObject* pRec, const std::string& table, const KeptRuns& kept,
+                           const RawTag* begin, const RawTag* end) {
+    Tags written;
+    if (kept.empty() || !writtenBack(pRec, table, kept, written))
+        return true;
+    // The application data goes after the handle, as the writer puts it.
+    Tags appData, xdata;
+    splitExtras(begin, end, appData, xdata);
+    auto has = [&](int code) {
+        return std::find_if(written.begin(), written.end(), [&](const Tag& t) { return t.code == code; });
+    };
+    if (!appData.empty() && has(102) == written.end()) {
+        if (appData.back().code != 102 || appData.back().value != "}")
+            appData.push_back({102, "}"});
+        size_t at = has(5) != written.end() ? static_cast<size_t>(has(5) - written.begin()) + 1 : 1;
+        written.insert(written.begin() + static_cast<long>(at), appData.begin(), appData.end());
+    }
+    std::unique_ptr<AcRxObject> pMade(pRec->isA()->create());
+    AcDbObject* pAgain = AcDbObject::cast(pMade.get());
+    if (pAgain == nullptr)
+        return true;
+    std::vector<RawTag> raw;
+    raw.reserve(written.size());
+    for (const Tag& t : written)
+        raw.push_back({t.code, t.value, 0});
+    KeptRuns again;
+    std::string error;
+    // (A group the reading reports is reported once, from the file; the
+    // codec is a copy, as it learns the spelling of what it decodes.)
+    TextCodec codec = m_codec;
+    readObject(pAgain, m_pDb, raw.data() + 1, raw.data() + raw.size(), codec, error, nullptr, &again);
+    auto flat = [](const KeptRuns& runs) {
+        Tags all;
+        for (const KeptRun& run : runs)
+            all.insert(all.end(), run.tags.begin(), run.tags.end());
+        return all;
+    };
+    return flat(again) == flat(kept);
 }
 
 void Reader::noteLinetypeName(const std::vector<RawTag>& tags) {
@@ -550,9 +607,12 @@ bool Reader::addRecord(const std::string& table, std::vector<RawTag>& tags) {
             if (pSym != nullptr && table != "BLOCK_RECORD")
                 pSym->setName(fromUtf8(name).c_str());
             bool named = nameComesFirst(pRec, table, name, kept);
+            bool stable = keptComesBack(pRec, table, kept, begin, end);
             pRec->close();
             if (!named)
                 return fail(secondName(tags[0].line, table, name));
+            if (!stable)
+                return fail(notWrittenBack(tags[0].line, table, name, kept));
         }
         dbHandle = adoptHandle(existing, fileHandle);
     } else {
@@ -572,6 +632,10 @@ bool Reader::addRecord(const std::string& table, std::vector<RawTag>& tags) {
         if (!nameComesFirst(pRec, table, name, kept)) {
             delete static_cast<AcDbObject*>(pRec);
             return fail(secondName(tags[0].line, table, name));
+        }
+        if (!keptComesBack(pRec, table, kept, begin, end)) {
+            delete static_cast<AcDbObject*>(pRec);
+            return fail(notWrittenBack(tags[0].line, table, name, kept));
         }
         AcDbObjectId id;
         bool renumbered = false;

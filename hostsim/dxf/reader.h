@@ -109,6 +109,15 @@ private:
     // group kept from another part of the record could come first.
     bool nameComesFirst(const AcDbObject* pRec, const std::string& table, const std::string& name,
                         const KeptRuns& kept);
+    // Whether the groups kept aside from a record are kept the same when the
+    // record is written back and read again: a group kept where the next
+    // reading takes the record's own groups as kept too (data of a subclass
+    // of another program's ahead of the record's own) would grow the record
+    // on every save.
+    bool keptComesBack(const AcDbObject* pRec, const std::string& table, const KeptRuns& kept,
+                       const RawTag* begin, const RawTag* end);
+    // The record as written back with the groups kept aside in their places.
+    bool writtenBack(const AcDbObject* pRec, const std::string& table, const KeptRuns& kept, Tags& written);
     // A file that names the continuous linetype without giving its entry
     // (R12 files without a linetype table): the drawing's entry takes the
     // spelling of the first record that names it ("CONTINUOUS"), so that the

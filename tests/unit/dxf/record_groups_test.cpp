@@ -603,6 +603,39 @@ TEST_F(DxfRecordGroups, ARecordHoldingAnotherNameThatWouldComeFirstIsRefusedNami
         << result.message;
 }
 
+// Data of another program's subclass ahead of a record's own subclass data,
+// after an application group that holds the owner, is kept and written back
+// ahead of the record's own owner and subclass markers: the next reading
+// kept those too, and the record grew on every save. The file is refused,
+// naming the record's line; the same subclass after the record's own data is
+// kept and comes back as it was.
+TEST_F(DxfRecordGroups, ARecordWhoseKeptGroupsWouldTakeItsOwnGroupsWithThemIsRefused) {
+    AcDbDatabase* pDb = nullptr;
+    hs::DxfResult result = hs::readDxfText(
+        table("BLOCK_RECORD", {"0 BLOCK_RECORD", "5 30", "102 {ACAD_XDICTIONARY", "360 42", "101 }", "330 9",
+                               "100 OtherSymbolTableRecord", "100 AcDbBlockTableRecord", "2 PART", "70 0"}),
+        pDb);
+    EXPECT_FALSE(result.ok);
+    EXPECT_EQ(pDb, nullptr);
+    delete pDb;
+    EXPECT_NE(
+        result.message.find("line 13: the BLOCK_RECORD entry \"PART\" holds groups hostsim does not read "
+                            "(from group 100 \"OtherSymbolTableRecord\")"),
+        std::string::npos)
+        << result.message;
+
+    DbPtr db = read(
+        table("BLOCK_RECORD", {"0 BLOCK_RECORD", "5 30", "330 9", "100 AcDbSymbolTableRecord",
+                               "100 AcDbBlockTableRecord", "2 PART", "70 0", "100 OtherRecord", "1 note"}));
+    ASSERT_TRUE(db);
+    std::string once = write(db.get());
+    EXPECT_EQ(groupsFrom(findNamed(once, "BLOCK_RECORD", "PART"), 100, 2, 2),
+              (std::vector<std::string>{"100 OtherRecord", "1 note"}));
+    DbPtr again = read(once);
+    ASSERT_TRUE(again);
+    EXPECT_EQ(write(again.get()), once);
+}
+
 // A section name holding a carriage return is refused (hostsim keeps such a
 // section as it is, and could not name it back).
 TEST_F(DxfRecordGroups, ASectionNameHoldingALineBreakIsRefused) {

@@ -618,6 +618,17 @@ void restoreKeptRuns(Tags& tags, const KeptRuns& runs) {
     tags = std::move(out);
 }
 
+void restoreAppData(Tags& tags, const Tags& appData) {
+    auto has = [&](int code) {
+        return std::find_if(tags.begin(), tags.end(), [&](const Tag& t) { return t.code == code; });
+    };
+    if (appData.empty() || has(102) != tags.end())
+        return;
+    auto handle = has(5);
+    auto at = handle != tags.end() ? handle + 1 : tags.begin() + (tags.empty() ? 0 : 1);
+    tags.insert(at, appData.begin(), appData.end());
+}
+
 Acad::ErrorStatus writeObject(const AcDbObject* pObj, AcDbDatabase* pDb, const std::string& typeName,
                               const TextCodec& codec, Tags& out, FilerCache* pCache, std::string* pWhy) {
     FilerCache local;

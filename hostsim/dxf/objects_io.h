@@ -99,6 +99,9 @@ Acad::ErrorStatus writeObject(const AcDbObject* pObj, AcDbDatabase* pDb, const s
                               std::string* pWhy = nullptr);
 // Puts kept groups back into an object's written tags (from its group 0).
 void restoreKeptRuns(Tags& tags, const KeptRuns& runs);
+// Puts a record's application data (102 groups) into its written tags, after
+// its handle, unless the object wrote application data of its own.
+void restoreAppData(Tags& tags, const Tags& appData);
 
 }  // namespace dxf
 }  // namespace hs

@@ -67,6 +67,16 @@ void splitExtras(const RawTag* begin, const RawTag* end, Tags& appData, Tags& xd
     }
 }
 
+// The application data of a record as it is kept, and its extended data. A
+// group left open ended at the subclass data: it is closed there.
+Tags appDataOf(const RawTag* begin, const RawTag* end, Tags& xdata) {
+    Tags appData;
+    splitExtras(begin, end, appData, xdata);
+    if (!appData.empty() && !(appData.back().code == 102 && appData.back().value == "}"))
+        appData.push_back({102, "}"});
+    return appData;
+}
+
 // The space a block record or block stands for by its name: 1 model space,
 // 2 paper space, 0 neither. Files of different programs and versions spell
 // them differently.
@@ -459,18 +469,8 @@ bool Reader::keptComesBack(const AcDbObject* pRec, const std::string& table, con
     Tags written;
     if (kept.empty() || !writtenBack(pRec, table, kept, written))
         return true;
-    // The application data goes after the handle, as the writer puts it.
-    Tags appData, xdata;
-    splitExtras(begin, end, appData, xdata);
-    auto has = [&](int code) {
-        return std::find_if(written.begin(), written.end(), [&](const Tag& t) { return t.code == code; });
-    };
-    if (!appData.empty() && has(102) == written.end()) {
-        if (appData.back().code != 102 || appData.back().value != "}")
-            appData.push_back({102, "}"});
-        size_t at = has(5) != written.end() ? static_cast<size_t>(has(5) - written.begin()) + 1 : 1;
-        written.insert(written.begin() + static_cast<long>(at), appData.begin(), appData.end());
-    }
+    Tags xdata;
+    restoreAppData(written, appDataOf(begin, end, xdata));
     std::unique_ptr<AcRxObject> pMade(pRec->isA()->create());
     AcDbObject* pAgain = AcDbObject::cast(pMade.get());
     if (pAgain == nullptr)
@@ -664,11 +664,8 @@ bool Reader::addRecord(const std::string& table, std::vector<RawTag>& tags) {
 void Reader::keepExtras(std::uint64_t handle, const RawTag* begin, const RawTag* end, KeptRuns kept) {
     if (!kept.empty())
         m_data->keptRuns[handle] = std::move(kept);
-    Tags appData, xdata;
-    splitExtras(begin, end, appData, xdata);
-    // A group left open ended at the subclass data: it is closed there.
-    if (!appData.empty() && !(appData.back().code == 102 && appData.back().value == "}"))
-        appData.push_back({102, "}"});
+    Tags xdata;
+    Tags appData = appDataOf(begin, end, xdata);
     if (!appData.empty())
         m_data->appData[handle] = std::move(appData);
     if (!xdata.empty())

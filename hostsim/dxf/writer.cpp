@@ -407,11 +407,8 @@ bool Writer::writeDbObject(AcDbObject* pObj, const std::string& type, bool paper
     if (kept != m_data->keptRuns.end())
         restoreKeptRuns(tags, kept->second);
     auto app = m_data->appData.find(handle);
-    if (app != m_data->appData.end() && findCode(tags, 102) == tags.size()) {
-        size_t at = findCode(tags, 5);
-        at = at < tags.size() ? at + 1 : 1;
-        tags.insert(tags.begin() + static_cast<long>(at), app->second.begin(), app->second.end());
-    }
+    if (app != m_data->appData.end())
+        restoreAppData(tags, app->second);
     if (paperSpace && findCode(tags, 67) == tags.size()) {
         size_t at = findCode(tags, 100);
         if (at < tags.size())
